@@ -1,0 +1,30 @@
+#!/bin/sh
+# Installs the Debian packages the game needs (only those missing), then
+# configures and builds a Release build in build/. Sourced by play.sh and
+# test.sh; safe to run on its own.
+set -eu
+
+ROOT=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
+BUILD_DIR=${KELVARO_BUILD_DIR:-$ROOT/build}
+
+PACKAGES="g++ cmake pkg-config make libgtest-dev libgmock-dev \
+  libglfw3-dev libglew-dev libassimp-dev libfreetype-dev libstb-dev libglm-dev \
+  libinih-dev libbullet-dev libbenchmark-dev libx11-dev \
+  xvfb xauth libgl1-mesa-dri xdotool imagemagick"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    SUDO=""
+    if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; fi
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi
+
+cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$BUILD_DIR" -j "$(nproc)"

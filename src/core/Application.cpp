@@ -1,0 +1,109 @@
+#include "core/Application.h"
+
+#include "core/AppState.h"
+#include "core/CameraDefaults.h"
+#include "core/Config.h"
+#include "core/Log.h"
+#include "core/LoopScheduler.h"
+#include "game/Game.h"
+#include "game/GameState.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+GLFWwindow* window = nullptr;
+double totalTime = 0.0;
+
+namespace {
+
+[[noreturn]] void failStartUp(const char* message) {
+    logMessage(LogLevel::ERROR, message);
+    std::exit(1);
+}
+
+void openWindow() {
+    const Config& cfg = config();
+    if (!glfwInit()) {
+        failStartUp("Failed to initialize GLFW.");
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_REFRESH_RATE, int(cfg.maxFps));
+    window = glfwCreateWindow(int(cfg.windowWidth), int(cfg.windowHeight), "Kelvaro19",
+                              cfg.fullscreenMode ? glfwGetPrimaryMonitor() : nullptr, nullptr);
+    if (!window) {
+        failStartUp("Failed to open window.");
+    }
+    glfwMakeContextCurrent(window);
+    // The frame cap is the only pacing.
+    glfwSwapInterval(0);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        failStartUp("Failed to initialize GLEW.");
+    }
+}
+
+void setGlobalGlState() {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // Window resizes are not tracked: the viewport is set once.
+    glViewport(0, 0, GLsizei(config().windowWidth), GLsizei(config().windowHeight));
+}
+
+void mainLoop() {
+    LoopScheduler scheduler(config().maxFps, glfwGetTime());
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    if (glfwWindowShouldClose(window)) {
+        return;
+    }
+    auto running = [] { return gameState == GameState::Running; };
+    for (;;) {
+        double dt = scheduler.beginPass(glfwGetTime());
+        if (running()) {
+            totalTime += dt;
+            onRunningTime(totalTime);
+        }
+        handleInput(dt);
+        scheduler.runSteps(running, runFixedStep);
+        if (auto fps = scheduler.frameDue()) {
+            updateWindowTitle(*fps);
+            drawFrame();
+        }
+        if (glfwWindowShouldClose(window)) {
+            break;
+        }
+    }
+}
+
+} // namespace
+
+int runApplication() {
+    logMessage(LogLevel::INFO, "Initializing...");
+    std::error_code cwdError;
+    logMessage(LogLevel::DEBUG,
+               "Current directory is " + std::filesystem::current_path(cwdError).string());
+    // The camera defaults were copied from the configuration before main (which
+    // read the INI file); naming them here keeps that initialisation linked in.
+    logMessage(LogLevel::DEBUG,
+               "Camera field of view " + std::to_string(cameraDefaults.fovDegrees));
+    config();
+
+    openWindow();
+    setGlobalGlState();
+    startGame();
+    gameState = GameState::Running;
+
+    mainLoop();
+
+    logMessage(LogLevel::INFO, "Terminating...");
+    glfwDestroyWindow(window);
+    glfwTerminate();
+    return 0;
+}

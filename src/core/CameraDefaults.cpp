@@ -1,0 +1,7 @@
+#include "core/CameraDefaults.h"
+
+#include "core/Config.h"
+
+const CameraDefaults cameraDefaults{config().fov,
+                                    float(config().windowWidth) / float(config().windowHeight),
+                                    config().drawDistance};

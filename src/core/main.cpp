@@ -1,0 +1,5 @@
+#include "core/Application.h"
+
+int main() {
+    return runApplication();
+}

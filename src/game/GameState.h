@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+// The game's state; 3 is never entered.
+enum class GameState : int32_t {
+    Starting = 0,
+    Running = 1,
+    Paused = 2,
+    Finished = 4,
+    GameOver = 5,
+    Debugging = 6,
+};
+
+// The process-wide state, Starting until start-up completes.
+extern GameState gameState;
+
+// The state's text in the window title ("" for states without one).
+const char* gameStateTitle(GameState state);
