@@ -1,0 +1,53 @@
+#include "render/BloomStages.h"
+
+#include "render/FullscreenQuad.h"
+#include "render/Uniforms.h"
+
+#include <GL/glew.h>
+
+BloomBlurStage::BloomBlurStage() : VFShader("blur.vert", "blur.frag") {}
+
+BloomBlurStage& BloomBlurStage::instance() {
+    static BloomBlurStage stage;
+    return stage;
+}
+
+void BloomBlurStage::blur(const BloomTargets& targets, uint32_t passes) {
+    glUseProgram(programId);
+    setUniform(programId, "image", 0);
+    bool horizontal = true;
+    bool first = true;
+    for (uint32_t pass = 0; pass < passes; ++pass) {
+        glBindFramebuffer(GL_FRAMEBUFFER, targets.pingpongFramebuffers[horizontal]);
+        setUniform(programId, "horizontal", int32_t(horizontal));
+        glActiveTexture(GL_TEXTURE0);
+        horizontal = !horizontal;
+        // After the flip, pingpongBuffers[horizontal] is what the previous
+        // pass wrote.
+        glBindTexture(GL_TEXTURE_2D,
+                      first ? targets.colourBuffers[1] : targets.pingpongBuffers[horizontal]);
+        drawFullscreenQuad();
+        first = false;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+BloomBlendStage::BloomBlendStage() : VFShader("blend.vert", "blend.frag") {}
+
+BloomBlendStage& BloomBlendStage::instance() {
+    static BloomBlendStage stage;
+    return stage;
+}
+
+void BloomBlendStage::blend(const BloomTargets& targets, uint32_t passes, bool bloomEnabled) {
+    glUseProgram(programId);
+    setUniform(programId, "scene", 0);
+    setUniform(programId, "bloomBlur", 1);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, targets.colourBuffers[0]);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, targets.pingpongBuffers[passes & 1u]);
+    setUniform(programId, "bloom", int32_t(bloomEnabled));
+    setUniform(programId, "exposure", EXPOSURE);
+    drawFullscreenQuad();
+}

@@ -1,0 +1,60 @@
+#include "render/Glyph.h"
+
+#include <GL/glew.h>
+
+#include <iostream>
+
+void printTextMessage(const char* message) {
+    std::cout << message << std::endl;
+    std::cout.clear();
+}
+
+void buildGlyphSet(FT_Face face, GlyphSet& glyphs) {
+    // The caller has already reported a font that could not be opened; asking
+    // FreeType for 128 glyphs of no face would only repeat that 128 times.
+    if (!face) {
+        return;
+    }
+    FT_Set_Pixel_Sizes(face, 0, GLYPH_PIXEL_HEIGHT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int code = 0; code < 128; ++code) {
+        if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER)) {
+            printTextMessage("ERROR::FREETYTPE: Failed to load Glyph");
+            continue;
+        }
+        const FT_GlyphSlot slot = face->glyph;
+        GLuint texture = 0;
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, GLsizei(slot->bitmap.width),
+                     GLsizei(slot->bitmap.rows), 0, GL_RED, GL_UNSIGNED_BYTE, slot->bitmap.buffer);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glyphs[int8_t(code)] = Glyph{texture,
+                                     {int(slot->bitmap.width), int(slot->bitmap.rows)},
+                                     {slot->bitmap_left, slot->bitmap_top},
+                                     uint32_t(slot->advance.x)};
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    FT_Done_Face(face);
+}
+
+GlyphQuad glyphQuad(const Glyph& glyph, float x, float y, float scale) {
+    const float left = x + float(glyph.bearing.x) * scale;
+    // The part below the baseline, in whole pixels before scaling.
+    const float bottom = y - float(glyph.size.y - glyph.bearing.y) * scale;
+    const float w = float(glyph.size.x) * scale;
+    const float h = float(glyph.size.y) * scale;
+    return {{{left, bottom + h, 0.0f, 0.0f},
+             {left, bottom, 0.0f, 1.0f},
+             {left + w, bottom, 1.0f, 1.0f},
+             {left, bottom + h, 0.0f, 0.0f},
+             {left + w, bottom, 1.0f, 1.0f},
+             {left + w, bottom + h, 1.0f, 0.0f}}};
+}
+
+float glyphAdvance(const Glyph& glyph, float scale) {
+    return float(glyph.advance >> 6) * scale;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include <array>
+#include <cstdint>
+#include <map>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+// One character of a font, rendered once into a single-channel texture.
+struct Glyph {
+    uint32_t textureId = 0;
+    // Bitmap width and height in pixels.
+    glm::ivec2 size{0, 0};
+    // From the pen position to the bitmap's left and top edge (up is positive).
+    glm::ivec2 bearing{0, 0};
+    // Horizontal pen advance in 1/64 pixel.
+    uint32_t advance = 0;
+};
+
+// The glyphs of a font by character code. Codes 128 and above are negative.
+using GlyphSet = std::map<int8_t, Glyph>;
+
+// Pixel height every glyph set is rendered at.
+inline constexpr FT_UInt GLYPH_PIXEL_HEIGHT = 100;
+
+// Renders the codes 0 to 127 of `face` into `glyphs`, one texture per glyph,
+// then releases the face. A null face (a font that could not be opened, which
+// its opener reports) adds nothing. A glyph FreeType cannot render prints
+// "ERROR::FREETYTPE: Failed to load Glyph" and is left out. Sets the pixel
+// unpack alignment to 1 for the rest of the run (glyph rows are not padded).
+void buildGlyphSet(FT_Face face, GlyphSet& glyphs);
+
+// Two triangles of a glyph at pen position (x, y) scaled by `scale`, as
+// (x, y, u, v) vertices in window pixels, v = 0 at the glyph's top to match
+// FreeType's top-down bitmap rows.
+using GlyphQuad = std::array<std::array<float, 4>, 6>;
+GlyphQuad glyphQuad(const Glyph& glyph, float x, float y, float scale);
+
+// How far the pen moves after the glyph: whole pixels (the 1/64 fraction is
+// dropped), times the scale.
+float glyphAdvance(const Glyph& glyph, float scale);
+
+// Prints a FreeType message the way the text code reports: a bare line on
+// standard output, flushed.
+void printTextMessage(const char* message);

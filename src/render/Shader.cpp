@@ -1,0 +1,100 @@
+#include "render/Shader.h"
+
+#include "core/Log.h"
+#include "render/Uniforms.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+Shader::Shader(Shader&& other) noexcept : programId(std::exchange(other.programId, 0)) {}
+
+Shader& Shader::operator=(Shader&& other) noexcept {
+    programId = std::exchange(other.programId, 0);
+    return *this;
+}
+
+std::string readShaderFile(const std::string& path) {
+    // A directory opens fine with fopen on Linux but reports a meaningless
+    // size, so only regular files are read.
+    std::error_code error;
+    std::FILE* file =
+        std::filesystem::is_regular_file(path, error) ? std::fopen(path.c_str(), "r") : nullptr;
+    if (!file) {
+        logMessage(LogLevel::ERROR, "Failed to open shader file: " + path);
+        return {};
+    }
+    std::string text;
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        size = std::ftell(file);
+    }
+    std::rewind(file);
+    if (size > 0) {
+        text.resize(size_t(size));
+        // The text ends right after the last byte read (std::string keeps
+        // the terminating zero), whatever the line endings are.
+        text.resize(std::fread(text.data(), 1, text.size(), file));
+    }
+    std::fclose(file);
+    return text;
+}
+
+namespace {
+
+// Compiles one stage; a failure logs `failurePrefix` + the driver's log.
+GLuint compileStage(GLenum stage, const std::string& source, const char* failurePrefix) {
+    GLuint shader = glCreateShader(stage);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char info[512] = {};
+        glGetShaderInfoLog(shader, sizeof info, nullptr, info);
+        logMessage(LogLevel::ERROR, std::string(failurePrefix) + info);
+    }
+    return shader;
+}
+
+} // namespace
+
+VFShader::VFShader(const std::string& vertexFileName, const std::string& fragmentFileName) {
+    programId = glCreateProgram();
+    std::string vertexSource = readShaderFile(SHADER_DIRECTORY + vertexFileName);
+    std::string fragmentSource = readShaderFile(SHADER_DIRECTORY + fragmentFileName);
+
+    // Every step runs even after an earlier failure, so that one broken stage
+    // still shows the link failure it causes.
+    GLuint vertex =
+        compileStage(GL_VERTEX_SHADER, vertexSource, "Vertex shader compilation failed:\n\t");
+    vertexSource = {};
+    GLuint fragment =
+        compileStage(GL_FRAGMENT_SHADER, fragmentSource, "Fragment shader compilation failed:\n\t");
+    fragmentSource = {};
+
+    glAttachShader(programId, vertex);
+    glAttachShader(programId, fragment);
+    glLinkProgram(programId);
+    GLint linked = 0;
+    glGetProgramiv(programId, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        char info[512] = {};
+        glGetProgramInfoLog(programId, sizeof info, nullptr, info);
+        logMessage(LogLevel::ERROR, std::string("Linking of shader failed:\n\t") + info);
+    }
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+}
+
+void VFShader::setBrightness(const float* brightness) {
+    setUniform(programId, "brightness", *brightness);
+}
+
+void VFShader::uploadCamera(const glm::mat4& projView, const glm::vec3& cameraPosition) {
+    setUniform(programId, "projView", projView);
+    setUniform(programId, "camPos", cameraPosition);
+}

@@ -1,0 +1,91 @@
+#include "render/Text.h"
+
+#include "render/TextShader.h"
+
+#include <GL/glew.h>
+
+#include <string>
+
+namespace {
+
+// Module state shared by every immediate text draw; lives until exit.
+GlyphSet startupGlyphSet;
+GLuint textVao = 0;
+GLuint textVbo = 0;
+
+constexpr GLsizeiptr QUAD_BYTES = sizeof(GlyphQuad);
+static_assert(QUAD_BYTES == 96, "six vertices of four floats");
+
+} // namespace
+
+GlyphSet& startupGlyphs() {
+    return startupGlyphSet;
+}
+
+void initText() {
+    TextShader& shader = TextShader::instance();
+    glUseProgram(shader.programId);
+    shader.setProjection();
+
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library)) {
+        printTextMessage("ERROR::FREETYPE: Could not init FreeType Library");
+        library = nullptr;
+    }
+    const std::string path = std::string(FONT_DIRECTORY) + GAME_FONT_NAME;
+    FT_Face face = nullptr;
+    if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
+        printTextMessage("ERROR::FREETYPE: Failed to load font");
+        face = nullptr;
+    }
+    if (face) {
+        FT_Set_Pixel_Sizes(face, 0, GLYPH_PIXEL_HEIGHT);
+        if (FT_Load_Char(face, 'X', FT_LOAD_RENDER)) {
+            printTextMessage("ERROR::FREETYTPE: Failed to load Glyph");
+        }
+    }
+    buildGlyphSet(face, startupGlyphSet);
+    if (library) {
+        FT_Done_FreeType(library);
+    }
+}
+
+void createTextBuffer() {
+    glGenVertexArrays(1, &textVao);
+    glGenBuffers(1, &textVbo);
+    glBindVertexArray(textVao);
+    glBindBuffer(GL_ARRAY_BUFFER, textVbo);
+    glBufferData(GL_ARRAY_BUFFER, QUAD_BYTES, nullptr, GL_DYNAMIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindVertexArray(0);
+}
+
+void drawText(std::string text, float x, float y, float scale, const glm::vec3& color) {
+    if (textVao == 0) {
+        createTextBuffer();
+    }
+    TextShader& shader = TextShader::instance();
+    glUseProgram(shader.programId);
+    shader.setTextColor(color);
+    glActiveTexture(GL_TEXTURE0);
+    glBindVertexArray(textVao);
+    for (char c : text) {
+        // A missing code gets an empty record: no texture, no size, no advance.
+        const Glyph& glyph = startupGlyphSet[int8_t(c)];
+        const GlyphQuad quad = glyphQuad(glyph, x, y, scale);
+        glBindTexture(GL_TEXTURE_2D, glyph.textureId);
+        glBindBuffer(GL_ARRAY_BUFFER, textVbo);
+        glBufferSubData(GL_ARRAY_BUFFER, 0, QUAD_BYTES, quad.data());
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        // Text lies over the finished frame.
+        glDisable(GL_DEPTH_TEST);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        glEnable(GL_DEPTH_TEST);
+        x += glyphAdvance(glyph, scale);
+    }
+    glBindVertexArray(0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glUseProgram(0);
+}

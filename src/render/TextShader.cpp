@@ -1,0 +1,23 @@
+#include "render/TextShader.h"
+
+#include "core/Config.h"
+#include "render/Uniforms.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+TextShader::TextShader() : VFShader("text.vert", "text.frag") {}
+
+TextShader& TextShader::instance() {
+    static TextShader shader;
+    return shader;
+}
+
+void TextShader::setTextColor(const glm::vec3& color) {
+    setUniform(programId, "textColor", color);
+}
+
+void TextShader::setProjection() {
+    const Config& cfg = config();
+    setUniform(programId, "projection",
+               glm::ortho(0.0f, float(cfg.windowWidth), 0.0f, float(cfg.windowHeight)));
+}
