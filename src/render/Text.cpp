@@ -35,7 +35,8 @@ void initText() {
     const std::string path = std::string(FONT_DIRECTORY) + GAME_FONT_NAME;
     FT_Face face = nullptr;
     if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
-        printTextMessage("ERROR::FREETYPE: Failed to load font");
+        // Named, so that a missing font file is found without a debugger.
+        printTextMessage(("ERROR::FREETYPE: Failed to load font: " + path).c_str());
         face = nullptr;
     }
     if (face) {

@@ -1,0 +1,177 @@
+#include "render/BloomStages.h"
+#include "render/BloomTargets.h"
+
+#include "GlWindow.h"
+#include "RenderTestSupport.h"
+#include "TempDir.h"
+
+#include <GL/glew.h>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+using rendertest::readFloatPixel;
+using rendertest::readFloatPixels;
+
+const glm::vec3 GREEN(0, 1, 0);
+const glm::vec3 BLUE(0, 0, 1);
+
+class BloomPasses : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        cwd.emplace(KELVARO_SOURCE_DIR);
+        targets = createBloomTargets(WIDTH, HEIGHT);
+        blurStage.emplace();
+        blendStage.emplace();
+        // The bright parts: one hot pixel in the middle, nothing elsewhere.
+        fill(targets.hdrFramebuffer, 1, glm::vec3(0.0f));
+        fillPixel(targets.hdrFramebuffer, 1, CENTRE, CENTRE, glm::vec3(1.0f, 0.0f, 0.0f));
+        fill(targets.hdrFramebuffer, 0, glm::vec3(0.0f));
+        // Marker colours show which ping-pong buffer a pass or the blend read.
+        fill(targets.pingpongFramebuffers[0], 0, GREEN);
+        fill(targets.pingpongFramebuffers[1], 0, BLUE);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    static void fill(uint32_t framebuffer, int attachment, glm::vec3 colour) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        const float value[4] = {colour.r, colour.g, colour.b, 1.0f};
+        glClearBufferfv(GL_COLOR, attachment, value);
+    }
+
+    static void fillPixel(uint32_t framebuffer, int attachment, int x, int y, glm::vec3 colour) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(x, y, 1, 1);
+        fill(framebuffer, attachment, colour);
+        glDisable(GL_SCISSOR_TEST);
+    }
+
+    glm::vec3 pingpong(int j, int x, int y) const {
+        return readFloatPixel(targets.pingpongFramebuffers[j], x, y);
+    }
+
+    static constexpr int CENTRE = 32;
+    std::optional<ScopedWorkingDir> cwd;
+    BloomTargets targets;
+    std::optional<BloomBlurStage> blurStage;
+    std::optional<BloomBlendStage> blendStage;
+};
+
+TEST_F(BloomPasses, TargetsAreHalfFloatAndComplete) {
+    glBindFramebuffer(GL_FRAMEBUFFER, targets.hdrFramebuffer);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+    for (uint32_t texture : {targets.colourBuffers[0], targets.colourBuffers[1],
+                             targets.pingpongBuffers[0], targets.pingpongBuffers[1]}) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLint format = 0, width = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_EQ(format, GL_RGB16F);
+        EXPECT_EQ(width, WIDTH);
+    }
+    // Values above 1 survive: that is what the glow is made of.
+    fill(targets.hdrFramebuffer, 1, glm::vec3(4.0f));
+    EXPECT_FLOAT_EQ(readFloatPixel(targets.hdrFramebuffer, 3, 3, GL_COLOR_ATTACHMENT1).r, 4.0f);
+}
+
+TEST_F(BloomPasses, ZeroSizeReportsAnIncompleteFramebufferAndGoesOn) {
+    testing::internal::CaptureStdout();
+    BloomTargets broken = createBloomTargets(0, 0);
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(console, "[ ERROR ]\tFramebuffer incomplete!\n");
+    EXPECT_NE(broken.pingpongFramebuffers[1], 0u);
+}
+
+TEST_F(BloomPasses, NoPassLeavesBothBuffersAndTheBlendReadsTheFirst) {
+    blurStage->blur(targets, 0);
+    EXPECT_EQ(pingpong(0, CENTRE, CENTRE), GREEN);
+    EXPECT_EQ(pingpong(1, CENTRE, CENTRE), BLUE);
+    blendStage->blend(targets, 0, true);
+    auto pixel = readPixels(CENTRE, CENTRE, 1, 1);
+    EXPECT_EQ(pixel[0], 0);
+    EXPECT_GT(pixel[1], 200);
+    EXPECT_EQ(pixel[2], 0);
+}
+
+TEST_F(BloomPasses, OnePassIsHorizontalIntoTheSecondBuffer) {
+    blurStage->blur(targets, 1);
+    // The hot pixel spread along its row only.
+    EXPECT_GT(pingpong(1, CENTRE + 3, CENTRE).r, 0.01f);
+    EXPECT_GT(pingpong(1, CENTRE - 3, CENTRE).r, 0.01f);
+    EXPECT_EQ(pingpong(1, CENTRE, CENTRE + 1), glm::vec3(0.0f));
+    EXPECT_EQ(pingpong(0, CENTRE, CENTRE), GREEN);
+    GLint bound = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+    // The blend shows that row, not the untouched first buffer.
+    blendStage->blend(targets, 1, true);
+    auto row = readPixels(CENTRE + 2, CENTRE, 1, 1);
+    auto above = readPixels(CENTRE, CENTRE + 2, 1, 1);
+    EXPECT_GT(row[0], 20);
+    EXPECT_EQ(row[1], 0);
+    EXPECT_EQ(above[0], 0);
+    EXPECT_EQ(above[1], 0);
+}
+
+TEST_F(BloomPasses, TwoPassesReadTheFirstPassAndBlurBothWays) {
+    blurStage->blur(targets, 2);
+    // Pass 1 read pass 0's row and spread it vertically into buffer 0.
+    EXPECT_GT(pingpong(0, CENTRE + 2, CENTRE + 2).r, 0.001f);
+    EXPECT_EQ(pingpong(0, CENTRE + 10, CENTRE).g, 0.0f);
+    // Buffer 1 still holds pass 0's row.
+    EXPECT_EQ(pingpong(1, CENTRE, CENTRE + 2), glm::vec3(0.0f));
+    // The kernel keeps the energy of the hot pixel.
+    float sum = 0.0f;
+    for (const glm::vec3& p :
+         readFloatPixels(targets.pingpongFramebuffers[0], 0, 0, WIDTH, HEIGHT)) {
+        sum += p.r;
+    }
+    EXPECT_NEAR(sum, 1.0f, 0.02f);
+    blendStage->blend(targets, 2, true);
+    EXPECT_GT(readPixels(CENTRE + 2, CENTRE + 2, 1, 1)[0], 20);
+}
+
+TEST_F(BloomPasses, ThreePassesEndInTheSecondBufferAgain) {
+    blurStage->blur(targets, 3);
+    // Pass 2 (horizontal) read buffer 0's blob and wrote buffer 1.
+    EXPECT_GT(pingpong(1, CENTRE + 4, CENTRE + 2).r, 0.0005f);
+    EXPECT_EQ(pingpong(1, CENTRE, CENTRE).b, 0.0f);
+}
+
+TEST_F(BloomPasses, BloomOffLeavesNoGlowAndExposureMapsTheScene) {
+    fill(targets.hdrFramebuffer, 0, glm::vec3(0.5f));
+    fill(targets.hdrFramebuffer, 1, glm::vec3(8.0f));
+    blurStage->blur(targets, 2);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    blendStage->blend(targets, 2, false);
+    auto off = readPixels(CENTRE, CENTRE, 1, 1);
+    // 0.5 through 1 - exp(-0.5 * 2.2) and gamma 2.2.
+    const int expected = int(std::lround(255.0 * std::pow(1.0 - std::exp(-1.1), 1.0 / 2.2)));
+    EXPECT_NEAR(off[0], expected, 1);
+    EXPECT_NEAR(off[1], expected, 1);
+    EXPECT_NEAR(off[2], expected, 1);
+    GLint active = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    EXPECT_EQ(active, GL_TEXTURE1);
+    float exposure = 0.0f, bloom = -1.0f;
+    const uint32_t program = blendStage->programId;
+    glGetUniformfv(program, glGetUniformLocation(program, "exposure"), &exposure);
+    glGetUniformfv(program, glGetUniformLocation(program, "bloom"), &bloom);
+    EXPECT_FLOAT_EQ(exposure, 2.2f);
+    EXPECT_EQ(bloom, 0.0f);
+
+    // Each frame starts from a cleared window.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    blendStage->blend(targets, 2, true);
+    EXPECT_GT(readPixels(CENTRE, CENTRE, 1, 1)[0], off[0] + 20);
+}
+
+} // namespace
