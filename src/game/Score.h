@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The points of a finished track: collected × 20000 / seconds flown, truncated
+// toward zero. A zero or negative flying time (a track finished before the
+// clock moved) gives 0 points rather than an undefined division, and results
+// beyond the 32-bit range are clamped.
+int32_t computeScore(int32_t collectedTrash, double totalTime);
+
+// The flying clock as shown in the overlay: minutes:seconds:hundredths, with
+// minutes and seconds unpadded (65.5 s gives "1:5:50"). The hundredths are cut,
+// never rounded, so the clock only ever moves forward (59.996 s shows 0:59:99).
+std::string formatClock(double seconds);
