@@ -1,0 +1,27 @@
+#pragma once
+
+#include "assets/AssetLoader.h"
+#include "render/Font.h"
+
+#include <string>
+
+// The font cache: fonts from FONT_DIRECTORY by file name, each rendered once
+// into glyph textures. Its FreeType library lives as long as the loader.
+class FontLoader final : public AssetLoader<Font> {
+public:
+    // The program's font cache, created on first use (which also makes the
+    // text program current and sets its projection) and destroyed at exit
+    // with its fonts and their glyph textures.
+    static FontLoader& instance();
+
+    FontLoader();
+    ~FontLoader();
+
+    // The glyphs of FONT_DIRECTORY + name; a file that cannot be opened
+    // prints "ERROR::FREETYPE: Failed to load font" with its path and gives a
+    // font without glyphs, which draws nothing.
+    Font load(const std::string& name) override;
+
+private:
+    FT_Library library = nullptr;
+};
