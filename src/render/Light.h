@@ -1,0 +1,54 @@
+#pragma once
+
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <vector>
+
+// A light that writes itself into a lighting program's uniforms.
+class Light {
+public:
+    glm::vec3 color{1.0f};
+
+    Light() = default;
+    explicit Light(const glm::vec3& color) : color(color) {}
+
+    // Writes this light into the next free entry of its kind in `program`.
+    virtual void setUniforms(uint32_t program) = 0;
+
+protected:
+    // Lights are kept by value in the world's lists, never deleted through a
+    // pointer to this base.
+    ~Light() = default;
+};
+
+// How many point-light entries a lighting program has ("ptLights[0..15]").
+inline constexpr uint32_t MAX_POINT_LIGHTS = 16;
+
+// Counters of the lights written by the current upload, shared by every
+// light kind; uploadLights starts both again from 0. They keep their last
+// values between uploads.
+extern uint32_t directionalLightCount;
+extern uint32_t pointLightCount;
+
+// A light at a point, fading with distance d as
+// 1 / (constant + linear d + quadratic d^2).
+class PointLight final : public Light {
+public:
+    glm::vec3 position{0.0f};
+    // Constant, linear and quadratic factors, in that order.
+    glm::vec3 attenuation{1.0f, 0.0f, 0.0f};
+
+    PointLight() = default;
+    PointLight(const glm::vec3& color, const glm::vec3& position, const glm::vec3& attenuation)
+        : Light(color), position(position), attenuation(attenuation) {}
+
+    // Fills "ptLights[n].position", ".color" and ".attenuation" for n = the
+    // point-light counter, then counts itself; once MAX_POINT_LIGHTS are
+    // written, further point lights are left out.
+    void setUniforms(uint32_t program) override;
+};
+
+// Writes `lights` in order into the current program `program` and then the
+// counts "numDirLights" and "numPtLights" (unsigned).
+void uploadLights(uint32_t program, const std::vector<Light*>& lights);
