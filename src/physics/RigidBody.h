@@ -22,7 +22,9 @@ class TriangleMesh;
 // through each other.
 //
 // Shapes, filter words and the trigger flag are best set before the body is
-// added to the world; changing them later re-enters the body into the world.
+// added to the world; changing them later re-enters the body into the world,
+// which forgets its current touches (an overlap still going on is reported
+// found again).
 // Destroying a body releases it. A body is not movable: reports and the
 // world refer to it by address.
 class RigidBody {
