@@ -51,17 +51,6 @@ TEST_F(RigidBodyTest, TorqueAndDampingFollowTheIntegrationRuleStepByStep) {
     EXPECT_GT(std::abs(expected.y), 0.1);
 }
 
-TEST_F(RigidBodyTest, TorquesAddUpWithinAStepAndAreClearedAfterIt) {
-    auto ship = makeTurningBody();
-    ship->addTorque({0, 1, 0});
-    ship->addTorque({0, 1, 0});
-    steps(1);
-    const float afterOne = 2.0f * DT * (1.0f - 2.0f * DT);
-    EXPECT_NEAR(ship->angularVelocity().y, afterOne, 1e-6f);
-    steps(1);
-    EXPECT_NEAR(ship->angularVelocity().y, afterOne * (1.0f - 2.0f * DT), 1e-6f);
-}
-
 TEST_F(RigidBodyTest, AngularSpeedIsLimitedToSevenRadiansPerSecond) {
     auto ship = makeTurningBody();
     for (int i = 0; i < 20; ++i) {
