@@ -7,6 +7,7 @@
 #include "core/LoopScheduler.h"
 #include "game/Game.h"
 #include "game/GameState.h"
+#include "physics/PhysicsContext.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -94,6 +95,7 @@ int runApplication() {
     logMessage(LogLevel::DEBUG,
                "Camera field of view " + std::to_string(cameraDefaults.fovDegrees));
     config();
+    PhysicsContext::instance();
 
     openWindow();
     setGlobalGlState();

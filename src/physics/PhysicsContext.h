@@ -1,0 +1,56 @@
+#pragma once
+
+#include "physics/CollisionCallback.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+class RigidBody;
+
+// The one physics world of the process: no gravity, the game's pair filter,
+// a fixed step of PHYSICS_STEP and the reports of each step delivered to the
+// installed CollisionCallback. Created on first use and alive until exit; the
+// game objects that own bodies are destroyed before it.
+class PhysicsContext {
+public:
+    static PhysicsContext& instance();
+    ~PhysicsContext();
+    PhysicsContext(const PhysicsContext&) = delete;
+    PhysicsContext& operator=(const PhysicsContext&) = delete;
+
+    // Exactly one step of PHYSICS_STEP. Reports reach the callback on the
+    // calling thread before this returns. Bodies must not be added, released
+    // or changed and the callback must not be replaced from inside a report.
+    void simulateStep();
+
+    // Installs a callback (null installs one that ignores everything) and
+    // hands back the previous one.
+    std::unique_ptr<CollisionCallback> setCallback(std::unique_ptr<CollisionCallback> callback);
+    CollisionCallback& callback() { return *callback_; }
+
+    // Puts a body into the world; its filter words take effect now. A body
+    // is in one world at most; adding it twice changes nothing.
+    void addBody(RigidBody& body);
+    // Takes a body out of the world, with every pair and touch it had.
+    void removeBody(RigidBody& body);
+    size_t bodyCount() const;
+    uint64_t stepCount() const { return steps_; }
+
+private:
+    friend class RigidBody;
+    struct Impl;
+    PhysicsContext();
+
+    // Bullet membership follows the body's shapes: a shapeless body is in the
+    // world but takes no part in it.
+    void link(RigidBody& body);
+    void unlink(RigidBody& body);
+    void relink(RigidBody& body);
+    void updateBounds(RigidBody& body);
+    void deliverReports();
+
+    std::unique_ptr<CollisionCallback> callback_;
+    std::unique_ptr<Impl> impl_;
+    uint64_t steps_ = 0;
+};
