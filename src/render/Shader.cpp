@@ -1,6 +1,7 @@
 #include "render/Shader.h"
 
 #include "core/Log.h"
+#include "render/Camera.h"
 #include "render/Uniforms.h"
 
 #include <GL/glew.h>
@@ -88,6 +89,10 @@ VFShader::VFShader(const std::string& vertexFileName, const std::string& fragmen
     }
     glDeleteShader(vertex);
     glDeleteShader(fragment);
+}
+
+void VFShader::setCamera(const Camera& camera) {
+    uploadCamera(camera.getProjection() * camera.getViewMatrix(), camera.getPosition());
 }
 
 void VFShader::setBrightness(const float* brightness) {

@@ -33,6 +33,8 @@ inline constexpr const char* SHADER_DIRECTORY = "res/shaders/";
 // yields empty text, so the failure then shows in the compile messages too.
 std::string readShaderFile(const std::string& path);
 
+class Camera;
+
 // A program built from one vertex and one fragment file in SHADER_DIRECTORY.
 // Construction never fails visibly: compile and link failures are ERROR lines
 // on the console, and `programId` keeps the name of the (broken) program.
@@ -43,6 +45,9 @@ public:
     VFShader(VFShader&&) noexcept = default;
     VFShader& operator=(VFShader&&) noexcept = default;
 
+    // "projView" = projection x view and "camPos" = the camera's position in
+    // the world.
+    virtual void setCamera(const Camera& camera);
     // "brightness" = *brightness.
     virtual void setBrightness(const float* brightness);
 

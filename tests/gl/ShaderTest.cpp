@@ -1,4 +1,5 @@
 #include "render/Shader.h"
+#include "render/Camera.h"
 #include "render/Uniforms.h"
 
 #include "GlWindow.h"
@@ -6,6 +7,7 @@
 #include "TempDir.h"
 
 #include <GL/glew.h>
+#include <glm/gtc/type_ptr.hpp>
 
 #include <string>
 #include <utility>
@@ -140,6 +142,43 @@ TEST_F(ShaderProgram, BrightnessReachesItsUniformAndMissingNamesAreIgnored) {
     // the program would notice.
     setUniform(shader.programId, "camPos", glm::vec3(1.0f));
     EXPECT_EQ(glGetUniformLocation(shader.programId, "camPos"), -1);
+}
+
+TEST_F(ShaderProgram, CameraUploadsProjectionTimesViewAndTheWorldPosition) {
+    ScopedWorkingDir cwd(KELVARO_SOURCE_DIR);
+    VFShader shader("phong.vert", "phong.frag");
+    glUseProgram(shader.programId);
+    // A camera riding 3 up and 10 behind a ship that turned a quarter about y.
+    SceneObject ship(glm::vec3(10.0f, 0.0f, 0.0f),
+                     glm::angleAxis(glm::radians(90.0f), glm::vec3(0.0f, 1.0f, 0.0f)));
+    StickyCamera camera(&ship, glm::vec3(0.0f, 3.0f, 10.0f), glm::quat(1.0f, 0.0f, 0.0f, 0.0f));
+    shader.setCamera(camera);
+    glm::vec3 camPos(0.0f);
+    glm::mat4 projView(0.0f);
+    glGetUniformfv(shader.programId, glGetUniformLocation(shader.programId, "camPos"),
+                   glm::value_ptr(camPos));
+    glGetUniformfv(shader.programId, glGetUniformLocation(shader.programId, "projView"),
+                   glm::value_ptr(projView));
+    // The offset turned with the ship: world position, not the local offset.
+    EXPECT_NEAR(camPos.x, 20.0f, 1e-4f);
+    EXPECT_NEAR(camPos.y, 3.0f, 1e-4f);
+    EXPECT_NEAR(camPos.z, 0.0f, 1e-4f);
+    const glm::mat4 expected = camera.getProjection() * camera.getViewMatrix();
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            EXPECT_NEAR(projView[c][r], expected[c][r], 1e-5f) << c << "," << r;
+        }
+    }
+    // A program without "camPos" takes the camera all the same.
+    dir.write("res/shaders/a.vert", GOOD_VERTEX);
+    dir.write("res/shaders/a.frag", GOOD_FRAGMENT);
+    ScopedWorkingDir inDir(dir.path());
+    VFShader plain("a.vert", "a.frag");
+    glUseProgram(plain.programId);
+    plain.setCamera(camera);
+    glGetUniformfv(plain.programId, glGetUniformLocation(plain.programId, "projView"),
+                   glm::value_ptr(projView));
+    EXPECT_NEAR(projView[3][3], expected[3][3], 1e-5f);
 }
 
 TEST_F(ShaderProgram, MovedFromProgramNamesNothing) {
