@@ -22,6 +22,8 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
 
+#include "GameProcess.h"
+#include "TempDir.h"
 #include "TrackCheck.h"
 
 namespace fs = std::filesystem;
@@ -543,5 +545,31 @@ TEST(ShippedFont, IsATrueTypeFileWithItsLicenceBesideIt) {
     std::string text((std::istreambuf_iterator<char>(licence)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("SIL OPEN FONT LICENSE Version 1.1"), std::string::npos);
 }
+
+#ifdef KELVARO_LEVELGEN_BINARY
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(ShippedContent, IsExactlyWhatTheGeneratorWrites) {
+    TempDir out;
+    std::string output = runCommand(std::string(KELVARO_LEVELGEN_BINARY) + " '" +
+                                    out.path().string() + "' 2>&1; echo exit=$?");
+    ASSERT_NE(output.find("exit=0"), std::string::npos) << output;
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(out.path())) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        fs::path relative = fs::relative(entry.path(), out.path());
+        ++files;
+        EXPECT_TRUE(fileBytes(entry.path()) == fileBytes(RES / relative))
+            << relative << " differs from the generator's output: run levelgen";
+    }
+    // Level, ship and its materials, ten textures, six sky faces.
+    EXPECT_EQ(files, 19);
+}
+#endif
 
 } // namespace

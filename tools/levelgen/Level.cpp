@@ -214,11 +214,11 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
     size_t third = line.points.size() / 3;
     plan.lamps.push_back({"Lamp.001",
                           line.points[third] + glm::vec3(-40, 70, 0),
-                          {0.45f, 0.6f, 1.0f},
+                          {0.35f, 0.45f, 0.75f},
                           {1.0f, 0.004f, 0.00004f}});
     plan.lamps.push_back({"Lamp.002",
                           line.points[2 * third] + glm::vec3(50, -60, 0),
-                          {1.0f, 0.6f, 0.4f},
+                          {0.75f, 0.5f, 0.35f},
                           {1.0f, 0.004f, 0.00004f}});
 
     spheres.pop_back(); // the sun is checked above, the pilot never goes near it
