@@ -135,7 +135,7 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
         }
         return true;
     };
-    auto addAsteroid = [&](float size) {
+    auto chooseRock = [&](float size) {
         int mesh = random.below(static_cast<int>(plan.rockMeshes.size()));
         glm::vec3 scale = size * glm::vec3(random.range(0.75f, 1.3f), random.range(0.7f, 1.2f),
                                            random.range(0.75f, 1.3f));
@@ -147,7 +147,7 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
     while (plan.nearAsteroids < 26 && attempts++ < 20000) {
         size_t i = 40 + random.below(static_cast<int>(line.points.size() - 40));
         float size = random.range(3.5f, 9.0f);
-        auto [mesh, scale, radius] = addAsteroid(size);
+        auto [mesh, scale, radius] = chooseRock(size);
         float gap = random.range(1.0f, 10.0f);
         glm::vec3 c = line.points[i] + perpendicular(line.tangents[i], random) *
                                            (limits.corridorRadius + radius + gap);
@@ -163,7 +163,7 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
         glm::vec3 c(random.range(lo.x - 250, hi.x + 250), random.range(lo.y - 150, hi.y + 150),
                     random.range(lo.z - 250, hi.z + 250));
         float size = random.range(6.0f, 32.0f);
-        auto [mesh, scale, radius] = addAsteroid(size);
+        auto [mesh, scale, radius] = chooseRock(size);
         if (!fits(c, radius, limits.corridorRadius + 25.0f)) {
             continue;
         }
