@@ -1,0 +1,575 @@
+// The content shipped in res/ read the way the game reads it: the level and the ship with
+// the game's import flags, the textures they name, the sky faces and the font.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <glm/glm.hpp>
+#include <glm/gtc/quaternion.hpp>
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+#include "GameProcess.h"
+#include "TempDir.h"
+#include "TrackCheck.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path RES = fs::path(KELVARO_SOURCE_DIR) / "res";
+const fs::path TEXTURES = RES / "assets" / "textures";
+constexpr unsigned WORLD_FLAGS = aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
+                                 aiProcess_GenUVCoords | aiProcess_FlipUVs;
+constexpr unsigned MODEL_FLAGS =
+    aiProcess_JoinIdenticalVertices | aiProcess_Triangulate | aiProcess_GenUVCoords;
+const char* const KEYWORDS[] = {"roid", "sun", "ring", "tcan"};
+
+bool contains(const std::string& text, const char* word) {
+    return text.find(word) != std::string::npos;
+}
+
+struct Pose {
+    glm::vec3 position;
+    glm::quat rotation;
+    glm::vec3 scale;
+};
+
+Pose poseOf(const aiNode* node) {
+    aiVector3D s, p;
+    aiQuaternion r;
+    node->mTransformation.Decompose(s, r, p);
+    return {{p.x, p.y, p.z}, glm::quat(r.w, r.x, r.y, r.z), {s.x, s.y, s.z}};
+}
+
+std::vector<std::string> textureNames(const aiMaterial* material, aiTextureType type) {
+    std::vector<std::string> names;
+    for (unsigned i = 0; i < material->GetTextureCount(type); ++i) {
+        aiString path;
+        material->GetTexture(type, i, &path);
+        names.emplace_back(path.C_Str());
+    }
+    return names;
+}
+
+// Every edge used once in each direction: what Loop subdivision needs of the asteroids.
+bool closedManifold(const aiMesh* mesh) {
+    std::map<std::pair<unsigned, unsigned>, int> directed;
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        if (face.mNumIndices != 3) {
+            return false;
+        }
+        for (unsigned k = 0; k < 3; ++k) {
+            if (++directed[{face.mIndices[k], face.mIndices[(k + 1) % 3]}] > 1) {
+                return false;
+            }
+        }
+    }
+    for (const auto& [edge, count] : directed) {
+        if (!directed.count({edge.second, edge.first})) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class ShippedLevel : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        importer = new Assimp::Importer();
+        scene = importer->ReadFile(
+            (RES / "assets" / "models" / "worlds" / "sub2demo_debug.dae").string(), WORLD_FLAGS);
+    }
+    static void TearDownTestSuite() {
+        delete importer;
+        importer = nullptr;
+        scene = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_NE(scene, nullptr) << importer->GetErrorString();
+        ASSERT_FALSE(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE);
+        ASSERT_NE(scene->mRootNode, nullptr);
+    }
+    static std::vector<const aiNode*> children(const char* word, bool withMeshes = true) {
+        std::vector<const aiNode*> found;
+        for (unsigned i = 0; i < scene->mRootNode->mNumChildren; ++i) {
+            const aiNode* node = scene->mRootNode->mChildren[i];
+            if ((node->mNumMeshes > 0) == withMeshes && contains(node->mName.C_Str(), word)) {
+                found.push_back(node);
+            }
+        }
+        return found;
+    }
+    // Bounding sphere of a mesh node in the world, from its first mesh and its scale.
+    static ObstacleSphere sphereOf(const aiNode* node) {
+        Pose pose = poseOf(node);
+        const aiMesh* mesh = scene->mMeshes[node->mMeshes[0]];
+        float r = 0.0f;
+        for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+            const aiVector3D& p = mesh->mVertices[v];
+            r = std::max(r, glm::length(glm::vec3(p.x, p.y, p.z)));
+        }
+        float s =
+            std::max({std::abs(pose.scale.x), std::abs(pose.scale.y), std::abs(pose.scale.z)});
+        return {pose.position, r * s};
+    }
+    static std::vector<std::pair<int, const aiNode*>> ringsByNumber() {
+        std::vector<std::pair<int, const aiNode*>> rings;
+        for (const aiNode* node : children("ring")) {
+            std::string name = node->mName.C_Str();
+            rings.emplace_back(std::stoi(name.substr(name.find('_') + 1)), node);
+        }
+        std::sort(rings.begin(), rings.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        return rings;
+    }
+
+    static Assimp::Importer* importer;
+    static const aiScene* scene;
+};
+
+Assimp::Importer* ShippedLevel::importer = nullptr;
+const aiScene* ShippedLevel::scene = nullptr;
+
+TEST_F(ShippedLevel, RootIsTheSceneWithTheObjectsAsItsChildren) {
+    EXPECT_TRUE(scene->mRootNode->mTransformation.IsIdentity());
+    EXPECT_EQ(scene->mRootNode->mNumMeshes, 0u);
+    EXPECT_GT(scene->mRootNode->mNumChildren, 80u);
+}
+
+TEST_F(ShippedLevel, ShipStartsAtTheCameraWithTheFirstRingStraightAhead) {
+    auto cameras = children("Camera", false);
+    ASSERT_EQ(cameras.size(), 1u);
+    EXPECT_TRUE(children("Camera", true).empty());
+    Pose camera = poseOf(cameras[0]);
+    // The ship is the camera node turned half a turn about Y and flies along its own +Z.
+    glm::quat ship = camera.rotation * glm::angleAxis(3.1415927f, glm::vec3(0, 1, 0));
+    glm::vec3 forward = ship * glm::vec3(0, 0, 1);
+    auto rings = ringsByNumber();
+    ASSERT_FALSE(rings.empty());
+    ASSERT_EQ(rings[0].first, 0);
+    glm::vec3 toRing = poseOf(rings[0].second).position - camera.position;
+    EXPECT_GT(glm::length(toRing), 30.0f);
+    EXPECT_GT(glm::dot(glm::normalize(toRing), forward), 0.999f);
+    // The ring faces the ship.
+    glm::vec3 ringAxis = poseOf(rings[0].second).rotation * glm::vec3(0, 0, 1);
+    EXPECT_GT(std::abs(glm::dot(ringAxis, forward)), 0.99f);
+}
+
+TEST_F(ShippedLevel, TenOrMoreRingsNumberedWithoutGapsEachWithItsOwnMesh) {
+    auto rings = ringsByNumber();
+    ASSERT_GE(rings.size(), 10u);
+    std::set<unsigned> meshes;
+    for (size_t i = 0; i < rings.size(); ++i) {
+        EXPECT_EQ(rings[i].first, static_cast<int>(i)) << rings[i].second->mName.C_Str();
+        // Nodes sharing a mesh share one model and so one number: each ring needs its own.
+        EXPECT_TRUE(meshes.insert(rings[i].second->mMeshes[0]).second)
+            << rings[i].second->mName.C_Str() << " shares its mesh";
+    }
+}
+
+TEST_F(ShippedLevel, EveryMeshNodeHasOneKeywordAndACollisionChildWithAMesh) {
+    std::map<std::string, int> counts;
+    for (unsigned i = 0; i < scene->mRootNode->mNumChildren; ++i) {
+        const aiNode* node = scene->mRootNode->mChildren[i];
+        std::string name = node->mName.C_Str();
+        if (node->mNumMeshes == 0) {
+            EXPECT_TRUE(contains(name, "Camera") || contains(name, "Lamp")) << name;
+            continue;
+        }
+        int keywords = 0;
+        for (const char* word : KEYWORDS) {
+            if (contains(name, word)) {
+                ++keywords;
+                ++counts[word];
+            }
+        }
+        EXPECT_EQ(keywords, 1) << name;
+        EXPECT_EQ(node->mNumMeshes, 1u) << name;
+        ASSERT_GE(node->mNumChildren, 1u) << name;
+        const aiNode* collision = node->mChildren[0];
+        EXPECT_GE(collision->mNumMeshes, 1u) << name;
+        EXPECT_TRUE(collision->mTransformation.IsIdentity()) << name;
+    }
+    EXPECT_GE(counts["roid"], 50);
+    EXPECT_GE(counts["tcan"], 15);
+    EXPECT_EQ(counts["sun"], 1);
+    EXPECT_GE(counts["ring"], 10);
+}
+
+TEST_F(ShippedLevel, AsteroidsShareAFewClosedRockMeshesThatCanBeSubdivided) {
+    std::set<unsigned> rockMeshes;
+    std::set<std::vector<float>> scales;
+    for (const aiNode* node : children("roid")) {
+        rockMeshes.insert(node->mMeshes[0]);
+        glm::vec3 s = poseOf(node).scale;
+        scales.insert({s.x, s.y, s.z});
+        EXPECT_FALSE(s.x == s.y && s.y == s.z) << node->mName.C_Str() << " is scaled uniformly";
+    }
+    EXPECT_GE(rockMeshes.size(), 4u);
+    EXPECT_LE(rockMeshes.size(), 6u);
+    EXPECT_EQ(scales.size(), children("roid").size());
+    for (unsigned index : rockMeshes) {
+        const aiMesh* mesh = scene->mMeshes[index];
+        EXPECT_GE(mesh->mNumFaces, 200u);
+        EXPECT_LE(mesh->mNumFaces, 1000u);
+        EXPECT_TRUE(closedManifold(mesh)) << "rock mesh " << index;
+    }
+}
+
+// Extent of a mesh in its node's frame: largest distance from the local Z axis, and the
+// smallest one, and the half-thickness along Z.
+struct AxialExtent {
+    float outer = 0.0f, inner = 1e9f, halfDepth = 0.0f;
+};
+AxialExtent axialExtent(const aiMesh* mesh) {
+    AxialExtent e;
+    for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+        const aiVector3D& p = mesh->mVertices[v];
+        float r = std::sqrt(p.x * p.x + p.y * p.y);
+        e.outer = std::max(e.outer, r);
+        e.inner = std::min(e.inner, r);
+        e.halfDepth = std::max(e.halfDepth, std::abs(p.z));
+    }
+    return e;
+}
+
+TEST_F(ShippedLevel, RingTriggersFillTheOpeningAndCanTriggersEncloseTheCans) {
+    for (const aiNode* ring : children("ring")) {
+        AxialExtent torus = axialExtent(scene->mMeshes[ring->mMeshes[0]]);
+        AxialExtent trigger = axialExtent(scene->mMeshes[ring->mChildren[0]->mMeshes[0]]);
+        // A flat disc across the hole, reaching the inner edge of the torus.
+        EXPECT_GT(trigger.outer, 0.95f * torus.inner) << ring->mName.C_Str();
+        EXPECT_LT(trigger.outer, torus.outer) << ring->mName.C_Str();
+        EXPECT_LT(trigger.halfDepth, 1.0f) << ring->mName.C_Str();
+        EXPECT_GT(trigger.halfDepth, 0.2f) << ring->mName.C_Str();
+        EXPECT_GT(torus.inner, 6.0f) << ring->mName.C_Str();
+    }
+    for (const aiNode* can : children("tcan")) {
+        const aiMesh* body = scene->mMeshes[can->mMeshes[0]];
+        const aiMesh* hull = scene->mMeshes[can->mChildren[0]->mMeshes[0]];
+        aiVector3D lo(1e9f), hi(-1e9f), hullLo(1e9f), hullHi(-1e9f);
+        for (unsigned v = 0; v < body->mNumVertices; ++v) {
+            lo = aiVector3D(std::min(lo.x, body->mVertices[v].x),
+                            std::min(lo.y, body->mVertices[v].y),
+                            std::min(lo.z, body->mVertices[v].z));
+            hi = aiVector3D(std::max(hi.x, body->mVertices[v].x),
+                            std::max(hi.y, body->mVertices[v].y),
+                            std::max(hi.z, body->mVertices[v].z));
+        }
+        for (unsigned v = 0; v < hull->mNumVertices; ++v) {
+            hullLo = aiVector3D(std::min(hullLo.x, hull->mVertices[v].x),
+                                std::min(hullLo.y, hull->mVertices[v].y),
+                                std::min(hullLo.z, hull->mVertices[v].z));
+            hullHi = aiVector3D(std::max(hullHi.x, hull->mVertices[v].x),
+                                std::max(hullHi.y, hull->mVertices[v].y),
+                                std::max(hullHi.z, hull->mVertices[v].z));
+        }
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_LE(hullLo[k], lo[k]) << can->mName.C_Str() << " axis " << k;
+            EXPECT_GE(hullHi[k], hi[k]) << can->mName.C_Str() << " axis " << k;
+        }
+    }
+}
+
+TEST_F(ShippedLevel, EveryMeshHasNormalsAndTextureCoordinates) {
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        const aiMesh* mesh = scene->mMeshes[m];
+        EXPECT_TRUE(mesh->HasNormals()) << m;
+        EXPECT_TRUE(mesh->HasTextureCoords(0)) << m;
+        for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+            ASSERT_NEAR(mesh->mNormals[v].Length(), 1.0f, 1e-3f) << "mesh " << m;
+        }
+    }
+}
+
+TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapThatExist) {
+    ASSERT_GT(scene->mNumMaterials, 0u);
+    for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
+        const aiMaterial* material = scene->mMaterials[i];
+        aiString name;
+        material->Get(AI_MATKEY_NAME, name);
+        if (std::string(name.C_Str()) == AI_DEFAULT_MATERIAL_NAME) {
+            continue;
+        }
+        auto diffuse = textureNames(material, aiTextureType_DIFFUSE);
+        auto normals = textureNames(material, aiTextureType_NORMALS);
+        EXPECT_EQ(diffuse.size(), 1u) << name.C_Str();
+        EXPECT_EQ(normals.size(), 1u) << name.C_Str();
+        diffuse.insert(diffuse.end(), normals.begin(), normals.end());
+        for (const auto& file : diffuse) {
+            EXPECT_EQ(file.find_first_of("/\\"), std::string::npos) << file;
+            EXPECT_TRUE(fs::is_regular_file(TEXTURES / file)) << file;
+        }
+    }
+}
+
+TEST_F(ShippedLevel, TheSunGlowsAndALampSitsInIt) {
+    auto suns = children("sun");
+    ASSERT_EQ(suns.size(), 1u);
+    const aiMaterial* material =
+        scene->mMaterials[scene->mMeshes[suns[0]->mMeshes[0]]->mMaterialIndex];
+    aiColor3D ambient(0, 0, 0);
+    material->Get(AI_MATKEY_COLOR_AMBIENT, ambient);
+    EXPECT_GT(std::max({ambient.r, ambient.g, ambient.b}), 1.0f);
+    ObstacleSphere sun = sphereOf(suns[0]);
+    bool lampInSun = false;
+    for (const aiNode* lamp : children("Lamp", false)) {
+        lampInSun = lampInSun || glm::length(poseOf(lamp).position - sun.centre) < sun.radius;
+    }
+    EXPECT_TRUE(lampInSun);
+}
+
+TEST_F(ShippedLevel, EveryLampNodeHasAPointLightOfExactlyItsName) {
+    auto lamps = children("Lamp", false);
+    EXPECT_GE(lamps.size(), 2u);
+    EXPECT_LE(lamps.size(), 4u);
+    for (const aiNode* lamp : lamps) {
+        const aiLight* light = nullptr;
+        for (unsigned i = 0; i < scene->mNumLights && !light; ++i) {
+            if (scene->mLights[i]->mName == lamp->mName) {
+                light = scene->mLights[i];
+            }
+        }
+        ASSERT_NE(light, nullptr) << lamp->mName.C_Str();
+        EXPECT_EQ(light->mType, aiLightSource_POINT);
+        EXPECT_GT(light->mColorDiffuse.r + light->mColorDiffuse.g + light->mColorDiffuse.b, 0.5f);
+        EXPECT_GT(light->mAttenuationConstant, 0.0f);
+    }
+}
+
+TEST_F(ShippedLevel, TheTrackCanBeFlownAndNoAsteroidBlocksIt) {
+    Pose camera = poseOf(children("Camera", false).at(0));
+    glm::vec3 forward =
+        camera.rotation * glm::angleAxis(3.1415927f, glm::vec3(0, 1, 0)) * glm::vec3(0, 0, 1);
+    std::vector<TrackRing> rings;
+    for (const auto& [number, node] : ringsByNumber()) {
+        Pose pose = poseOf(node);
+        rings.push_back({pose.position, pose.rotation * glm::vec3(0, 0, 1)});
+    }
+    std::vector<ObstacleSphere> asteroids;
+    for (const aiNode* node : children("roid")) {
+        asteroids.push_back(sphereOf(node));
+    }
+    FlightLimits limits;
+    TrackReport report = checkTrack(camera.position, forward, rings, asteroids, limits);
+    EXPECT_TRUE(report.flyable) << report.problem;
+    EXPECT_LT(report.maxTurnRate, limits.steeringRate / 2.0f);
+    EXPECT_GE(report.corridorClearance, limits.corridorRadius);
+    // Some asteroids sit close beside the line, so that steering well matters.
+    EXPECT_LT(report.corridorClearance, limits.corridorRadius + 10.0f);
+
+    // The trash cans are reachable: near the line, and clear of every asteroid.
+    TrackLine line = planTrackLine(camera.position, forward, rings, limits.runOut);
+    for (const aiNode* can : children("tcan")) {
+        glm::vec3 p = poseOf(can).position;
+        EXPECT_LT(distanceToLine(line, p), limits.holeRadius) << can->mName.C_Str();
+        for (const auto& a : asteroids) {
+            EXPECT_GT(glm::length(p - a.centre), a.radius + 2.0f) << can->mName.C_Str();
+        }
+    }
+}
+
+TEST(ShippedShip, HasDrawnPartsTwoOrThreeHullsNormalsAndItsTextures) {
+    Assimp::Importer importer;
+    const aiScene* scene =
+        importer.ReadFile((RES / "assets" / "models" / "spaceshipNew.obj").string(), MODEL_FLAGS);
+    ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+    ASSERT_FALSE(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE);
+    int graph = 0, coll = 0;
+    glm::vec3 lo(1e9f), hi(-1e9f);
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        const aiMesh* mesh = scene->mMeshes[m];
+        std::string name = mesh->mName.C_Str();
+        EXPECT_TRUE(mesh->HasNormals()) << name;
+        EXPECT_TRUE(mesh->HasTextureCoords(0)) << name;
+        if (contains(name, "coll_")) {
+            ++coll;
+        } else if (contains(name, "graph_")) {
+            ++graph;
+            for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+                glm::vec3 p(mesh->mVertices[v].x, mesh->mVertices[v].y, mesh->mVertices[v].z);
+                lo = glm::min(lo, p);
+                hi = glm::max(hi, p);
+            }
+        } else {
+            ADD_FAILURE() << "mesh " << name << " is neither drawn nor a hull";
+        }
+        const aiMaterial* material = scene->mMaterials[mesh->mMaterialIndex];
+        auto diffuse = textureNames(material, aiTextureType_DIFFUSE);
+        auto normals = textureNames(material, aiTextureType_NORMALS);
+        ASSERT_EQ(diffuse.size(), 1u) << name;
+        ASSERT_EQ(normals.size(), 1u) << name;
+        EXPECT_TRUE(fs::is_regular_file(TEXTURES / diffuse[0])) << diffuse[0];
+        EXPECT_TRUE(fs::is_regular_file(TEXTURES / normals[0])) << normals[0];
+    }
+    EXPECT_GE(graph, 3);
+    EXPECT_GE(coll, 2);
+    EXPECT_LE(coll, 3);
+    // Longest along Z (the flight direction), 2 to 4 units long, nose forward.
+    glm::vec3 size = hi - lo;
+    EXPECT_GE(size.z, 2.0f);
+    EXPECT_LE(size.z, 4.0f);
+    EXPECT_GT(size.z, size.y);
+    EXPECT_GT(hi.z, -lo.z);
+}
+
+struct Face {
+    int width = 0, height = 0;
+    std::vector<unsigned char> pixels;
+    glm::vec3 at(int x, int y) const {
+        size_t i = (static_cast<size_t>(y) * width + x) * 3;
+        return glm::vec3(pixels[i], pixels[i + 1], pixels[i + 2]);
+    }
+};
+
+Face loadFace(const std::string& name) {
+    Face face;
+    int channels = 0;
+    fs::path path = TEXTURES / "cubemaps" / "BSpace" / (name + ".png");
+    unsigned char* data = stbi_load(path.string().c_str(), &face.width, &face.height, &channels, 3);
+    if (data) {
+        face.pixels.assign(data, data + static_cast<size_t>(face.width) * face.height * 3);
+        stbi_image_free(data);
+    }
+    return face;
+}
+
+// The OpenGL cube-map convention: direction of face i (+X, -X, +Y, -Y, +Z, -Z) at s, t.
+glm::vec3 glCubeDirection(int face, float s, float t) {
+    float sc = 2 * s - 1, tc = 2 * t - 1;
+    switch (face) {
+    case 0:
+        return {1, -tc, -sc};
+    case 1:
+        return {-1, -tc, sc};
+    case 2:
+        return {sc, 1, tc};
+    case 3:
+        return {sc, -1, -tc};
+    case 4:
+        return {sc, -tc, 1};
+    default:
+        return {-sc, -tc, -1};
+    }
+}
+
+// Finds the face and pixel that a direction falls on.
+void pixelOf(glm::vec3 d, int size, int& face, int& x, int& y) {
+    glm::vec3 a = glm::abs(d);
+    float ma, sc, tc;
+    if (a.x >= a.y && a.x >= a.z) {
+        face = d.x > 0 ? 0 : 1;
+        ma = a.x;
+        sc = d.x > 0 ? -d.z : d.z;
+        tc = -d.y;
+    } else if (a.y >= a.z) {
+        face = d.y > 0 ? 2 : 3;
+        ma = a.y;
+        sc = d.x;
+        tc = d.y > 0 ? d.z : -d.z;
+    } else {
+        face = d.z > 0 ? 4 : 5;
+        ma = a.z;
+        sc = d.z > 0 ? d.x : -d.x;
+        tc = -d.y;
+    }
+    x = std::clamp(static_cast<int>((sc / ma + 1) * 0.5f * size), 0, size - 1);
+    y = std::clamp(static_cast<int>((tc / ma + 1) * 0.5f * size), 0, size - 1);
+}
+
+TEST(ShippedSky, SixSquareFacesOfOneSizeThatMeetWithoutSeams) {
+    const char* names[] = {"right", "left", "top", "bottom", "front", "back"};
+    std::vector<Face> faces;
+    for (const char* name : names) {
+        faces.push_back(loadFace(name));
+        ASSERT_FALSE(faces.back().pixels.empty()) << name;
+        EXPECT_EQ(faces.back().width, faces.back().height) << name;
+        EXPECT_EQ(faces.back().width, faces[0].width) << name;
+    }
+    int n = faces[0].width;
+    ASSERT_GE(n, 512);
+    // Step just across every edge pixel along the GL convention and compare with the pixel
+    // found there; the same walk with the neighbour mirrored serves as the baseline.
+    for (int f = 0; f < 6; ++f) {
+        double across = 0.0, mirrored = 0.0;
+        int samples = 0;
+        for (int i = 0; i < n; ++i) {
+            int edges[4][2] = {{i, 0}, {i, n - 1}, {0, i}, {n - 1, i}};
+            for (auto& e : edges) {
+                float s = (e[0] + 0.5f) / n, t = (e[1] + 0.5f) / n;
+                float ds = e[0] == 0 ? -1.0f : e[0] == n - 1 ? 1.0f : 0.0f;
+                float dt = e[1] == 0 ? -1.0f : e[1] == n - 1 ? 1.0f : 0.0f;
+                glm::vec3 d = glm::normalize(glCubeDirection(f, s + ds / n, t + dt / n));
+                int g, x, y;
+                pixelOf(d, n, g, x, y);
+                if (g == f) {
+                    continue;
+                }
+                glm::vec3 here = faces[f].at(e[0], e[1]);
+                across += glm::length(here - faces[g].at(x, y));
+                mirrored += glm::length(here - faces[g].at(n - 1 - x, n - 1 - y));
+                ++samples;
+            }
+        }
+        ASSERT_GT(samples, 0);
+        EXPECT_LT(across / samples, 0.5 * mirrored / samples) << names[f];
+    }
+}
+
+TEST(ShippedFont, IsATrueTypeFileWithItsLicenceBesideIt) {
+    fs::path font = RES / "assets" / "fonts" / "spacejunkXL.ttf";
+    std::ifstream in(font, std::ios::binary);
+    ASSERT_TRUE(in) << font;
+    unsigned char magic[4] = {};
+    in.read(reinterpret_cast<char*>(magic), 4);
+    EXPECT_EQ(magic[0], 0x00);
+    EXPECT_EQ(magic[1], 0x01);
+    EXPECT_EQ(magic[2], 0x00);
+    EXPECT_EQ(magic[3], 0x00);
+    std::ifstream licence(RES / "assets" / "fonts" / "spacejunkXL.LICENSE.txt");
+    std::string text((std::istreambuf_iterator<char>(licence)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("SIL OPEN FONT LICENSE Version 1.1"), std::string::npos);
+}
+
+#ifdef KELVARO_LEVELGEN_BINARY
+std::string fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(ShippedContent, IsExactlyWhatTheGeneratorWrites) {
+    TempDir out;
+    std::string output = runCommand(std::string(KELVARO_LEVELGEN_BINARY) + " '" +
+                                    out.path().string() + "' 2>&1; echo exit=$?");
+    ASSERT_NE(output.find("exit=0"), std::string::npos) << output;
+    int files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(out.path())) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
+        fs::path relative = fs::relative(entry.path(), out.path());
+        ++files;
+        EXPECT_TRUE(fileBytes(entry.path()) == fileBytes(RES / relative))
+            << relative << " differs from the generator's output: run levelgen";
+    }
+    // Level, ship and its materials, ten textures, six sky faces.
+    EXPECT_EQ(files, 19);
+}
+#endif
+
+} // namespace

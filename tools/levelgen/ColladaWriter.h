@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+struct LevelPlan;
+
+// Writes the level as a COLLADA 1.4 file: Y up, one unit per metre, node ids equal to
+// their names, one material per node, normals and texture coordinates on every mesh,
+// bare texture file names. Returns false if the file could not be written.
+bool writeCollada(const std::string& path, const LevelPlan& plan);
