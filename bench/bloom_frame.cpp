@@ -153,6 +153,16 @@ void main() {
 }
 )";
 
+// The floor of a pass: one unfiltered fetch copied through.
+const char* COPY_PASS = R"(#version 330 core
+in vec2 texCoord;
+out vec4 fragColor;
+uniform sampler2D image;
+void main() {
+    fragColor = vec4(texelFetch(image, ivec2(gl_FragCoord.xy), 0).rgb, 1.0);
+}
+)";
+
 void runOtherBlur(benchmark::State& state, const char* source) {
     if (!openHiddenWindow()) {
         return skipWithoutDisplay(state);
@@ -193,6 +203,11 @@ void BM_TexelFetchPasses(benchmark::State& state) {
     runOtherBlur(state, TEXEL_FETCH_BLUR);
 }
 BENCHMARK(BM_TexelFetchPasses)->Arg(BLUR_PASSES)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CopyPasses(benchmark::State& state) {
+    runOtherBlur(state, COPY_PASS);
+}
+BENCHMARK(BM_CopyPasses)->Arg(BLUR_PASSES)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Blend(benchmark::State& state) {
     if (!openHiddenWindow()) {
