@@ -1,0 +1,141 @@
+#include "assets/MeshBuilder.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// A scene of one triangle mesh using one material, built in memory; the
+// caller fills the material's properties.
+struct OneMeshScene {
+    OneMeshScene() {
+        scene = std::make_unique<aiScene>();
+        scene->mNumMaterials = 1;
+        scene->mMaterials = new aiMaterial*[1];
+        scene->mMaterials[0] = new aiMaterial();
+        scene->mNumMeshes = 1;
+        scene->mMeshes = new aiMesh*[1];
+        scene->mMeshes[0] = new aiMesh();
+        scene->mMeshes[0]->mMaterialIndex = 0;
+    }
+    aiMaterial& material() { return *scene->mMaterials[0]; }
+    Material read() {
+        return readMaterial(scene->mMeshes[0], scene.get(), glm::vec3(0.2f, 0.2f, 0.2f), 8.0f);
+    }
+    std::unique_ptr<aiScene> scene;
+};
+
+void addTexture(aiMaterial& material, aiTextureType kind, unsigned index, const char* path) {
+    const aiString text(path);
+    material.AddProperty(&text, _AI_MATKEY_TEXTURE_BASE, kind, index);
+}
+
+TEST(Material, EmptyMaterialGetsTheDefaults) {
+    OneMeshScene s;
+    const Material m = s.read();
+    EXPECT_TRUE(m.diffuseTextures.empty());
+    EXPECT_TRUE(m.normalTextures.empty());
+    EXPECT_EQ(m.ambientColor, glm::vec3(0.2f, 0.2f, 0.2f));
+    EXPECT_EQ(m.specularColor, glm::vec3(0.0f));
+    EXPECT_EQ(m.diffuseIntensity, 3.0f);
+    EXPECT_EQ(m.expShininess, 8.0f);
+}
+
+TEST(Material, BlackAmbientAndZeroShininessKeepTheDefaults) {
+    OneMeshScene s;
+    const aiColor3D black(0, 0, 0);
+    const float zero = 0.0f;
+    s.material().AddProperty(&black, 1, AI_MATKEY_COLOR_AMBIENT);
+    s.material().AddProperty(&zero, 1, AI_MATKEY_SHININESS);
+    const Material m = s.read();
+    EXPECT_EQ(m.ambientColor, glm::vec3(0.2f, 0.2f, 0.2f));
+    EXPECT_EQ(m.expShininess, 8.0f);
+}
+
+TEST(Material, GivenValuesAreRead) {
+    OneMeshScene s;
+    const aiColor3D ambient(0, 0, 0.1f);
+    const aiColor3D specular(0.5f, 0.25f, 0.125f);
+    const float shininess = 42.0f;
+    s.material().AddProperty(&ambient, 1, AI_MATKEY_COLOR_AMBIENT);
+    s.material().AddProperty(&specular, 1, AI_MATKEY_COLOR_SPECULAR);
+    s.material().AddProperty(&shininess, 1, AI_MATKEY_SHININESS);
+    const Material m = s.read();
+    EXPECT_EQ(m.ambientColor, glm::vec3(0, 0, 0.1f));
+    EXPECT_EQ(m.specularColor, glm::vec3(0.5f, 0.25f, 0.125f));
+    EXPECT_EQ(m.expShininess, 42.0f);
+    EXPECT_EQ(m.diffuseIntensity, 3.0f);
+}
+
+TEST(Material, TextureNamesKeepTheTextAfterTheLastBackslashOnly) {
+    OneMeshScene s;
+    addTexture(s.material(), aiTextureType_DIFFUSE, 0, "textures\\hull.png");
+    addTexture(s.material(), aiTextureType_DIFFUSE, 1, "textures/hull.png");
+    addTexture(s.material(), aiTextureType_DIFFUSE, 2, "C:\\art\\ship\\Hull.PNG");
+    addTexture(s.material(), aiTextureType_NORMALS, 0, "hull_n.png");
+    const Material m = s.read();
+    EXPECT_EQ(m.diffuseTextures,
+              (std::vector<std::string>{"hull.png", "textures/hull.png", "Hull.PNG"}));
+    EXPECT_EQ(m.normalTextures, (std::vector<std::string>{"hull_n.png"}));
+}
+
+TEST(Material, MissingMaterialIndexFallsBackToDefaults) {
+    OneMeshScene s;
+    s.scene->mMeshes[0]->mMaterialIndex = 5;
+    const Material m = s.read();
+    EXPECT_EQ(m.ambientColor, glm::vec3(0.2f, 0.2f, 0.2f));
+    EXPECT_EQ(m.expShininess, 8.0f);
+}
+
+// The same rules through a real import: a COLLADA material with a texture
+// path written with a backslash, read by the mesh builder.
+TEST(Material, ImportedColladaMaterialReachesTheMesh) {
+    const std::string dae = R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><unit meter="1"/><up_axis>Y_UP</up_axis></asset>
+  <library_images><image id="img" name="img"><init_from>art\rock.png</init_from></image></library_images>
+  <library_effects><effect id="fx"><profile_COMMON>
+    <newparam sid="surf"><surface type="2D"><init_from>img</init_from></surface></newparam>
+    <newparam sid="samp"><sampler2D><source>surf</source></sampler2D></newparam>
+    <technique sid="common"><phong>
+      <ambient><color>0 0 0 1</color></ambient>
+      <diffuse><texture texture="samp" texcoord="uv"/></diffuse>
+      <specular><color>0.3 0.3 0.3 1</color></specular>
+      <shininess><float>0</float></shininess>
+    </phong></technique></profile_COMMON></effect></library_effects>
+  <library_materials><material id="mat" name="mat"><instance_effect url="#fx"/></material></library_materials>
+  <library_geometries><geometry id="tri"><mesh>
+    <source id="p"><float_array id="pa" count="9">0 0 0 1 0 0 0 1 0</float_array>
+      <technique_common><accessor source="#pa" count="3" stride="3"><param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <source id="n"><float_array id="na" count="3">0 0 1</float_array>
+      <technique_common><accessor source="#na" count="1" stride="3"><param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+    <triangles material="m" count="1"><input semantic="VERTEX" source="#v" offset="0"/><input semantic="NORMAL" source="#n" offset="1"/><p>0 0 1 0 2 0</p></triangles>
+  </mesh></geometry></library_geometries>
+  <library_visual_scenes><visual_scene id="s" name="s">
+    <node id="rock" name="rock"><instance_geometry url="#tri"><bind_material><technique_common>
+      <instance_material symbol="m" target="#mat"/></technique_common></bind_material></instance_geometry></node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>)";
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFileFromMemory(
+        dae.data(), dae.size(),
+        aiProcess_JoinIdenticalVertices | aiProcess_Triangulate | aiProcess_GenUVCoords, "dae");
+    ASSERT_NE(scene, nullptr) << importer.GetErrorString();
+    ASSERT_EQ(scene->mNumMeshes, 1u);
+    const Mesh mesh = buildMesh(scene->mMeshes[0], scene);
+    EXPECT_EQ(mesh.material.diffuseTextures, (std::vector<std::string>{"rock.png"}));
+    EXPECT_EQ(mesh.material.ambientColor, glm::vec3(0.2f, 0.2f, 0.2f));
+    EXPECT_NEAR(mesh.material.specularColor.x, 0.3f, 1e-6f);
+    EXPECT_EQ(mesh.material.expShininess, 8.0f);
+    EXPECT_EQ(mesh.material.diffuseIntensity, 3.0f);
+    EXPECT_EQ(mesh.triangleCount, 1);
+}
+
+} // namespace
