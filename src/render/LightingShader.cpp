@@ -54,6 +54,11 @@ const std::vector<uint32_t>* modelLevel(const std::vector<std::vector<uint32_t>>
 
 PhongShader::PhongShader() : LightingShader("phong.vert", "phong.frag") {}
 
+PhongShader& PhongShader::instance() {
+    static PhongShader shader;
+    return shader;
+}
+
 void PhongShader::drawModel(Model& model, int32_t level) {
     if (level < 0) {
         return;
@@ -73,6 +78,11 @@ void PhongShader::drawModel(Model& model, int32_t level) {
 }
 
 GreyboxShader::GreyboxShader() : LightingShader("phong.vert", "greybox.frag") {}
+
+GreyboxShader& GreyboxShader::instance() {
+    static GreyboxShader shader;
+    return shader;
+}
 
 void GreyboxShader::drawModel(Model& model) {
     if (auto* meshes = modelLevel(model.meshLevels, 0)) {

@@ -52,6 +52,9 @@ class PhongShader : public LightingShader {
 public:
     PhongShader();
 
+    // The start-up program, built by buildStartUpPrograms and kept until exit.
+    static PhongShader& instance();
+
     // Draws level `level` of the model, binding each mesh's material, then
     // its geometries. A level the model lacks draws nothing.
     void drawModel(Model& model, int32_t level);
@@ -62,6 +65,9 @@ public:
 class GreyboxShader : public LightingShader {
 public:
     GreyboxShader();
+
+    // The start-up program, built by buildStartUpPrograms and kept until exit.
+    static GreyboxShader& instance();
 
     // Draws level 0 of the model without binding materials; a model without
     // level 0 draws nothing.
