@@ -4,11 +4,16 @@
 // Needs a display (run under xvfb-run). Every measured iteration ends with
 // glFinish, so the figures are GPU (llvmpipe) time per frame or per pass.
 
+#include "assets/ModelLoader.h"
 #include "core/Config.h"
 #include "render/BloomStages.h"
 #include "render/BloomTargets.h"
+#include "render/Camera.h"
+#include "render/FrameRenderer.h"
 #include "render/FullscreenQuad.h"
 #include "render/Shader.h"
+
+#include "../tests/gl/RenderScene.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -17,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -224,6 +230,110 @@ void BM_Blend(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Blend)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A level-like scene from the shipped textures and sky: a sun with its lamp,
+// a field of normal-mapped asteroids, a trash can and two fill lamps.
+struct BenchScene {
+    std::deque<GameObject> objects;
+    std::vector<PointLight> directionalLights;
+    std::vector<PointLight> lights;
+    Camera camera;
+
+    BenchScene() {
+        Material rock;
+        rock.diffuseTextures = {"rock_diffuse.png"};
+        rock.normalTextures = {"rock_normal.png"};
+        rock.ambientColor = glm::vec3(0.09f, 0.085f, 0.08f);
+        rock.specularColor = glm::vec3(0.08f);
+        Material sun;
+        sun.diffuseTextures = {"sun_diffuse.png"};
+        sun.ambientColor = glm::vec3(4.0f, 3.0f, 1.7f);
+        sun.diffuseIntensity = 0.0f;
+        Material can;
+        can.diffuseTextures = {"tcan_diffuse.png"};
+        can.normalTextures = {"tcan_normal.png"};
+        can.specularColor = glm::vec3(0.6f);
+        add("bench_roid", renderscene::makeSphere(1.0f, 64, 32, rock));
+        add("bench_sun", renderscene::makeSphere(1.0f, 48, 24, sun));
+        add("bench_can", renderscene::makeSphere(0.4f, 32, 16, can));
+        const glm::quat none(1.0f, 0.0f, 0.0f, 0.0f);
+        uint32_t seed = 7;
+        auto random = [&seed] {
+            seed = seed * 1664525u + 1013904223u;
+            return float(seed >> 8) / float(1u << 24);
+        };
+        for (int i = 0; i < 24; ++i) {
+            const glm::vec3 at(random() * 40.0f - 20.0f, random() * 20.0f - 10.0f,
+                               -6.0f - random() * 40.0f);
+            const float size = 0.8f + random() * 2.5f;
+            objects.emplace_back(at, glm::angleAxis(random() * 6.0f, glm::vec3(0, 1, 0)),
+                                 glm::vec3(size, size * 0.8f, size), "bench_roid",
+                                 ObjectKind::Obstacle, nullptr);
+        }
+        const glm::vec3 sunAt(30.0f, 14.0f, -70.0f);
+        objects.emplace_back(sunAt, none, glm::vec3(8.0f), "bench_sun", ObjectKind::Obstacle,
+                             nullptr);
+        objects.emplace_back(glm::vec3(1.5f, -1.0f, -5.0f), none, glm::vec3(1.0f), "bench_can",
+                             ObjectKind::Trash, nullptr);
+        lights.emplace_back(glm::vec3(1.0f, 0.93f, 0.82f), sunAt, glm::vec3(2.2f, 0.0004f, 0.0f));
+        lights.emplace_back(glm::vec3(0.35f, 0.45f, 0.75f), glm::vec3(-20.0f, -8.0f, 5.0f),
+                            glm::vec3(1.0f, 0.004f, 4e-05f));
+        lights.emplace_back(glm::vec3(0.75f, 0.5f, 0.35f), glm::vec3(15.0f, 10.0f, -10.0f),
+                            glm::vec3(1.0f, 0.004f, 4e-05f));
+        camera.aspect = float(WIDTH) / float(HEIGHT);
+    }
+
+    static void add(const char* name, Mesh mesh) {
+        std::vector<Mesh> meshes;
+        meshes.push_back(std::move(mesh));
+        ModelLoader::instance().add(name, std::move(meshes), {});
+    }
+
+    void draw() {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderWorld(objects, directionalLights, lights, glm::vec3(1.0f), "BSpace", -1, camera,
+                    RenderSettings{});
+    }
+};
+
+// Writes the window's picture to KELVARO_BENCH_SHOT, when that is set.
+void maybeWriteShot() {
+    const char* path = std::getenv("KELVARO_BENCH_SHOT");
+    if (!path) {
+        return;
+    }
+    std::vector<uint8_t> pixels(size_t(WIDTH) * HEIGHT * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::vector<uint8_t> flipped(pixels.size());
+    for (int y = 0; y < HEIGHT; ++y) {
+        std::copy_n(pixels.begin() + std::ptrdiff_t(y) * WIDTH * 3, WIDTH * 3,
+                    flipped.begin() + std::ptrdiff_t(HEIGHT - 1 - y) * WIDTH * 3);
+    }
+    renderscene::writePng(path, WIDTH, HEIGHT, 3, flipped);
+}
+
+void BM_BloomFrame(benchmark::State& state) {
+    if (!openHiddenWindow()) {
+        return skipWithoutDisplay(state);
+    }
+    static BenchScene scene;
+    // The first frame builds the bloom programs and loads textures and sky.
+    scene.draw();
+    glFinish();
+    const auto started = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        scene.draw();
+        glFinish();
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    state.counters["ms_per_frame"] = ms / double(state.iterations());
+    maybeWriteShot();
+}
+BENCHMARK(BM_BloomFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

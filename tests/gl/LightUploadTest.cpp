@@ -1,5 +1,6 @@
+#include "render/BloomShader.h"
 #include "render/Light.h"
-#include "render/Shader.h"
+#include "render/LightingShader.h"
 
 #include "GlWindow.h"
 #include "TempDir.h"
@@ -41,7 +42,7 @@ protected:
 };
 
 TEST_F(LightUpload, TwentyLightsFillTheSixteenEntriesInListOrder) {
-    VFShader program("nm_bloom.vert", "nm_bloom.frag");
+    BloomPhongStage program;
     glUseProgram(program.programId);
     std::vector<PointLight> lights;
     for (int i = 0; i < 20; ++i) {
@@ -52,7 +53,7 @@ TEST_F(LightUpload, TwentyLightsFillTheSixteenEntriesInListOrder) {
     for (PointLight& light : lights) {
         list.push_back(&light);
     }
-    uploadLights(program.programId, list);
+    program.setLights(list);
     EXPECT_EQ(count(program.programId, "numPtLights"), 16u);
     EXPECT_EQ(pointLightCount, 16u);
     for (int i = 0; i < 16; ++i) {
@@ -65,21 +66,21 @@ TEST_F(LightUpload, TwentyLightsFillTheSixteenEntriesInListOrder) {
 }
 
 TEST_F(LightUpload, EveryProgramStartsAtEntryZeroAndAnEmptyListCountsZero) {
-    VFShader first("nm_bloom.vert", "nm_bloom.frag");
-    VFShader second("phong.vert", "phong.frag");
+    BloomPhongStage first;
+    PhongShader second;
     PointLight a(glm::vec3(1.0f, 0.0f, 0.0f), glm::vec3(1.0f), glm::vec3(1.0f, 0.0f, 0.0f));
     PointLight b(glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(2.0f), glm::vec3(1.0f, 0.0f, 0.0f));
     glUseProgram(first.programId);
-    uploadLights(first.programId, {&a, &b});
+    first.setLights({&a, &b});
     glUseProgram(second.programId);
-    uploadLights(second.programId, {&b});
+    second.setLights({&b});
     EXPECT_EQ(count(first.programId, "numPtLights"), 2u);
     EXPECT_EQ(count(second.programId, "numPtLights"), 1u);
     EXPECT_EQ(field(second.programId, 0, "color"), glm::vec3(0.0f, 1.0f, 0.0f));
     EXPECT_EQ(field(first.programId, 1, "color"), glm::vec3(0.0f, 1.0f, 0.0f));
 
     glUseProgram(first.programId);
-    uploadLights(first.programId, {});
+    first.setLights({});
     EXPECT_EQ(count(first.programId, "numPtLights"), 0u);
     EXPECT_EQ(directionalLightCount, 0u);
     // Entries already written stay as they were; only the count changed.

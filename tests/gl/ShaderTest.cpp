@@ -51,15 +51,6 @@ protected:
     TempDir dir;
 };
 
-TEST_F(ShaderProgram, GoodSourcesLinkSilently) {
-    dir.write("res/shaders/a.vert", GOOD_VERTEX);
-    dir.write("res/shaders/a.frag", GOOD_FRAGMENT);
-    auto [program, console] = build("a.vert", "a.frag");
-    EXPECT_NE(program, 0u);
-    EXPECT_EQ(linkStatus(program), GL_TRUE);
-    EXPECT_EQ(console, "");
-}
-
 TEST_F(ShaderProgram, WindowsAndUnixLineEndingsBothCompile) {
     dir.write("res/shaders/crlf.vert", withCrlf(GOOD_VERTEX));
     dir.write("res/shaders/crlf.frag", withCrlf(GOOD_FRAGMENT));
@@ -179,17 +170,6 @@ TEST_F(ShaderProgram, CameraUploadsProjectionTimesViewAndTheWorldPosition) {
     glGetUniformfv(plain.programId, glGetUniformLocation(plain.programId, "projView"),
                    glm::value_ptr(projView));
     EXPECT_NEAR(projView[3][3], expected[3][3], 1e-5f);
-}
-
-TEST_F(ShaderProgram, MovedFromProgramNamesNothing) {
-    dir.write("res/shaders/a.vert", GOOD_VERTEX);
-    dir.write("res/shaders/a.frag", GOOD_FRAGMENT);
-    ScopedWorkingDir cwd(dir.path());
-    VFShader first("a.vert", "a.frag");
-    const uint32_t name = first.programId;
-    VFShader second(std::move(first));
-    EXPECT_EQ(first.programId, 0u);
-    EXPECT_EQ(second.programId, name);
 }
 
 // The game's own sources: each pair builds without a single console line and

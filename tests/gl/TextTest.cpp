@@ -1,5 +1,6 @@
 #include "render/Text.h"
 #include "core/Config.h"
+#include "render/RenderStartUp.h"
 #include "render/TextShader.h"
 
 #include "GlWindow.h"
@@ -198,6 +199,24 @@ TEST_F(TextDrawing, ProjectionMapsWindowPixelsWithTheOriginBottomLeft) {
     glm::vec4 origin = projection * glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
     EXPECT_NEAR(origin.x, -1.0f, 1e-6f);
     EXPECT_NEAR(origin.y, -1.0f, 1e-6f);
+}
+
+TEST_F(TextDrawing, StartUpWithTheShippedFontBuildsProgramsAndEveryGlyphSilently) {
+    std::filesystem::create_directories(dir.path() / "res/assets/fonts");
+    std::filesystem::copy_file(std::filesystem::path(KELVARO_SOURCE_DIR) /
+                                   "res/assets/fonts/spacejunkXL.ttf",
+                               dir.path() / "res/assets/fonts/spacejunkXL.ttf");
+    std::filesystem::copy(std::filesystem::path(KELVARO_SOURCE_DIR) / "res/shaders",
+                          dir.path() / "res/shaders",
+                          std::filesystem::copy_options::overwrite_existing |
+                              std::filesystem::copy_options::recursive);
+    testing::internal::CaptureStdout();
+    buildStartUpPrograms();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(startupGlyphs().size(), 128u);
+    clear();
+    drawText("Kelvaro19", 2.0f, 20.0f, 0.1f, glm::vec3(1.0f));
+    EXPECT_FALSE(litBox().empty());
 }
 
 } // namespace

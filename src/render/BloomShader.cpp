@@ -1,0 +1,84 @@
+#include "render/BloomShader.h"
+
+#include "assets/Model.h"
+#include "assets/ShapeStores.h"
+#include "core/Config.h"
+#include "render/Uniforms.h"
+
+#include <GL/glew.h>
+
+BloomPhongStage::BloomPhongStage() : LightingShader("nm_bloom.vert", "nm_bloom.frag") {}
+
+BloomPhongStage& BloomPhongStage::instance() {
+    static BloomPhongStage stage;
+    return stage;
+}
+
+void BloomPhongStage::drawModel(Model& model, const bool* normalMapping, int32_t level) {
+    glUseProgram(programId);
+    setUniform(programId, "normalMapping", int32_t(*normalMapping));
+    const size_t wanted = uint32_t(level);
+    const size_t meshLevelCount = model.meshLevels.size();
+    const size_t meshLevel = wanted < meshLevelCount ? wanted : meshLevelCount - 1;
+    if (meshLevelCount > 0) {
+        for (uint32_t index : model.meshLevels[meshLevel]) {
+            Mesh& mesh = meshStore().at(index);
+            bindMaterial(programId, mesh.material);
+            mesh.draw();
+        }
+    }
+    const size_t geometryLevelCount = model.geometryLevels.size();
+    if (geometryLevelCount > 0) {
+        // The geometries follow the meshes' level where the model has it.
+        const size_t geometryLevel = wanted >= geometryLevelCount ? geometryLevelCount - 1
+                                     : meshLevelCount > 0         ? meshLevel
+                                                                  : wanted;
+        for (uint32_t index : model.geometryLevels[geometryLevel]) {
+            geometryStore().at(index).draw();
+        }
+    }
+}
+
+BloomShader& BloomShader::instance() {
+    static BloomShader composite = [] {
+        // Built in this order: phong stage, blur stage, blend stage, then the
+        // sky (already there from start-up) and the buffers.
+        BloomPhongStage& phong = BloomPhongStage::instance();
+        BloomBlurStage& blur = BloomBlurStage::instance();
+        BloomBlendStage& blend = BloomBlendStage::instance();
+        SkyboxShader& sky = SkyboxShader::instance();
+        return BloomShader(phong, blur, blend, sky, config().windowWidth, config().windowHeight);
+    }();
+    return composite;
+}
+
+BloomShader::BloomShader(BloomPhongStage& phongStage, BloomBlurStage& blurStage,
+                         BloomBlendStage& blendStage, SkyboxShader& skybox, uint32_t width,
+                         uint32_t height)
+    : phongStage(&phongStage), blurStage(&blurStage), blendStage(&blendStage), skybox(&skybox),
+      targets(createBloomTargets(width, height)) {}
+
+void BloomShader::setCamera(const Camera& camera) {
+    glUseProgram(phongStage->programId);
+    phongStage->setCamera(camera);
+}
+
+void BloomShader::setBrightness(const float* brightness) {
+    glUseProgram(phongStage->programId);
+    phongStage->setBrightness(brightness);
+}
+
+void BloomShader::setModel(const SceneObject& object) {
+    glUseProgram(phongStage->programId);
+    phongStage->setModel(object);
+}
+
+void BloomShader::setAmbient(const glm::vec3& color) {
+    glUseProgram(phongStage->programId);
+    phongStage->setAmbient(color);
+}
+
+void BloomShader::setLights(std::vector<Light*> lights) {
+    glUseProgram(phongStage->programId);
+    phongStage->setLights(lights);
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "render/Light.h"
+#include "world/GameObject.h"
+
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+class BloomShader;
+class Camera;
+class SkyboxShader;
+
+// Switches of the world frame that the player toggles (kept by the input code).
+struct RenderSettings {
+    bool bloomEnabled = true;
+    bool normalMapping = true;
+    // Level of detail, 0 to 3; models without that level draw their last one.
+    int32_t detailLevel = 3;
+    // Objects as lines instead of filled (the sky stays filled).
+    bool wireframe = false;
+};
+
+// What one world frame draws, as lists of pointers into the world (rebuilt
+// every frame; nothing here is owned).
+struct FrameScene {
+    // Drawn first, with normal mapping when it is on.
+    std::vector<GameObject*> obstacles;
+    // Everything else that is visible, never normal-mapped.
+    std::vector<GameObject*> others;
+    // Directional lights first, then the point lights in stored order.
+    std::vector<Light*> lights;
+    glm::vec3 ambient{1.0f};
+    std::string skyboxName;
+};
+
+// Splits the world's objects into the two draw lists. Of the rings only the
+// one at list position `currentRing` is drawn (none when it is negative or
+// past the end).
+template <class Objects>
+void sortObjectsForDrawing(Objects& objects, int64_t currentRing, FrameScene& scene) {
+    int64_t position = 0;
+    for (GameObject& object : objects) {
+        if (object.kind == ObjectKind::Obstacle) {
+            scene.obstacles.push_back(&object);
+        } else if (object.kind != ObjectKind::Ring || position == currentRing) {
+            scene.others.push_back(&object);
+        }
+        ++position;
+    }
+}
+
+// Appends a world light list (held by value or by pointer) to `lights`.
+template <class Lights> void collectLights(Lights& source, std::vector<Light*>& lights) {
+    for (auto& light : source) {
+        if constexpr (std::is_pointer_v<std::remove_reference_t<decltype(light)>>) {
+            lights.push_back(light);
+        } else {
+            lights.push_back(&light);
+        }
+    }
+}
+
+// Draws one frame of the world through the bloom composite into the window's
+// framebuffer: sky uniforms, lights, objects into the off-screen buffer
+// (obstacles first), the sky behind them, BLUR_ITERATIONS blur passes and the
+// blend with exposure. Objects whose model has no level (a file that failed
+// to load) are skipped. The caller clears the window first and draws the
+// overlay and swaps afterwards.
+void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
+                 const Camera& camera, const RenderSettings& settings);
+
+// The world's frame with the program singletons: `render` and
+// `renderWireframe` of the world are this with settings.wireframe off or on.
+template <class Objects, class DirectionalLights, class PointLights>
+void renderWorld(Objects& objects, DirectionalLights& directionalLights, PointLights& pointLights,
+                 const glm::vec3& ambient, const std::string& skyboxName, int64_t currentRing,
+                 const Camera& camera, const RenderSettings& settings);
+
+// The singletons' side of renderWorld, kept out of the header.
+void renderFrameWithSingletons(const FrameScene& scene, const Camera& camera,
+                               const RenderSettings& settings);
+
+template <class Objects, class DirectionalLights, class PointLights>
+void renderWorld(Objects& objects, DirectionalLights& directionalLights, PointLights& pointLights,
+                 const glm::vec3& ambient, const std::string& skyboxName, int64_t currentRing,
+                 const Camera& camera, const RenderSettings& settings) {
+    FrameScene scene;
+    sortObjectsForDrawing(objects, currentRing, scene);
+    collectLights(directionalLights, scene.lights);
+    collectLights(pointLights, scene.lights);
+    scene.ambient = ambient;
+    scene.skyboxName = skyboxName;
+    renderFrameWithSingletons(scene, camera, settings);
+}

@@ -1,0 +1,41 @@
+#include "render/SkyboxShader.h"
+
+#include "assets/ModelLoader.h"
+#include "assets/ShapeStores.h"
+#include "assets/TextureLoader.h"
+#include "render/Camera.h"
+#include "render/LightingShader.h"
+#include "render/Uniforms.h"
+
+#include <GL/glew.h>
+
+SkyboxShader::SkyboxShader() : VFShader("skybox.vert", "skybox.frag") {}
+
+SkyboxShader& SkyboxShader::instance() {
+    static SkyboxShader shader;
+    return shader;
+}
+
+void SkyboxShader::setCamera(const Camera& camera) {
+    setUniform(programId, "view", glm::mat4(glm::mat3(camera.getViewMatrix())));
+    setUniform(programId, "proj", camera.getProjection());
+}
+
+void SkyboxShader::draw(const std::string& cubemapName) {
+    glDepthFunc(GL_LEQUAL);
+    glActiveTexture(GL_TEXTURE0 + TEXTURE_LOAD_UNIT);
+    Cubemap& sky = CubemapLoader::instance().get(cubemapName);
+    sky.bind(programId, 1, "cubemap");
+    Model& box = ModelLoader::instance().get("skybox");
+    if (auto* meshes = modelLevel(box.meshLevels, 0)) {
+        for (uint32_t index : *meshes) {
+            meshStore().at(index).draw();
+        }
+    }
+    if (auto* geometries = modelLevel(box.geometryLevels, 0)) {
+        for (uint32_t index : *geometries) {
+            geometryStore().at(index).draw();
+        }
+    }
+    glDepthFunc(GL_LESS);
+}
