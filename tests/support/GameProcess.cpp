@@ -103,6 +103,9 @@ bool GameProcess::waitForOutput(const std::string& text, std::chrono::millisecon
 unsigned long GameProcess::waitForWindow(std::chrono::milliseconds timeout) {
     auto end = std::chrono::steady_clock::now() + timeout;
     do {
+        if (waitForExit(0ms)) {
+            return 0; // it ended before showing a window
+        }
         std::string ids = runCommand("xdotool search --onlyvisible --pid " + std::to_string(pid_) +
                                      " --name '^Kelvaro19' 2>/dev/null");
         if (!ids.empty()) {
