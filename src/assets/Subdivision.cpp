@@ -3,7 +3,12 @@
 #include "core/Log.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 // Adjacency comes from a counting sort of the half-edges by their lower
 // vertex and a small sort of each vertex's bucket by the upper vertex: O(V + F)
@@ -64,6 +69,24 @@ inline float chi(uint32_t n) {
     return 1.0f / (3.0f / (8.0f * beta(n)) + float(n));
 }
 
+// The large working and output arrays are fresh memory, and faulting them in
+// page by page costs about as much as the arithmetic that fills them. Where
+// the kernel hands out huge pages on request, ask for them on the array's
+// untouched storage. Leaves `v` empty with room for n entries.
+template <typename T> void reserveFresh(std::vector<T>& v, std::size_t n) {
+    v.clear();
+    v.reserve(n);
+#ifdef __linux__
+    constexpr std::uintptr_t HUGE_PAGE = std::uintptr_t(2) << 20;
+    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(v.data());
+    const std::uintptr_t first = (begin + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    const std::uintptr_t last = (begin + n * sizeof(T)) & ~(HUGE_PAGE - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE); // only a hint
+    }
+#endif
+}
+
 bool validate(std::size_t vertexCount, const std::vector<uint32_t>& indices) {
     if (indices.size() % 3 != 0) {
         logMessage(LogLevel::ERROR, "Loop subdivision skipped: " + std::to_string(indices.size()) +
@@ -113,7 +136,15 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
     for (uint32_t v = 0; v < vertexCount; ++v) {
         bucketStart[v + 1] += bucketStart[v];
     }
-    std::vector<uint32_t> bucket(halfEdgeCount);
+    // The four per-half-edge tables share one allocation, large enough for
+    // huge pages.
+    std::vector<uint32_t> halfEdgeTables;
+    reserveFresh(halfEdgeTables, std::size_t(halfEdgeCount) * 4);
+    halfEdgeTables.resize(std::size_t(halfEdgeCount) * 4);
+    uint32_t* bucket = halfEdgeTables.data();
+    int32_t* twin = reinterpret_cast<int32_t*>(bucket + halfEdgeCount);
+    uint32_t* leader = bucket + 2 * std::size_t(halfEdgeCount);
+    uint32_t* edgeOf = bucket + 3 * std::size_t(halfEdgeCount);
     {
         std::vector<uint32_t> cursor(bucketStart.begin(), bucketStart.end() - 1);
         for (uint32_t h = 0; h < halfEdgeCount; ++h) {
@@ -124,8 +155,6 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
     // Group each bucket by the upper vertex: one group per distinct edge.
     // twin[h] is the other half-edge of an interior edge, or OPEN / CREASE;
     // leader[h] is the first half-edge (lowest number) of h's edge.
-    std::vector<int32_t> twin(halfEdgeCount);
-    std::vector<uint32_t> leader(halfEdgeCount);
     std::vector<uint64_t> keys;
     for (uint32_t v = 0; v < vertexCount; ++v) {
         const uint32_t begin = bucketStart[v], end = bucketStart[v + 1];
@@ -175,7 +204,6 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
     }
 
     // Edges numbered in order of first use, each remembering its first half-edge.
-    std::vector<uint32_t> edgeOf(halfEdgeCount);
     std::vector<uint32_t> edgeLeader;
     edgeLeader.reserve(halfEdgeCount / 2 + 2);
     for (uint32_t h = 0; h < halfEdgeCount; ++h) {
@@ -266,7 +294,9 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
 
     // Neighbour sums of the old vertices: over all edges for an interior
     // vertex, over the two open edges for a boundary vertex.
-    std::vector<Vertex> neighbourSum(vertexCount);
+    std::vector<Vertex> neighbourSum;
+    reserveFresh(neighbourSum, vertexCount);
+    neighbourSum.resize(vertexCount);
     for (uint32_t e = 0; e < edgeCount; ++e) {
         const uint32_t h = edgeLeader[e];
         const uint32_t a = idx[h], b = idx[nextCorner(h)];
@@ -286,8 +316,10 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
     // Refined vertices are appended in their final order, so the output is
     // written once; their positions are also kept in a compact array that the
     // limit step gathers from (a quarter of the memory traffic of whole vertices).
-    outVertices.reserve(std::size_t(vertexCount) + edgeCount);
-    std::vector<glm::vec3> refined(std::size_t(vertexCount) + edgeCount);
+    reserveFresh(outVertices, std::size_t(vertexCount) + edgeCount);
+    std::vector<glm::vec3> refined;
+    reserveFresh(refined, std::size_t(vertexCount) + edgeCount);
+    refined.resize(std::size_t(vertexCount) + edgeCount);
     for (uint32_t v = 0; v < vertexCount; ++v) {
         switch (kind[v]) {
         case VertexKind::Interior: {
@@ -374,6 +406,7 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
         }
     }
 
+    reserveFresh(outIndices, std::size_t(faceCount) * 12);
     outIndices.resize(std::size_t(faceCount) * 12);
     uint32_t* o = outIndices.data();
     for (uint32_t f = 0; f < faceCount; ++f, o += 12) {

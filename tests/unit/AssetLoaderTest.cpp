@@ -73,3 +73,22 @@ TEST(AssetLoader, AccessByPositionIsBoundsChecked) {
 }
 
 } // namespace
+
+#include "assets/Store.h"
+
+namespace {
+
+TEST(Store, PositionsAndReferencesStayValidAsItGrows) {
+    Store<Note> store;
+    EXPECT_EQ(store.push(Note{std::make_unique<std::string>("first")}), 0u);
+    Note& first = store.at(0);
+    for (int i = 1; i < 3000; ++i) {
+        EXPECT_EQ(store.push(Note{std::make_unique<std::string>(std::to_string(i))}), uint32_t(i));
+    }
+    EXPECT_EQ(&store.at(0), &first);
+    EXPECT_EQ(*first.text, "first");
+    EXPECT_EQ(*store.at(2999).text, "2999");
+    EXPECT_THROW(store.at(3000), std::out_of_range);
+}
+
+} // namespace
