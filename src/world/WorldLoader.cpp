@@ -279,11 +279,8 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
             models.add(name, meshList, geometryList, collision);
             model = &models.at(models.size() - 1);
             if (source) {
-                Mesh mesh = [&] {
-                    Stopwatch watch(build.figure(&LevelLoadTimes::meshes));
-                    return buildMesh(source, scene, TangentFrame::Skip);
-                }();
                 Stopwatch watch(build.figure(&LevelLoadTimes::cooking));
+                const Mesh mesh = collisionSourceMesh(source);
                 const bool surface = role == NodeRole::Asteroid || role == NodeRole::Sun;
                 if (surface) {
                     collisionMeshStore().push(cookTriMesh(mesh));
@@ -368,6 +365,9 @@ World WorldLoader::load(const std::string& name) {
 
 LevelResult WorldLoader::read(const std::string& name, LevelLoadTimes* times) {
     Stopwatch total(times ? &times->total : nullptr);
+    // The model cache first, so that its own start-up entries are in the
+    // stores before the level's positions are counted.
+    ModelLoader::instance();
     const std::string path = directory + name;
     Assimp::Importer importer;
     const aiScene* scene = [&] {
