@@ -2,6 +2,8 @@
 
 #include "assets/Shape.h"
 
+#include <assimp/mesh.h>
+
 #include <iostream>
 #include <vector>
 
@@ -38,4 +40,21 @@ std::shared_ptr<const TriangleMesh> cookTriMesh(const Mesh& mesh) {
         std::cout << "cookTriMesh() failed!" << std::endl;
     }
     return surface;
+}
+
+Mesh collisionSourceMesh(const aiMesh* mesh) {
+    std::vector<Vertex> vertices(mesh->mNumVertices);
+    for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
+        const aiVector3D& p = mesh->mVertices[i];
+        vertices[i].position = glm::vec3(p.x, p.y, p.z);
+    }
+    std::vector<uint32_t> indices;
+    indices.reserve(std::size_t(mesh->mNumFaces) * 3);
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        const aiFace& face = mesh->mFaces[f];
+        if (face.mNumIndices == 3) {
+            indices.insert(indices.end(), face.mIndices, face.mIndices + 3);
+        }
+    }
+    return Mesh(std::move(vertices), std::move(indices), Material{});
 }

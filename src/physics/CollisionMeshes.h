@@ -6,6 +6,7 @@
 #include <memory>
 
 class Mesh;
+struct aiMesh;
 
 // The program-wide table of cooked collision meshes, addressed by position
 // like the mesh store: a model's `collisionMeshes` hold positions in it. An
@@ -26,3 +27,8 @@ std::shared_ptr<const ConvexMesh> cookConvex(const Mesh& mesh);
 // bare line "cookTriMesh() failed!" on standard output) when the mesh has no
 // triangle, an index names no vertex or a position is not finite.
 std::shared_ptr<const TriangleMesh> cookTriMesh(const Mesh& mesh);
+
+// What cooking reads of an imported mesh: its positions and its triangles
+// (points and lines are left out). Normals, texture coordinates and the
+// material are not filled in, since collision meshes are never drawn.
+Mesh collisionSourceMesh(const aiMesh* mesh);

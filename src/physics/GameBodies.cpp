@@ -111,8 +111,7 @@ void addShipParts(const aiNode* node, ShipParts& parts) {
         }
         const aiMesh* mesh = parts.scene->mMeshes[node->mMeshes[i]];
         if (contains(mesh->mName, "coll_")) {
-            // Only the positions are read: the tangent frame would be wasted.
-            auto hull = cookConvex(buildMesh(mesh, parts.scene, TangentFrame::Skip));
+            auto hull = cookConvex(collisionSourceMesh(mesh));
             if (hull) {
                 parts.body.attachConvex(std::move(hull), glm::vec3(1.0f));
                 ++parts.hulls;
@@ -171,6 +170,9 @@ GameObject createRing(const glm::vec3& position, const glm::quat& rotation, cons
 GameObject createShip(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
                       const std::string& fileName) {
     const std::string path = modelDirectory + fileName;
+    // The model cache first: it stores its sky box, and the ship's model must
+    // list only what the ship adds.
+    ModelLoader& models = ModelLoader::instance();
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, SHIP_IMPORT_FLAGS);
     const bool imported = scene && !(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) && scene->mRootNode;
@@ -198,7 +200,7 @@ GameObject createShip(const glm::vec3& position, const glm::quat& rotation, cons
     }
     setupFiltering(*body, ShipGroup, SHIP_MASK);
     PhysicsContext::instance().addBody(*body);
-    ModelLoader::instance().add(fileName, positionRange(meshesBefore, meshStore().size()),
-                                positionRange(geometriesBefore, geometryStore().size()));
+    models.add(fileName, positionRange(meshesBefore, meshStore().size()),
+               positionRange(geometriesBefore, geometryStore().size()));
     return GameObject(position, rotation, scale, fileName, ObjectKind::Ship, std::move(body));
 }

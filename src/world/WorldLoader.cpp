@@ -106,6 +106,10 @@ RingNumberRead readRingNumber(const std::string& name, int32_t& number) {
 // Everything one load builds before it becomes a world. Whatever is still
 // here when the load gives up is released with it.
 struct LevelBuild {
+    LevelBuild(const std::string& path, const aiScene* scene, uint32_t meshBase,
+               LevelLoadTimes* times)
+        : path(path), scene(scene), meshBase(meshBase), times(times) {}
+
     const std::string& path;
     const aiScene* scene;
     uint32_t meshBase;
@@ -114,6 +118,8 @@ struct LevelBuild {
     std::vector<PointLight> pointLights;
     std::vector<StickyCamera> cameras;
     std::map<int32_t, GameObject> ringsByNumber;
+    // The node each ring came from, for the messages.
+    std::map<int32_t, std::string> ringNodes;
     // Set when the level cannot be played; the walk stops.
     std::string error;
 
@@ -152,8 +158,11 @@ std::string freeModelName(const std::string& name) {
     if (!modelNameTaken(name)) {
         return name;
     }
-    for (int n = 2;; ++n) {
-        std::string candidate = name + "#" + std::to_string(n);
+    // Levels loaded again and again (tests, benchmarks) would otherwise try
+    // every used suffix each time.
+    static std::map<std::string, int> lastSuffix;
+    for (int& n = lastSuffix.try_emplace(name, 1).first->second;;) {
+        std::string candidate = name + "#" + std::to_string(++n);
         if (!modelNameTaken(candidate)) {
             return candidate;
         }
@@ -194,19 +203,19 @@ void addDetailLevels(Model& model, LevelBuild& build) {
     }
 }
 
-void placeRing(const std::string& name, const glm::vec3& position, const glm::quat& rotation,
-               const glm::vec3& scale, LevelBuild& build) {
+void placeRing(const std::string& name, const std::string& nodeName, const glm::vec3& position,
+               const glm::quat& rotation, const glm::vec3& scale, LevelBuild& build) {
     int32_t number = 0;
     switch (readRingNumber(name, number)) {
     case RingNumberRead::Read:
         break;
     case RingNumberRead::Missing:
-        build.error = "Level " + build.path + ": node " + name +
+        build.error = "Level " + build.path + ": node " + nodeName +
                       " is a ring (its name contains \"ring\"), but its name has no ring number "
                       "after its first \"_\"; name the rings ring_0, ring_1, ring_2, ...";
         return;
     case RingNumberRead::OutOfRange:
-        build.error = "Level " + build.path + ": node " + name +
+        build.error = "Level " + build.path + ": node " + nodeName +
                       " has a ring number too large to be read; the ring numbers must run 0, 1, "
                       "2, ... without gaps.";
         return;
@@ -214,7 +223,9 @@ void placeRing(const std::string& name, const glm::vec3& position, const glm::qu
     GameObject ring = createRing(position, rotation, scale, name);
     // A second ring of the same number (two nodes sharing their meshes share
     // their name, too) is released here and dropped.
-    build.ringsByNumber.try_emplace(number, std::move(ring));
+    if (build.ringsByNumber.try_emplace(number, std::move(ring)).second) {
+        build.ringNodes.emplace(number, nodeName);
+    }
 }
 
 void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, LevelBuild& build) {
@@ -227,7 +238,8 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
     const glm::vec3 position(translation.x, translation.y, translation.z);
     const glm::quat rotation(turn.w, turn.x, turn.y, turn.z);
     const glm::vec3 scale(scaling.x, scaling.y, scaling.z);
-    std::string name(node->mName.C_Str(), node->mName.length);
+    const std::string nodeName(node->mName.C_Str(), node->mName.length);
+    std::string name = nodeName;
 
     if (node->mNumMeshes == 0) {
         if (name.find("Camera") != std::string::npos && build.cameras.empty()) {
@@ -279,11 +291,8 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
             models.add(name, meshList, geometryList, collision);
             model = &models.at(models.size() - 1);
             if (source) {
-                Mesh mesh = [&] {
-                    Stopwatch watch(build.figure(&LevelLoadTimes::meshes));
-                    return buildMesh(source, scene, TangentFrame::Skip);
-                }();
                 Stopwatch watch(build.figure(&LevelLoadTimes::cooking));
+                const Mesh mesh = collisionSourceMesh(source);
                 const bool surface = role == NodeRole::Asteroid || role == NodeRole::Sun;
                 if (surface) {
                     collisionMeshStore().push(cookTriMesh(mesh));
@@ -308,7 +317,7 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
             build.objects.push_back(createObstacle(position, rotation, scale, name));
             break;
         case NodeRole::Ring:
-            placeRing(name, position, rotation, scale, build);
+            placeRing(name, nodeName, position, rotation, scale, build);
             break;
         case NodeRole::Trash:
             build.objects.push_back(createTrash(position, rotation, scale, name));
@@ -329,8 +338,8 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
 // numbering is broken.
 std::string appendRings(LevelBuild& build) {
     if (!build.ringsByNumber.empty() && build.ringsByNumber.begin()->first < 0) {
-        const auto& [number, ring] = *build.ringsByNumber.begin();
-        return "Level " + build.path + ": node " + ring.name + " has the ring number " +
+        const auto& [number, node] = *build.ringNodes.begin();
+        return "Level " + build.path + ": node " + node + " has the ring number " +
                std::to_string(number) +
                ", but the ring numbers must run 0, 1, 2, ... without gaps.";
     }
@@ -338,8 +347,8 @@ std::string appendRings(LevelBuild& build) {
     for (int32_t i = 0; i < count; ++i) {
         if (!build.ringsByNumber.contains(i)) {
             std::string found;
-            for (const auto& [number, ring] : build.ringsByNumber) {
-                found += (found.empty() ? "" : ", ") + ring.name;
+            for (const auto& [number, node] : build.ringNodes) {
+                found += (found.empty() ? "" : ", ") + node;
             }
             return "Level " + build.path +
                    ": the ring numbers must run 0, 1, 2, ... without gaps, but there is no ring_" +
@@ -368,6 +377,9 @@ World WorldLoader::load(const std::string& name) {
 
 LevelResult WorldLoader::read(const std::string& name, LevelLoadTimes* times) {
     Stopwatch total(times ? &times->total : nullptr);
+    // The model cache first, so that its own start-up entries are in the
+    // stores before the level's positions are counted.
+    ModelLoader::instance();
     const std::string path = directory + name;
     Assimp::Importer importer;
     const aiScene* scene = [&] {
@@ -375,12 +387,16 @@ LevelResult WorldLoader::read(const std::string& name, LevelLoadTimes* times) {
         return importer.ReadFile(path, LEVEL_IMPORT_FLAGS);
     }();
     if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !scene->mRootNode) {
-        return {std::nullopt,
-                "Level " + path + " cannot be read: Assimp: " + importer.GetErrorString()};
+        std::string error = importer.GetErrorString();
+        if (error.empty()) {
+            // The importer marks a scene without any mesh incomplete and
+            // says no more.
+            error = "the scene is incomplete; a level needs at least one mesh";
+        }
+        return {std::nullopt, "Level " + path + " cannot be read: Assimp: " + error};
     }
 
-    LevelBuild build{path, scene, static_cast<uint32_t>(meshStore().size()), times, {}, {}, {},
-                     {},   {}};
+    LevelBuild build{path, scene, static_cast<uint32_t>(meshStore().size()), times};
     for (unsigned k = 0; k < scene->mNumMeshes; ++k) {
         Mesh mesh = [&] {
             Stopwatch watch(build.figure(&LevelLoadTimes::meshes));
