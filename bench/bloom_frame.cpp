@@ -12,6 +12,8 @@
 #include "render/FrameRenderer.h"
 #include "render/FullscreenQuad.h"
 #include "render/Shader.h"
+#include "render/WorldRenderer.h"
+#include "world/WorldLoader.h"
 
 #include "../tests/gl/RenderScene.h"
 
@@ -334,6 +336,39 @@ void BM_BloomFrame(benchmark::State& state) {
     maybeWriteShot();
 }
 BENCHMARK(BM_BloomFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The shipped level from the ship's camera, as the game's frames show it.
+void BM_ShippedLevelFrame(benchmark::State& state) {
+    if (!openHiddenWindow()) {
+        return skipWithoutDisplay(state);
+    }
+    static WorldLoader loader;
+    static LevelResult level = loader.read("sub2demo_debug.dae");
+    if (!level.world) {
+        state.SkipWithError(level.error.c_str());
+        for (auto _ : state) {
+        }
+        return;
+    }
+    World& world = *level.world;
+    world.camera.aspect = float(WIDTH) / float(HEIGHT);
+    auto draw = [&world] {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        render(world, world.camera, true, true, 3);
+        glFinish();
+    };
+    draw();
+    const auto started = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        draw();
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    state.counters["ms_per_frame"] = ms / double(state.iterations());
+}
+BENCHMARK(BM_ShippedLevelFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
