@@ -7,6 +7,7 @@
 #include "core/LoopScheduler.h"
 #include "game/Game.h"
 #include "game/GameState.h"
+#include "game/Input.h"
 #include "physics/PhysicsContext.h"
 
 #include <GL/glew.h>

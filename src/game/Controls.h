@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-struct GameObject;
+class GameObject;
 
 // The player's pending steering: torque commands about the ship's lateral
 // (pitch), forward (roll) and vertical (yaw) axes, consumed by the next step.

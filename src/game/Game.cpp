@@ -1,20 +1,91 @@
 #include "game/Game.h"
 
 #include "core/AppState.h"
+#include "core/Config.h"
+#include "core/LoopScheduler.h"
+#include "game/GameRules.h"
+#include "game/GameSession.h"
 #include "game/GameState.h"
+#include "game/Hud.h"
+#include "game/Input.h"
+#include "physics/PhysicsContext.h"
+#include "render/Camera.h"
+
+#include "render/RenderStartUp.h"
+#include "render/Text.h"
+#include "world/World.h"
+#include "world/WorldLoader.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
-void startGame() {}
+#include <optional>
 
-void onRunningTime(double) {}
+World* world = nullptr;
+GameObject* ship = nullptr;
+ShipControl shipControl;
+RenderToggles renderToggles;
+std::unique_ptr<FreeCamera> freeCamera;
 
-void handleInput(double) {
-    glfwPollEvents();
+namespace {
+
+constexpr const char* WORLD_NAME = "sub2demo_debug.dae";
+constexpr const char* SHIP_NAME = "spaceshipNew.obj";
+
+// Whether the end-of-game dimming has happened (once per run).
+bool endDimmed = false;
+// "Points: " + the score, built on the first Finished frame.
+std::optional<std::string> pointsText;
+
+void dimOnce() {
+    if (!endDimmed) {
+        config().brightness -= 0.5f;
+        endDimmed = true;
+    }
 }
 
-void runFixedStep() {}
+} // namespace
+
+void startGame() {
+    PhysicsContext::instance().setCallback(std::make_unique<GameRules>(
+        nullptr, [](int32_t collected) { Hud::instance().setCollected(uint32_t(collected)); }));
+
+    // The world cache lives until exit, and with it the world.
+    // The world cache lives until exit, and with it the world.
+    static WorldLoader worldLoader;
+    world = &worldLoader.get(WORLD_NAME);
+    world->gameStatePtr = &gameState;
+
+    for (GameObject& object : world->objects) {
+        if (object.name == SHIP_NAME) {
+            ship = &object;
+            break;
+        }
+    }
+    shipControl = ShipControl{ship, 0.0f, 0.0f, 0.0f};
+
+    // The programs live until exit.
+
+    buildStartUpPrograms();
+
+    Hud::instance().setTotal(uint32_t(world->remainingTrash));
+    Hud::instance().setCollected(uint32_t(world->collectedTrash));
+}
+
+void onRunningTime(double seconds) {
+    Hud::instance().setTime(seconds);
+}
+
+void runFixedStep() {
+    applyShipControl(PHYSICS_STEP);
+    if (world) {
+        world->processRemovals();
+    }
+    PhysicsContext::instance().simulateStep();
+    if (world) {
+        world->syncFromPhysics();
+    }
+}
 
 std::string windowTitle(int32_t fps) {
     return std::string("Kelvaro19: ") + gameStateTitle(gameState) + " @" + std::to_string(fps) +
@@ -27,5 +98,34 @@ void updateWindowTitle(int32_t fps) {
 
 void drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (world) {
+        const Camera& camera = (gameState == GameState::Debugging && freeCamera)
+                                   ? static_cast<const Camera&>(*freeCamera)
+                                   : static_cast<const Camera&>(world->camera);
+        if (renderToggles.wireframe) {
+            world->renderWireframe(camera, renderToggles.bloomEnabled, renderToggles.normalMapping,
+                                   renderToggles.detailLevel);
+        } else {
+            world->render(camera, renderToggles.bloomEnabled, renderToggles.normalMapping,
+                          renderToggles.detailLevel);
+        }
+    }
+    if (renderToggles.hudVisible) {
+        Hud::instance().draw();
+    }
+    const float w = float(config().windowWidth);
+    const float h = float(config().windowHeight);
+    if (gameState == GameState::GameOver) {
+        dimOnce();
+        drawText("GAME OVER", w * 0.5f - 400.0f, h * 0.5f, 2.0f, HUD_COLOR);
+    }
+    if (gameState == GameState::Finished) {
+        dimOnce();
+        drawText("TRACK FINISHED", w * 0.5f - 600.0f, h * 0.5f, 2.0f, HUD_COLOR);
+        if (!pointsText) {
+            pointsText = "Points: " + std::to_string(score());
+        }
+        drawText(*pointsText, w * 0.5f - 140.0f, h * 0.5f - 80.0f, 0.65f, HUD_COLOR);
+    }
     glfwSwapBuffers(window);
 }

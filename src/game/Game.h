@@ -13,9 +13,6 @@ void startGame();
 // Called on every pass while Running, after the flying clock advanced.
 void onRunningTime(double totalTime);
 
-// Polls window events, then handles the keys of the current state.
-void handleInput(double dt);
-
 // One fixed physics step; the loop calls it only while Running.
 void runFixedStep();
 

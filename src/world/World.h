@@ -59,4 +59,12 @@ struct World {
     // Non-owning pointers to the directional lights, then the point lights,
     // in stored order; valid until the light lists change.
     std::vector<Light*> collectLights();
+
+    // Draws one frame of the level into the window through the glow passes:
+    // filled, or with the objects as lines (the sky stays filled). Of the
+    // rings only the current one is drawn. The caller clears the window
+    // first and draws the overlay and swaps afterwards.
+    void render(const Camera& camera, bool bloomEnabled, bool normalMapping, int32_t detailLevel);
+    void renderWireframe(const Camera& camera, bool bloomEnabled, bool normalMapping,
+                         int32_t detailLevel);
 };

@@ -1,0 +1,27 @@
+#include "render/FrameRenderer.h"
+#include "world/World.h"
+
+namespace {
+
+void draw(World& world, const Camera& camera, bool bloomEnabled, bool normalMapping,
+          int32_t detailLevel, bool wireframe) {
+    RenderSettings settings;
+    settings.bloomEnabled = bloomEnabled;
+    settings.normalMapping = normalMapping;
+    settings.detailLevel = detailLevel;
+    settings.wireframe = wireframe;
+    renderWorld(world.objects, world.directionalLights, world.pointLights, world.ambient,
+                world.skyboxName, world.currentRing, camera, settings);
+}
+
+} // namespace
+
+void World::render(const Camera& camera, bool bloomEnabled, bool normalMapping,
+                   int32_t detailLevel) {
+    draw(*this, camera, bloomEnabled, normalMapping, detailLevel, false);
+}
+
+void World::renderWireframe(const Camera& camera, bool bloomEnabled, bool normalMapping,
+                            int32_t detailLevel) {
+    draw(*this, camera, bloomEnabled, normalMapping, detailLevel, true);
+}
