@@ -12,7 +12,6 @@
 #include "render/FrameRenderer.h"
 #include "render/FullscreenQuad.h"
 #include "render/Shader.h"
-#include "render/WorldRenderer.h"
 #include "world/WorldLoader.h"
 
 #include "../tests/gl/RenderScene.h"
@@ -384,7 +383,7 @@ void BM_ShippedLevelFrame(benchmark::State& state) {
     auto draw = [&world] {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        render(world, world.camera, true, true, 3);
+        world.render(world.camera, true, true, 3);
         glFinish();
     };
     draw();

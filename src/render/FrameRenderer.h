@@ -78,7 +78,7 @@ void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
 void renderFrameWithSingletons(const FrameScene& scene, const Camera& camera,
                                const RenderSettings& settings);
 
-// A world's frame from its parts (see WorldRenderer.h for the World record):
+// A world's frame from its parts (World::render and renderWireframe use it):
 // its object list, directional and point lights (by value or by pointer),
 // ambient colour, sky name and the list position of the current ring.
 template <class Objects, class DirectionalLights, class PointLights>

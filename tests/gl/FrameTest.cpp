@@ -6,7 +6,6 @@
 #include "render/Camera.h"
 #include "render/FrameRenderer.h"
 #include "render/LightingShader.h"
-#include "render/WorldRenderer.h"
 #include "world/World.h"
 
 #include "GlWindow.h"
@@ -271,12 +270,12 @@ TEST_F(WorldFrame, TheWorldRecordDrawsFilledAndAsLines) {
     world.pointLights.emplace_back(glm::vec3(1.0f), glm::vec3(0.0f, 0.0f, 2.0f),
                                    glm::vec3(1.0f, 0.0f, 0.0f));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    render(world, camera, true, true, 3);
+    world.render(camera, true, true, 3);
     const glm::ivec3 ring = pixel(27, 37), previous = pixel(11, 32);
     EXPECT_GT(ring.g, 150);
     EXPECT_LT(previous.g, previous.b + 10); // the sky's cyan, not a ring
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderWireframe(world, camera, true, true, 3);
+    world.renderWireframe(camera, true, true, 3);
     // Inside the ring's quad, off its edges: the sky shows through.
     EXPECT_GT(pixel(27, 37).b, 150);
     // The light reached the program as its only point light.

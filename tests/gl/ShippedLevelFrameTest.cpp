@@ -1,6 +1,5 @@
 #include "core/Config.h"
 #include "render/Text.h"
-#include "render/WorldRenderer.h"
 #include "world/WorldLoader.h"
 
 #include "GlWindow.h"
@@ -56,7 +55,7 @@ TEST_F(ShippedLevelFrame, DrawsWithoutAConsoleLine) {
     createTextBuffer();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    render(world, world.camera, true, true, 3);
+    world.render(world.camera, true, true, 3);
     drawText("Trash collected: 0/" + std::to_string(world.remainingTrash), 12.0f, 12.0f, 0.25f,
              glm::vec3(0.84f));
     const std::string console = testing::internal::GetCapturedStdout();
