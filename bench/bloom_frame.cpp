@@ -12,6 +12,7 @@
 #include "render/FrameRenderer.h"
 #include "render/FullscreenQuad.h"
 #include "render/Shader.h"
+#include "world/WorldLoader.h"
 
 #include "../tests/gl/RenderScene.h"
 
@@ -19,6 +20,7 @@
 #include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +37,12 @@ constexpr int HEIGHT = 720;
 constexpr uint32_t BLUR_PASSES = 25;
 
 GLFWwindow* benchWindow = nullptr;
+
+// The fastest repetition: on a machine shared with other work, the least
+// disturbed figure.
+double fastest(const std::vector<double>& values) {
+    return *std::min_element(values.begin(), values.end());
+}
 
 bool openHiddenWindow() {
     if (benchWindow) {
@@ -116,7 +124,11 @@ void BM_BlurPasses(benchmark::State& state) {
     }
     reportPerPass(state, passes, started);
 }
-BENCHMARK(BM_BlurPasses)->Arg(BLUR_PASSES)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BlurPasses)
+    ->Arg(BLUR_PASSES)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 // The textbook blur: 9 separate fetches per pixel, one per kernel tap.
 const char* NAIVE_BLUR = R"(#version 330 core
@@ -203,17 +215,29 @@ void runOtherBlur(benchmark::State& state, const char* source) {
 void BM_NaiveNineFetchPasses(benchmark::State& state) {
     runOtherBlur(state, NAIVE_BLUR);
 }
-BENCHMARK(BM_NaiveNineFetchPasses)->Arg(BLUR_PASSES)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NaiveNineFetchPasses)
+    ->Arg(BLUR_PASSES)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 void BM_TexelFetchPasses(benchmark::State& state) {
     runOtherBlur(state, TEXEL_FETCH_BLUR);
 }
-BENCHMARK(BM_TexelFetchPasses)->Arg(BLUR_PASSES)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TexelFetchPasses)
+    ->Arg(BLUR_PASSES)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 void BM_CopyPasses(benchmark::State& state) {
     runOtherBlur(state, COPY_PASS);
 }
-BENCHMARK(BM_CopyPasses)->Arg(BLUR_PASSES)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CopyPasses)
+    ->Arg(BLUR_PASSES)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 void BM_Blend(benchmark::State& state) {
     if (!openHiddenWindow()) {
@@ -229,7 +253,10 @@ void BM_Blend(benchmark::State& state) {
         glFinish();
     }
 }
-BENCHMARK(BM_Blend)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Blend)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 // A level-like scene from the shipped textures and sky: a sun with its lamp,
 // a field of normal-mapped asteroids, a trash can and two fill lamps.
@@ -333,7 +360,46 @@ void BM_BloomFrame(benchmark::State& state) {
     state.counters["ms_per_frame"] = ms / double(state.iterations());
     maybeWriteShot();
 }
-BENCHMARK(BM_BloomFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BloomFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
+
+// The shipped level from the ship's camera, as the game's frames show it.
+void BM_ShippedLevelFrame(benchmark::State& state) {
+    if (!openHiddenWindow()) {
+        return skipWithoutDisplay(state);
+    }
+    static WorldLoader loader;
+    static LevelResult level = loader.read("sub2demo_debug.dae");
+    if (!level.world) {
+        state.SkipWithError(level.error.c_str());
+        for (auto _ : state) {
+        }
+        return;
+    }
+    World& world = *level.world;
+    world.camera.aspect = float(WIDTH) / float(HEIGHT);
+    auto draw = [&world] {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        world.render(world.camera, true, true, 3);
+        glFinish();
+    };
+    draw();
+    const auto started = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        draw();
+    }
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+            .count();
+    state.counters["ms_per_frame"] = ms / double(state.iterations());
+}
+BENCHMARK(BM_ShippedLevelFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ComputeStatistics("min", fastest);
 
 } // namespace
 

@@ -73,17 +73,14 @@ template <class Lights> void collectLights(Lights& source, std::vector<Light*>& 
 void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
                  const Camera& camera, const RenderSettings& settings);
 
-// The world's frame with the program singletons: `render` and
-// `renderWireframe` of the world are this with settings.wireframe off or on.
-template <class Objects, class DirectionalLights, class PointLights>
-void renderWorld(Objects& objects, DirectionalLights& directionalLights, PointLights& pointLights,
-                 const glm::vec3& ambient, const std::string& skyboxName, int64_t currentRing,
-                 const Camera& camera, const RenderSettings& settings);
-
-// The singletons' side of renderWorld, kept out of the header.
+// renderFrame with the program singletons (the first call builds the bloom
+// composite).
 void renderFrameWithSingletons(const FrameScene& scene, const Camera& camera,
                                const RenderSettings& settings);
 
+// A world's frame from its parts (World::render and renderWireframe use it):
+// its object list, directional and point lights (by value or by pointer),
+// ambient colour, sky name and the list position of the current ring.
 template <class Objects, class DirectionalLights, class PointLights>
 void renderWorld(Objects& objects, DirectionalLights& directionalLights, PointLights& pointLights,
                  const glm::vec3& ambient, const std::string& skyboxName, int64_t currentRing,

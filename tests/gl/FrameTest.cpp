@@ -6,6 +6,7 @@
 #include "render/Camera.h"
 #include "render/FrameRenderer.h"
 #include "render/LightingShader.h"
+#include "world/World.h"
 
 #include "GlWindow.h"
 #include "RenderScene.h"
@@ -255,6 +256,33 @@ TEST_F(WorldFrame, ObjectWithoutAModelFileIsSkippedAndReportedOnce) {
     EXPECT_EQ(console.find("[ ERROR ]\tAssimp: "), 0u) << console;
     EXPECT_EQ(console.find("Assimp", 11), std::string::npos) << console;
     EXPECT_GT(pixel(32, 32).r, 150);
+}
+
+TEST_F(WorldFrame, TheWorldRecordDrawsFilledAndAsLines) {
+    addModel("ring_quad", makeQuad(1.0f, glowing("green.png", 0.5f)));
+    World world;
+    world.skyboxName = "Faces";
+    world.objects.emplace_back(glm::vec3(-2.0f, 0.0f, 0.0f), glm::quat(1.0f, 0.0f, 0.0f, 0.0f),
+                               glm::vec3(1.0f), "ring_quad", ObjectKind::Ring, nullptr);
+    world.objects.emplace_back(glm::vec3(0.0f), glm::quat(1.0f, 0.0f, 0.0f, 0.0f), glm::vec3(1.0f),
+                               "ring_quad", ObjectKind::Ring, nullptr);
+    world.currentRing = 1;
+    world.pointLights.emplace_back(glm::vec3(1.0f), glm::vec3(0.0f, 0.0f, 2.0f),
+                                   glm::vec3(1.0f, 0.0f, 0.0f));
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    world.render(camera, true, true, 3);
+    const glm::ivec3 ring = pixel(27, 37), previous = pixel(11, 32);
+    EXPECT_GT(ring.g, 150);
+    EXPECT_LT(previous.g, previous.b + 10); // the sky's cyan, not a ring
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    world.renderWireframe(camera, true, true, 3);
+    // Inside the ring's quad, off its edges: the sky shows through.
+    EXPECT_GT(pixel(27, 37).b, 150);
+    // The light reached the program as its only point light.
+    const uint32_t stage = BloomShader::instance().phongStage->programId;
+    GLuint lights = 0;
+    glGetUniformuiv(stage, glGetUniformLocation(stage, "numPtLights"), &lights);
+    EXPECT_EQ(lights, 1u);
 }
 
 // The scene stage on its own, drawing straight into the scene buffer.
