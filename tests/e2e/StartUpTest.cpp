@@ -1,4 +1,5 @@
 #include "GameProcess.h"
+#include "LevelWriter.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,13 @@ namespace {
 TEST(StartUp, OpensTheWindowAndShutsDownCleanlyWhenAskedToClose) {
     TempDir dir;
     prepareGameFolder(dir.path(), 640, 360);
+    writeTestShip(dir.path() / "res/assets/models");
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    // Far ahead, so the run never ends on its own.
+    level.addMeshNode("ring_0", "ring", torusMesh(4.0f, 0.4f), {0, 0, -5000}, glm::quat(1, 0, 0, 0),
+                      glm::vec3(1.0f), discMesh(3.6f, 0.5f));
+    level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
     GameProcess game(dir.path());
     ASSERT_NE(game.waitForWindow(60s), 0u) << game.output();
     EXPECT_TRUE(game.waitForTitle("Kelvaro19", 5s));
