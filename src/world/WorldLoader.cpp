@@ -243,8 +243,11 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
 
     if (node->mNumMeshes == 0) {
         if (name.find("Camera") != std::string::npos && build.cameras.empty()) {
-            build.objects.push_back(
-                createShip(position, rotation * halfTurn(), glm::vec3(1.0f), shipModelFile));
+            GameObject ship = [&] {
+                Stopwatch watch(build.figure(&LevelLoadTimes::ship));
+                return createShip(position, rotation * halfTurn(), glm::vec3(1.0f), shipModelFile);
+            }();
+            build.objects.push_back(std::move(ship));
             build.cameras.emplace_back(&build.objects.back(), CAMERA_OFFSET, halfTurn());
         } else if (name.find("Lamp") != std::string::npos) {
             for (unsigned i = 0; i < scene->mNumLights; ++i) {
