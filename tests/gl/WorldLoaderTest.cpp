@@ -448,6 +448,23 @@ TEST_F(Levels, AGapInTheRingNumbersNamesTheMissingRing) {
               "2, ... without gaps, but there is no ring_1 (found ring_0, ring_2).");
 }
 
+TEST_F(Levels, AGapLeftByARingThatSharesAnotherRingsMeshesSaysSo) {
+    LevelWriter level = withCamera();
+    level.addMeshNode("ring_0", "ring0", ringMesh(), {0, 0, 30}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    level.addMeshNode("ring_1", "ring0", ringMesh(), {0, 0, 60}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    level.addMeshNode("ring_2", "ring2", ringMesh(), {0, 0, 90}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    level.addMeshNode("ring_2.001", "ring2b", ringMesh(), {0, 0, 95}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    EXPECT_EQ(failure(level), "Level res/assets/models/worlds/level.dae: the ring numbers must "
+                              "run 0, 1, 2, ... without gaps, but there is no ring_1 (found "
+                              "ring_0, ring_2; ring_1 counts as a second ring 0, as it shares "
+                              "its meshes with ring_0, and was left out; ring_2.001 counts as a "
+                              "second ring 2, and was left out).");
+}
+
 TEST_F(Levels, UnreadableRingNumbersNameTheNode) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"ringA", "has no ring number"},
