@@ -120,6 +120,9 @@ struct LevelBuild {
     std::map<int32_t, GameObject> ringsByNumber;
     // The node each ring came from, for the messages.
     std::map<int32_t, std::string> ringNodes;
+    // Rings left out for a number already taken, as the words for a
+    // message: a gap they cause should not look like a missing node.
+    std::vector<std::string> droppedRings;
     // Set when the level cannot be played; the walk stops.
     std::string error;
 
@@ -203,8 +206,11 @@ void addDetailLevels(Model& model, LevelBuild& build) {
     }
 }
 
-void placeRing(const std::string& name, const std::string& nodeName, const glm::vec3& position,
-               const glm::quat& rotation, const glm::vec3& scale, LevelBuild& build) {
+// `shared` says that the node took the name of another node whose meshes it
+// shares.
+void placeRing(const std::string& name, const std::string& nodeName, bool shared,
+               const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
+               LevelBuild& build) {
     int32_t number = 0;
     switch (readRingNumber(name, number)) {
     case RingNumberRead::Read:
@@ -225,6 +231,13 @@ void placeRing(const std::string& name, const std::string& nodeName, const glm::
     // their name, too) is released here and dropped.
     if (build.ringsByNumber.try_emplace(number, std::move(ring)).second) {
         build.ringNodes.emplace(number, nodeName);
+    } else {
+        const std::string& first = build.ringNodes.at(number);
+        std::string why = nodeName + " counts as a second ring " + std::to_string(number);
+        if (shared) {
+            why += ", as it shares its meshes with " + first;
+        }
+        build.droppedRings.push_back(why + ", and was left out");
     }
 }
 
@@ -243,8 +256,11 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
 
     if (node->mNumMeshes == 0) {
         if (name.find("Camera") != std::string::npos && build.cameras.empty()) {
-            build.objects.push_back(
-                createShip(position, rotation * halfTurn(), glm::vec3(1.0f), shipModelFile));
+            GameObject ship = [&] {
+                Stopwatch watch(build.figure(&LevelLoadTimes::ship));
+                return createShip(position, rotation * halfTurn(), glm::vec3(1.0f), shipModelFile);
+            }();
+            build.objects.push_back(std::move(ship));
             build.cameras.emplace_back(&build.objects.back(), CAMERA_OFFSET, halfTurn());
         } else if (name.find("Lamp") != std::string::npos) {
             for (unsigned i = 0; i < scene->mNumLights; ++i) {
@@ -317,7 +333,7 @@ void processWorldNode(const aiNode* node, const aiMatrix4x4& parentTransform, Le
             build.objects.push_back(createObstacle(position, rotation, scale, name));
             break;
         case NodeRole::Ring:
-            placeRing(name, nodeName, position, rotation, scale, build);
+            placeRing(name, nodeName, reused, position, rotation, scale, build);
             break;
         case NodeRole::Trash:
             build.objects.push_back(createTrash(position, rotation, scale, name));
@@ -349,6 +365,9 @@ std::string appendRings(LevelBuild& build) {
             std::string found;
             for (const auto& [number, node] : build.ringNodes) {
                 found += (found.empty() ? "" : ", ") + node;
+            }
+            for (const std::string& dropped : build.droppedRings) {
+                found += "; " + dropped;
             }
             return "Level " + build.path +
                    ": the ring numbers must run 0, 1, 2, ... without gaps, but there is no ring_" +

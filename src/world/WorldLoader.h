@@ -16,6 +16,7 @@ struct LevelLoadTimes {
     double upload = 0.0;      // handing the meshes and their refinements to OpenGL
     double cooking = 0.0;     // cooking collision meshes
     double subdivision = 0.0; // the finer levels of detail of the asteroids
+    double ship = 0.0;        // reading, shaping and uploading the ship model
     double total = 0.0;       // from the file to a ready world
 };
 

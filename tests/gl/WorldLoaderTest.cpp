@@ -16,6 +16,8 @@
 #include <iterator>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 const glm::quat NO_TURN(1, 0, 0, 0);
@@ -448,6 +450,23 @@ TEST_F(Levels, AGapInTheRingNumbersNamesTheMissingRing) {
               "2, ... without gaps, but there is no ring_1 (found ring_0, ring_2).");
 }
 
+TEST_F(Levels, AGapLeftByARingThatSharesAnotherRingsMeshesSaysSo) {
+    LevelWriter level = withCamera();
+    level.addMeshNode("ring_0", "ring0", ringMesh(), {0, 0, 30}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    level.addMeshNode("ring_1", "ring0", ringMesh(), {0, 0, 60}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    level.addMeshNode("ring_2", "ring2", ringMesh(), {0, 0, 90}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    level.addMeshNode("ring_2.001", "ring2b", ringMesh(), {0, 0, 95}, NO_TURN, glm::vec3(1.0f),
+                      opening());
+    EXPECT_EQ(failure(level), "Level res/assets/models/worlds/level.dae: the ring numbers must "
+                              "run 0, 1, 2, ... without gaps, but there is no ring_1 (found "
+                              "ring_0, ring_2; ring_1 counts as a second ring 0, as it shares "
+                              "its meshes with ring_0, and was left out; ring_2.001 counts as a "
+                              "second ring 2, and was left out).");
+}
+
 TEST_F(Levels, UnreadableRingNumbersNameTheNode) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"ringA", "has no ring number"},
@@ -477,8 +496,19 @@ TEST_F(Levels, TheCacheEndsTheProgramWithExitCode1OnALevelThatCannotBePlayed) {
     level.addMeshNode("ring_1", "ring1", ringMesh(), {0, 0, 60}, NO_TURN, glm::vec3(1.0f),
                       opening());
     level.write(folder.path() / "res/assets/models/worlds/gap.dae");
-    EXPECT_EXIT(loader.get("gap.dae"), testing::ExitedWithCode(1), "");
-    EXPECT_EXIT(loader.get("nowhere.dae"), testing::ExitedWithCode(1), "");
+    // The console line goes to standard output; the child sends it where the
+    // death test reads.
+    auto getToStderr = [this](const char* name) {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        loader.get(name);
+    };
+    EXPECT_EXIT(
+        getToStderr("gap.dae"), testing::ExitedWithCode(1),
+        "\\[ ERROR \\]\tLevel res/assets/models/worlds/gap\\.dae: the ring numbers must run "
+        "0, 1, 2, \\.\\.\\. without gaps, but there is no ring_0 \\(found ring_1\\)\\.\n");
+    EXPECT_EXIT(getToStderr("nowhere.dae"), testing::ExitedWithCode(1),
+                "\\[ ERROR \\]\tLevel res/assets/models/worlds/nowhere\\.dae cannot be read: "
+                "Assimp: Unable to open file");
 }
 
 // The shipped level, as the game loads it.
