@@ -7,6 +7,7 @@
 
 #include "GlWindow.h"
 #include "RenderScene.h"
+#include "RenderTestSupport.h"
 #include "TempDir.h"
 
 #include <GL/glew.h>
@@ -35,17 +36,8 @@ protected:
             return;
         }
         outputDir = std::filesystem::current_path();
-        // The hidden window takes its new size with the next buffer swap.
-        glfwSetWindowSize(glWindow, SHOT_WIDTH, SHOT_HEIGHT);
-        glfwPollEvents();
-        glfwSwapBuffers(glWindow);
-        glfwPollEvents();
-        glViewport(0, 0, SHOT_WIDTH, SHOT_HEIGHT);
-        Config& cfg = config();
-        cfg.windowWidth = SHOT_WIDTH;
-        cfg.windowHeight = SHOT_HEIGHT;
-        cfg.blurIterations = 10;
-        cfg.brightness = 1.0f;
+        rendertest::prepareShot(glWindow, SHOT_WIDTH, SHOT_HEIGHT, 10);
+        config().brightness = 1.0f;
 
         copyShaders(game.path());
         writeRockTexture(game.path(), "rock.png", 128);

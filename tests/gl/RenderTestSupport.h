@@ -2,7 +2,10 @@
 
 // Helpers shared by the rendering GL tests.
 
+#include "core/Config.h"
+
 #include <GL/glew.h>
+#include <GLFW/glfw3.h>
 #include <glm/glm.hpp>
 
 #include <cstdint>
@@ -41,6 +44,21 @@ inline int32_t linkStatus(uint32_t program) {
     GLint linked = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
     return linked;
+}
+
+// Grows the hidden test window to a screenshot's size and makes the frame
+// code draw at that size with `blurIterations` glow passes.
+inline void prepareShot(GLFWwindow* window, int width, int height, uint32_t blurIterations) {
+    // The hidden window takes its new size with the next buffer swap.
+    glfwSetWindowSize(window, width, height);
+    glfwPollEvents();
+    glfwSwapBuffers(window);
+    glfwPollEvents();
+    glViewport(0, 0, width, height);
+    Config& cfg = config();
+    cfg.windowWidth = uint32_t(width);
+    cfg.windowHeight = uint32_t(height);
+    cfg.blurIterations = blurIterations;
 }
 
 } // namespace rendertest

@@ -4,6 +4,7 @@
 
 #include "GlWindow.h"
 #include "RenderScene.h"
+#include "RenderTestSupport.h"
 #include "TempDir.h"
 
 #include <GL/glew.h>
@@ -28,15 +29,7 @@ protected:
             return;
         }
         outputDir = std::filesystem::current_path();
-        glfwSetWindowSize(glWindow, SHOT_WIDTH, SHOT_HEIGHT);
-        glfwPollEvents();
-        glfwSwapBuffers(glWindow);
-        glfwPollEvents();
-        glViewport(0, 0, SHOT_WIDTH, SHOT_HEIGHT);
-        Config& cfg = config();
-        cfg.windowWidth = SHOT_WIDTH;
-        cfg.windowHeight = SHOT_HEIGHT;
-        cfg.blurIterations = 10;
+        rendertest::prepareShot(glWindow, SHOT_WIDTH, SHOT_HEIGHT, 10);
         cwd.emplace(KELVARO_SOURCE_DIR);
     }
 
