@@ -217,17 +217,17 @@ bool writeShipModel(const std::string& objPath, const std::string& mtlPath) {
 
     std::ostringstream mtl;
     mtl << "# Kelvaro19 player ship materials, written by levelgen.\n";
-    struct Spec {
+    struct ShipMaterial {
         const char* name;
         const char* ka;
         const char* ks;
         const char* ns;
     };
     // The nozzles' ambient is far past 1 so that the engines glow through the bloom.
-    const Spec specs[] = {{"ship_hull", "0.12 0.12 0.13", "0.5 0.5 0.5", "40"},
-                          {"ship_canopy", "0.08 0.1 0.14", "0.9 0.9 0.9", "96"},
-                          {"ship_glow", "2.5 1.5 0.7", "0 0 0", "1"}};
-    for (const auto& s : specs) {
+    const ShipMaterial materials[] = {{"ship_hull", "0.12 0.12 0.13", "0.5 0.5 0.5", "40"},
+                                      {"ship_canopy", "0.08 0.1 0.14", "0.9 0.9 0.9", "96"},
+                                      {"ship_glow", "2.5 1.5 0.7", "0 0 0", "1"}};
+    for (const auto& s : materials) {
         mtl << "\nnewmtl " << s.name << "\nKa " << s.ka << "\nKd 1 1 1\nKs " << s.ks << "\nNs "
             << s.ns << "\nd 1\nillum 2\nmap_Kd ship_diffuse.png\nnorm ship_normal.png\n";
     }
