@@ -8,6 +8,8 @@
 #include "physics/PhysicsContext.h"
 #include "world/WorldLoader.h"
 
+#include "BenchWindow.h"
+
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
@@ -17,30 +19,8 @@
 
 namespace {
 
-GLFWwindow* benchWindow = nullptr;
-
 bool openHiddenWindow() {
-    if (benchWindow) {
-        return true;
-    }
-    if (!glfwInit()) {
-        return false;
-    }
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    benchWindow = glfwCreateWindow(64, 64, "world-load-bench", nullptr, nullptr);
-    if (!benchWindow) {
-        return false;
-    }
-    glfwMakeContextCurrent(benchWindow);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        return false;
-    }
-    std::filesystem::current_path(KELVARO_SOURCE_DIR);
-    return true;
+    return openBenchWindow(64, 64, "world-load-bench");
 }
 
 void BM_LoadShippedLevel(benchmark::State& state) {
