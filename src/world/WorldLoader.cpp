@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "physics/CollisionMeshes.h"
 #include "physics/GameBodies.h"
+#include "world/RingNumber.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -15,8 +16,6 @@
 #include <glm/gtc/constants.hpp>
 
 #include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -72,35 +71,6 @@ NodeRole roleOf(const std::string& name) {
         return NodeRole::Trash;
     }
     return NodeRole::Nothing;
-}
-
-enum class RingNumberRead { Read, Missing, OutOfRange };
-
-// The integer after the first "_": leading blanks and a sign are allowed and
-// reading stops at the first character that is not a digit, so ring_1.001 is
-// ring 1.
-RingNumberRead readRingNumber(const std::string& name, int32_t& number) {
-    const std::size_t underscore = name.find('_');
-    if (underscore == std::string::npos) {
-        return RingNumberRead::Missing;
-    }
-    const char* p = name.data() + underscore + 1;
-    const char* end = name.data() + name.size();
-    while (p < end && std::isspace(static_cast<unsigned char>(*p))) {
-        ++p;
-    }
-    if (p < end && *p == '+') {
-        ++p;
-        if (p == end || !std::isdigit(static_cast<unsigned char>(*p))) {
-            return RingNumberRead::Missing;
-        }
-    }
-    const auto [rest, status] = std::from_chars(p, end, number);
-    (void)rest;
-    if (status == std::errc::result_out_of_range) {
-        return RingNumberRead::OutOfRange;
-    }
-    return status == std::errc() ? RingNumberRead::Read : RingNumberRead::Missing;
 }
 
 // Everything one load builds before it becomes a world. Whatever is still
@@ -395,11 +365,15 @@ World WorldLoader::load(const std::string& name) {
 }
 
 LevelResult WorldLoader::read(const std::string& name, LevelLoadTimes* times) {
+    return readFile(directory + name, {times});
+}
+
+LevelResult WorldLoader::readFile(const std::string& path, const LevelReadOptions& options) {
+    LevelLoadTimes* times = options.times;
     Stopwatch total(times ? &times->total : nullptr);
     // The model cache first, so that its own start-up entries are in the
     // stores before the level's positions are counted.
     ModelLoader::instance();
-    const std::string path = directory + name;
     Assimp::Importer importer;
     const aiScene* scene = [&] {
         Stopwatch watch(times ? &times->import : nullptr);
@@ -412,7 +386,7 @@ LevelResult WorldLoader::read(const std::string& name, LevelLoadTimes* times) {
             // says no more.
             error = "the scene is incomplete; a level needs at least one mesh";
         }
-        return {std::nullopt, "Level " + path + " cannot be read: Assimp: " + error};
+        return {std::nullopt, "Level " + path + " cannot be read: Assimp: " + error, {}};
     }
 
     LevelBuild build{path, scene, static_cast<uint32_t>(meshStore().size()), times};
@@ -434,7 +408,7 @@ LevelResult WorldLoader::read(const std::string& name, LevelLoadTimes* times) {
         build.error = appendRings(build);
     }
     if (!build.error.empty()) {
-        return {std::nullopt, std::move(build.error)};
+        return {std::nullopt, std::move(build.error), {}};
     }
 
     World world;
@@ -457,5 +431,5 @@ LevelResult WorldLoader::read(const std::string& name, LevelLoadTimes* times) {
         }
         ++position;
     }
-    return {std::move(world), {}};
+    return {std::move(world), {}, {}};
 }

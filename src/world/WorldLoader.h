@@ -1,10 +1,12 @@
 #pragma once
 
 #include "assets/AssetLoader.h"
+#include "world/LevelFinding.h"
 #include "world/World.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The file the ship is built from; the ship object carries it as its name.
 inline const std::string shipModelFile = "spaceshipNew.obj";
@@ -20,10 +22,21 @@ struct LevelLoadTimes {
     double total = 0.0;       // from the file to a ready world
 };
 
-// A level ready to play, or the one line that says why it cannot be played.
+// A level ready to play, or the one line that says why it cannot be played,
+// with everything the load found wrong on the way.
 struct LevelResult {
     std::optional<World> world;
     std::string error;
+    std::vector<LevelFinding> findings;
+};
+
+// How to read a level.
+struct LevelReadOptions {
+    // Where the time goes, if wanted.
+    LevelLoadTimes* times = nullptr;
+    // False: build the level without a window, nothing handed to OpenGL (the
+    // level checker, fuzzing).
+    bool upload = true;
 };
 
 // The cache of levels, keyed by file name, read from
@@ -52,4 +65,8 @@ public:
     // text, not yet logged. Everything built before the problem was found is
     // released again.
     LevelResult read(const std::string& name, LevelLoadTimes* times = nullptr);
+
+    // The same for a level file anywhere: a path relative to the working
+    // folder, or absolute.
+    LevelResult readFile(const std::string& path, const LevelReadOptions& options = {});
 };

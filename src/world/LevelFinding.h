@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// One thing wrong with a level, as loading it found it: the game reports it
+// on the console, the level checker prints it as
+// "ERROR <node>: <problem>; <remedy>" (or WARNING).
+struct LevelFinding {
+    enum class Severity { Error, Warning };
+
+    Severity severity = Severity::Error;
+    // The node it is about, or the level file for the level as a whole.
+    std::string node;
+    // What is wrong, and what the designer can do about it.
+    std::string problem;
+    std::string remedy;
+};
