@@ -47,6 +47,14 @@ void openWindow() {
     if (glewInit() != GLEW_OK) {
         failStartUp("Failed to initialize GLEW.");
     }
+    // A window larger than the driver can draw into would only say
+    // "Framebuffer incomplete!" later; name the key instead and shrink it.
+    GLint maxFrameSize = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxFrameSize);
+    if (maxFrameSize > 0 && fitWindowToDriver(config(), maxFrameSize, configPath())) {
+        glfwSetWindowSize(window, int(config().windowWidth), int(config().windowHeight));
+        cameraDefaults.aspectRatio = config().aspectRatio;
+    }
 }
 
 void setGlobalGlState() {

@@ -2,6 +2,6 @@
 
 #include "core/Config.h"
 
-const CameraDefaults cameraDefaults{config().fov,
-                                    float(config().windowWidth) / float(config().windowHeight),
-                                    config().drawDistance};
+CameraDefaults cameraDefaults{config().fov,
+                              float(config().windowWidth) / float(config().windowHeight),
+                              config().drawDistance};

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace {
 
@@ -79,10 +81,15 @@ TEST(Config, OtherSectionsAreIgnored) {
     expectDefaults(p.config);
 }
 
-TEST(Config, UnreadableValuesKeepTheirDefaults) {
-    Parsed p = parse("[GRAPHICS]\nFOV = abc\nMAX_FPS = fast\n");
+TEST(Config, UnreadableValuesKeepTheirDefaultsAndAreNamed) {
+    Parsed p = parse("[GRAPHICS]\nFOV = abc\nMAX_FPS = fast\nBRIGHTNESS =\n");
     EXPECT_FLOAT_EQ(p.config.fov, 90.0f);
     EXPECT_EQ(p.config.maxFps, 60u);
+    EXPECT_FLOAT_EQ(p.config.brightness, 1.0f); // an empty value is no value
+    EXPECT_NE(p.console.find("[ ERROR ]\tRejected FOV = abc in "), std::string::npos) << p.console;
+    EXPECT_NE(p.console.find("[ ERROR ]\tRejected MAX_FPS = fast in "), std::string::npos)
+        << p.console;
+    EXPECT_EQ(p.console.find("BRIGHTNESS"), std::string::npos) << p.console;
 }
 
 TEST(Config, ParseErrorKeepsTheLinesThatParsed) {
@@ -113,10 +120,119 @@ TEST(Config, NegativeAndOversizedCountsAreRejected) {
               "BLUR_ITERATIONS = 0\n");
     EXPECT_EQ(p.config.maxFps, 60u);
     EXPECT_EQ(p.config.windowWidth, 1920u);
-    EXPECT_EQ(p.config.windowHeight, 4294967295u);
+    EXPECT_EQ(p.config.windowHeight, 1080u);
     EXPECT_EQ(p.config.blurIterations, 0u); // no blur is a valid choice
     EXPECT_NE(p.console.find("Rejected MAX_FPS = -5"), std::string::npos);
     EXPECT_NE(p.console.find("Rejected WINDOW_WIDTH = 4294967296"), std::string::npos);
+    EXPECT_NE(p.console.find("Rejected WINDOW_HEIGHT = 4294967295"), std::string::npos);
+}
+
+// One bad value per file: each is rejected with one ERROR line that names the
+// key and the file, and every setting keeps its default.
+TEST(Config, ValuesOutsideTheirRangeAreRejectedOneByOne) {
+    const char* lines[] = {
+        "WINDOW_WIDTH = 2147483648", // beyond an int: the window system would abort
+        "WINDOW_HEIGHT = 2147483648",
+        "BLUR_ITERATIONS = 101", // the first frame would take minutes
+        "BLUR_ITERATIONS = 100000",
+        "FOV = 0",
+        "FOV = 180",
+        "FOV = -5",
+        "FOV = inf",
+        "FOV = nan",
+        "FOV = 9.99",
+        "BRIGHTNESS = nan",
+        "BRIGHTNESS = 0",
+        "BRIGHTNESS = -1",
+        "BRIGHTNESS = 1e39", // beyond a float
+        "DRAW_DISTANCE = inf",
+        "DRAW_DISTANCE = -infinity",
+        "DRAW_DISTANCE = 0",
+        "DRAW_DISTANCE = 2e9",
+    };
+    for (const char* line : lines) {
+        Parsed p = parse(std::string("[GRAPHICS]\n") + line + "\n");
+        expectDefaults(p.config);
+        const std::string expected = std::string("[ ERROR ]\tRejected ") + line + " in ";
+        EXPECT_EQ(p.console.find(expected), 0u) << line << " gave:\n" << p.console;
+        EXPECT_NE(p.console.find("Kelvaro.ini"), std::string::npos) << p.console;
+        EXPECT_NE(p.console.find("Keeping the default"), std::string::npos) << p.console;
+        EXPECT_EQ(std::count(p.console.begin(), p.console.end(), '\n'), 2) << p.console;
+    }
+}
+
+TEST(Config, ValuesAtTheEndsOfTheirRangesAreTaken) {
+    Parsed low = parse("[GRAPHICS]\nWINDOW_WIDTH = 1\nWINDOW_HEIGHT = 1\nBLUR_ITERATIONS = 0\n"
+                       "FOV = 10\nBRIGHTNESS = 0.1\nDRAW_DISTANCE = 20\n");
+    EXPECT_EQ(low.config.windowWidth, 1u);
+    EXPECT_EQ(low.config.windowHeight, 1u);
+    EXPECT_EQ(low.config.blurIterations, 0u);
+    EXPECT_FLOAT_EQ(low.config.fov, 10.0f);
+    EXPECT_FLOAT_EQ(low.config.brightness, 0.1f);
+    EXPECT_FLOAT_EQ(low.config.drawDistance, 20.0f);
+    EXPECT_EQ(low.console.find("ERROR"), std::string::npos) << low.console;
+
+    Parsed high = parse("[GRAPHICS]\nWINDOW_WIDTH = 2147483647\nWINDOW_HEIGHT = 2147483647\n"
+                        "BLUR_ITERATIONS = 100\nFOV = 170\nBRIGHTNESS = 10\n"
+                        "DRAW_DISTANCE = 1e9\n");
+    EXPECT_EQ(high.config.windowWidth, 2147483647u);
+    EXPECT_EQ(high.config.windowHeight, 2147483647u);
+    EXPECT_EQ(high.config.blurIterations, 100u);
+    EXPECT_FLOAT_EQ(high.config.fov, 170.0f);
+    EXPECT_FLOAT_EQ(high.config.brightness, 10.0f);
+    EXPECT_FLOAT_EQ(high.config.drawDistance, 1e9f);
+    EXPECT_EQ(high.console.find("ERROR"), std::string::npos) << high.console;
+}
+
+TEST(Config, ASettingsPathThatIsNoRegularFileIsReportedNotRead) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "folder.ini");
+    const std::string pipe = (dir.path() / "pipe.ini").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string path : {(dir.path() / "folder.ini").string(), pipe}) {
+        testing::internal::CaptureStdout();
+        Config cfg = parseConfig(path); // a pipe with no writer would block here
+        std::string console = testing::internal::GetCapturedStdout();
+        expectDefaults(cfg);
+        EXPECT_EQ(console, "[ ERROR ]\tSettings file " + path +
+                               " is not a regular file. Using default values.\n");
+    }
+}
+
+TEST(Config, AWindowLargerThanTheDriverDrawsIsShrunkToTheDefault) {
+    struct Case {
+        uint32_t width, height;
+        long maxFrameSize;
+        uint32_t fittedWidth, fittedHeight;
+        const char* rejected; // the key named, or nullptr
+    };
+    const Case cases[] = {
+        {1920, 1080, 16384, 1920, 1080, nullptr},
+        {16384, 16384, 16384, 16384, 16384, nullptr},
+        {16385, 1080, 16384, 1920, 1080, "WINDOW_WIDTH = 16385"},
+        {1280, 40000, 16384, 1280, 1080, "WINDOW_HEIGHT = 40000"},
+        {3000, 2000, 1024, 1024, 1024, "WINDOW_WIDTH = 3000"}, // even the default is too big
+    };
+    for (const Case& c : cases) {
+        Config cfg;
+        cfg.windowWidth = c.width;
+        cfg.windowHeight = c.height;
+        testing::internal::CaptureStdout();
+        bool changed = fitWindowToDriver(cfg, c.maxFrameSize, "res/config/Kelvaro.ini");
+        std::string console = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(cfg.windowWidth, c.fittedWidth) << c.width;
+        EXPECT_EQ(cfg.windowHeight, c.fittedHeight) << c.height;
+        EXPECT_EQ(changed, c.rejected != nullptr);
+        if (c.rejected) {
+            EXPECT_EQ(console.find(std::string("[ ERROR ]\tRejected ") + c.rejected +
+                                   " in res/config/Kelvaro.ini: the graphics driver"),
+                      0u)
+                << console;
+            EXPECT_FLOAT_EQ(cfg.aspectRatio, float(c.fittedWidth) / float(c.fittedHeight));
+        } else {
+            EXPECT_EQ(console, "");
+        }
+    }
 }
 
 } // namespace
