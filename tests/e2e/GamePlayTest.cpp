@@ -94,16 +94,17 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game finished @", 60s))
         << game.process->windowTitle() << "\n"
         << game.process->output();
-    std::this_thread::sleep_for(500ms);
-    auto shot = game.dir.path() / "finished.png";
-    ASSERT_TRUE(game.process->screenshot(shot));
-    Image image;
-    ASSERT_TRUE(image.load(shot));
     // "TRACK FINISHED" starts at x = W/2 - 600 (off the left edge of a small
     // window) on the middle line; its letters are bright pixels above the
     // middle, and the points line sits below it.
-    auto message = image.brightMask(0, 360 / 2 - 150, 640, 150, 180);
-    EXPECT_GT(countTrue(message), 200);
+    auto messagePixels = [](const Image& image) {
+        return countTrue(image.brightMask(0, 360 / 2 - 150, 640, 150, 180));
+    };
+    Image image;
+    bool shown = game.process->waitForPicture(
+        game.dir.path() / "finished.png",
+        [&](const auto& file) { return image.load(file) && messagePixels(image) > 200; }, 20s);
+    EXPECT_TRUE(shown) << "no end message drawn: " << messagePixels(image) << " bright pixels";
 }
 
 TEST(GamePlay, TouchingAnAsteroidEndsTheGame) {
@@ -127,13 +128,21 @@ TEST(GamePlay, PauseFreezesTheGameAndResumes) {
     game.process->holdKey("p", 300ms);
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game paused @", 10s))
         << game.process->windowTitle();
-    std::this_thread::sleep_for(300ms);
+    // The running clock changes the overlay every frame: the first paused
+    // frame is the first picture that stays as it is.
     auto first = game.dir.path() / "a.png", second = game.dir.path() / "b.png";
-    ASSERT_TRUE(game.process->screenshot(first));
+    Image a, b;
+    ASSERT_TRUE(game.process->waitForPicture(
+        first,
+        [&](const auto& file) {
+            Image previous = a;
+            return a.load(file) && !previous.rgb.empty() && previous.rgb == a.rgb;
+        },
+        20s))
+        << "the picture never settled after the pause";
     std::this_thread::sleep_for(1s);
     ASSERT_TRUE(game.process->screenshot(second));
-    Image a, b;
-    ASSERT_TRUE(a.load(first) && b.load(second));
+    ASSERT_TRUE(b.load(second));
     EXPECT_EQ(a.rgb, b.rgb) << "the paused picture changed";
     game.process->holdKey("p", 300ms);
     EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 10s))
@@ -157,23 +166,31 @@ TEST(GamePlay, F9SwitchesToTheFreeCameraAndBackToPause) {
 TEST(GamePlay, CollectingTrashChangesTheOverlayCount) {
     LevelWriter level;
     level.addEmpty("Camera", {0, 0, 0});
-    addTrash(level, "tcan_a", -35);
-    addTrash(level, "tcan_b", -60);
+    addTrash(level, "tcan_a", -70);
+    addTrash(level, "tcan_b", -95);
     addRing(level, 0, -600);
     level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
     Game game(level, 640, 360);
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 60s));
-    auto before = game.dir.path() / "before.png";
-    ASSERT_TRUE(game.process->screenshot(before));
-    Image a;
-    ASSERT_TRUE(a.load(before));
     // The collected count is drawn at x = 360, baseline 100 px above the
     // bottom, at half the font's 100 px size.
     const int top = 360 - 100 - 55;
-    auto countBefore = a.brightMask(355, top, 26, 60, 150);
-    auto labelBefore = a.brightMask(25, top, 300, 60, 150);
-    EXPECT_GT(countTrue(countBefore), 20) << "no count drawn before";
-    EXPECT_GT(countTrue(labelBefore), 500) << "no label drawn";
+    Image a;
+    std::vector<bool> countBefore, labelBefore;
+    // The title says "running" before the first frame is drawn.
+    bool drawn = game.process->waitForPicture(
+        game.dir.path() / "before.png",
+        [&](const auto& file) {
+            if (!a.load(file)) {
+                return false;
+            }
+            countBefore = a.brightMask(355, top, 26, 60, 150);
+            labelBefore = a.brightMask(25, top, 300, 60, 150);
+            return countTrue(countBefore) > 20 && countTrue(labelBefore) > 500;
+        },
+        20s);
+    ASSERT_TRUE(drawn) << "no overlay drawn: count " << countTrue(countBefore) << ", label "
+                       << countTrue(labelBefore) << " bright pixels";
 
     // Watch the count while the ship flies through both cans.
     bool changed = false;

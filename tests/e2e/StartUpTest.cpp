@@ -33,6 +33,35 @@ TEST(StartUp, OpensTheWindowAndShutsDownCleanlyWhenAskedToClose) {
     EXPECT_NE(game.output().find("[ INFO ]\tTerminating...\n"), std::string::npos);
 }
 
+TEST(StartUp, AWindowLargerThanTheDriverDrawsIsNamedAndShrunk) {
+    TempDir dir;
+    // Wider than any driver's largest frame, yet an int: the window system
+    // takes it, the off-screen frames of the glow could not.
+    prepareGameFolder(dir.path(), 2000000, 180);
+    writeTestShip(dir.path() / "res/assets/models");
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    level.addMeshNode("ring_0", "ring", torusMesh(4.0f, 0.4f), {0, 0, -5000}, glm::quat(1, 0, 0, 0),
+                      glm::vec3(1.0f), discMesh(3.6f, 0.5f));
+    level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
+    GameProcess game(dir.path());
+    ASSERT_NE(game.waitForWindow(60s), 0u) << game.output();
+    EXPECT_TRUE(game.waitForTitle("Kelvaro19: Game running @", 30s)) << game.windowTitle();
+    const std::string out = game.output();
+    EXPECT_NE(out.find("[ ERROR ]\tRejected WINDOW_WIDTH = 2000000 in res/config/Kelvaro.ini: the "
+                       "graphics driver draws frames of at most "),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("Framebuffer incomplete"), std::string::npos) << out;
+    EXPECT_EQ(runCommand("xdotool getwindowgeometry " + std::to_string(game.windowId()) +
+                         " | sed -n 's/.*Geometry: //p'"),
+              "1920x180");
+    game.requestClose();
+    auto code = game.waitForExit(30s);
+    ASSERT_TRUE(code) << game.output();
+    EXPECT_EQ(*code, 0);
+}
+
 TEST(StartUp, WithoutADisplayItFailsWithExitCodeOne) {
     TempDir dir;
     prepareGameFolder(dir.path());

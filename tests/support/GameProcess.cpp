@@ -171,6 +171,19 @@ bool GameProcess::screenshot(const fs::path& file) const {
     return fs::exists(file);
 }
 
+bool GameProcess::waitForPicture(const fs::path& file,
+                                 const std::function<bool(const fs::path&)>& shows,
+                                 std::chrono::milliseconds timeout) const {
+    auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+        if (screenshot(file) && shows(file)) {
+            return true;
+        }
+        std::this_thread::sleep_for(100ms);
+    } while (std::chrono::steady_clock::now() < end);
+    return false;
+}
+
 std::optional<int> GameProcess::waitForExit(std::chrono::milliseconds timeout) {
     if (exitCode_) {
         return exitCode_;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,14 @@ public:
 
     // Saves the window's current contents as a PNG.
     bool screenshot(const std::filesystem::path& file) const;
+    // Takes screenshots into `file` until `shows` accepts one. The title
+    // changes before the frame that goes with it is drawn, and a slow machine
+    // can show an older frame for a while: tests wait for what they check.
+    // False when no accepted picture came within `timeout`; `file` then holds
+    // the last one taken.
+    bool waitForPicture(const std::filesystem::path& file,
+                        const std::function<bool(const std::filesystem::path&)>& shows,
+                        std::chrono::milliseconds timeout) const;
 
     // Waits for the game to end; its exit code, or nothing on timeout (or a
     // death by signal, reported as 128 + signal).
