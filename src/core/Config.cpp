@@ -9,60 +9,48 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <iomanip>
 #include <sstream>
+#include <type_traits>
 
 namespace {
 
 constexpr const char* SECTION = "GRAPHICS";
 
-std::string numberText(double value) {
+template <typename Number> std::string numberText(Number value) {
     std::ostringstream text;
-    text << value;
+    text << std::setprecision(10) << value; // 1000000, not 1e+06
     return text.str();
 }
 
-void reject(const std::string& path, const char* key, const std::string& value,
-            const std::string& rule, const std::string& kept) {
-    logMessage(LogLevel::ERROR, std::string("Rejected ") + key + " = " + value + " in " + path +
-                                    ": " + rule + ". Keeping the default " + kept + ".");
-}
-
-// Reads an unsigned key. A value outside [minimum, maximum], or one that is
-// not a whole number at all, is rejected loudly instead of wrapping around (-1
-// would otherwise become four billion) or being dropped without a word.
-void readUnsigned(const INIReader& reader, const std::string& path, const char* key, long minimum,
-                  long maximum, uint32_t& field) {
+// Reads a key over its field. A value outside [minimum, maximum], or one that
+// is not a number of the field's kind at all, is rejected loudly, naming the
+// key, instead of wrapping around (-1 would otherwise become four billion) or
+// being dropped without a word. NaN and the infinities are outside every
+// range. An absent or empty value leaves the field as it is.
+template <typename Field, typename Bound>
+void readKey(const INIReader& reader, const std::string& path, const char* key, Bound minimum,
+             Bound maximum, Field& field) {
     const std::string text = reader.Get(SECTION, key, "");
     if (text.empty()) {
         return;
     }
-    const long value = reader.GetInteger(SECTION, key, LONG_MIN);
-    if (value < minimum || value > maximum) {
-        reject(path, key, text,
-               "it must be a whole number from " + std::to_string(minimum) + " to " +
-                   std::to_string(maximum),
-               std::to_string(field));
-        return;
+    constexpr bool whole = std::is_integral_v<Field>;
+    Bound value;
+    if constexpr (whole) {
+        value = reader.GetInteger(SECTION, key, LONG_MIN);
+    } else {
+        value = reader.GetReal(SECTION, key, NAN);
     }
-    field = uint32_t(value);
-}
-
-// Reads a real key the same way; NaN and the infinities are outside every
-// range.
-void readReal(const INIReader& reader, const std::string& path, const char* key, double minimum,
-              double maximum, float& field) {
-    const std::string text = reader.Get(SECTION, key, "");
-    if (text.empty()) {
-        return;
-    }
-    const double value = reader.GetReal(SECTION, key, NAN);
     if (!(value >= minimum && value <= maximum)) {
-        reject(path, key, text,
-               "it must be a number from " + numberText(minimum) + " to " + numberText(maximum),
-               numberText(field));
+        logMessage(LogLevel::ERROR, std::string("Rejected ") + key + " = " + text + " in " + path +
+                                        ": it must be a " + (whole ? "whole number" : "number") +
+                                        " from " + numberText(minimum) + " to " +
+                                        numberText(maximum) + ". Keeping the default " +
+                                        numberText(field) + ".");
         return;
     }
-    field = float(value);
+    field = Field(value);
 }
 
 } // namespace
@@ -89,15 +77,15 @@ Config parseConfig(const std::string& path) {
                                           std::to_string(result) + ". Using default values.");
     }
 
-    readUnsigned(reader, path, "MAX_FPS", 1, long(UINT32_MAX), cfg.maxFps);
+    readKey(reader, path, "MAX_FPS", 1L, long(UINT32_MAX), cfg.maxFps);
     // The window system takes sizes as int; the graphics driver's own limit is
     // only known once a context exists (see fitWindowToDriver).
-    readUnsigned(reader, path, "WINDOW_WIDTH", 1, INT_MAX, cfg.windowWidth);
-    readUnsigned(reader, path, "WINDOW_HEIGHT", 1, INT_MAX, cfg.windowHeight);
-    readUnsigned(reader, path, "BLUR_ITERATIONS", 0, MAX_BLUR_ITERATIONS, cfg.blurIterations);
-    readReal(reader, path, "FOV", MIN_FOV, MAX_FOV, cfg.fov);
-    readReal(reader, path, "BRIGHTNESS", MIN_BRIGHTNESS, MAX_BRIGHTNESS, cfg.brightness);
-    readReal(reader, path, "DRAW_DISTANCE", MIN_DRAW_DISTANCE, MAX_DRAW_DISTANCE, cfg.drawDistance);
+    readKey(reader, path, "WINDOW_WIDTH", 1L, long(INT_MAX), cfg.windowWidth);
+    readKey(reader, path, "WINDOW_HEIGHT", 1L, long(INT_MAX), cfg.windowHeight);
+    readKey(reader, path, "BLUR_ITERATIONS", 0L, MAX_BLUR_ITERATIONS, cfg.blurIterations);
+    readKey(reader, path, "FOV", MIN_FOV, MAX_FOV, cfg.fov);
+    readKey(reader, path, "BRIGHTNESS", MIN_BRIGHTNESS, MAX_BRIGHTNESS, cfg.brightness);
+    readKey(reader, path, "DRAW_DISTANCE", MIN_DRAW_DISTANCE, MAX_DRAW_DISTANCE, cfg.drawDistance);
     cfg.aspectRatio = float(cfg.windowWidth) / float(cfg.windowHeight);
     cfg.fullscreenMode = reader.GetBoolean(SECTION, "FULLSCREEN_MODE", cfg.fullscreenMode);
 
@@ -116,10 +104,11 @@ bool fitWindowToDriver(Config& cfg, long maxFrameSize, const std::string& path) 
         if (long(field) <= maxFrameSize) {
             return;
         }
-        reject(path, key, std::to_string(field),
-               "the graphics driver draws frames of at most " + std::to_string(maxFrameSize) +
-                   " pixels a side",
-               std::to_string(fallback));
+        logMessage(LogLevel::ERROR,
+                   std::string("Rejected ") + key + " = " + std::to_string(field) + " in " + path +
+                       ": the graphics driver draws frames of at most " +
+                       std::to_string(maxFrameSize) + " pixels a side. Keeping the default " +
+                       std::to_string(fallback) + ".");
         field = fallback;
         changed = true;
     };

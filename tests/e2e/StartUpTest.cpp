@@ -8,16 +8,20 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST(StartUp, OpensTheWindowAndShutsDownCleanlyWhenAskedToClose) {
-    TempDir dir;
-    prepareGameFolder(dir.path(), 640, 360);
+// A game folder whose level never ends on its own: one ring far ahead.
+void prepareEndlessGame(const TempDir& dir, int width, int height) {
+    prepareGameFolder(dir.path(), width, height);
     writeTestShip(dir.path() / "res/assets/models");
     LevelWriter level;
     level.addEmpty("Camera", {0, 0, 0});
-    // Far ahead, so the run never ends on its own.
     level.addMeshNode("ring_0", "ring", torusMesh(4.0f, 0.4f), {0, 0, -5000}, glm::quat(1, 0, 0, 0),
                       glm::vec3(1.0f), discMesh(3.6f, 0.5f));
     level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
+}
+
+TEST(StartUp, OpensTheWindowAndShutsDownCleanlyWhenAskedToClose) {
+    TempDir dir;
+    prepareEndlessGame(dir, 640, 360);
     GameProcess game(dir.path());
     ASSERT_NE(game.waitForWindow(60s), 0u) << game.output();
     EXPECT_TRUE(game.waitForTitle("Kelvaro19", 5s));
@@ -37,13 +41,7 @@ TEST(StartUp, AWindowLargerThanTheDriverDrawsIsNamedAndShrunk) {
     TempDir dir;
     // Wider than any driver's largest frame, yet an int: the window system
     // takes it, the off-screen frames of the glow could not.
-    prepareGameFolder(dir.path(), 2000000, 180);
-    writeTestShip(dir.path() / "res/assets/models");
-    LevelWriter level;
-    level.addEmpty("Camera", {0, 0, 0});
-    level.addMeshNode("ring_0", "ring", torusMesh(4.0f, 0.4f), {0, 0, -5000}, glm::quat(1, 0, 0, 0),
-                      glm::vec3(1.0f), discMesh(3.6f, 0.5f));
-    level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
+    prepareEndlessGame(dir, 2000000, 180);
     GameProcess game(dir.path());
     ASSERT_NE(game.waitForWindow(60s), 0u) << game.output();
     EXPECT_TRUE(game.waitForTitle("Kelvaro19: Game running @", 30s)) << game.windowTitle();

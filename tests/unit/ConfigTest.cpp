@@ -162,26 +162,42 @@ TEST(Config, ValuesOutsideTheirRangeAreRejectedOneByOne) {
 }
 
 TEST(Config, ValuesAtTheEndsOfTheirRangesAreTaken) {
-    Parsed low = parse("[GRAPHICS]\nWINDOW_WIDTH = 1\nWINDOW_HEIGHT = 1\nBLUR_ITERATIONS = 0\n"
-                       "FOV = 10\nBRIGHTNESS = 0.1\nDRAW_DISTANCE = 20\n");
-    EXPECT_EQ(low.config.windowWidth, 1u);
-    EXPECT_EQ(low.config.windowHeight, 1u);
-    EXPECT_EQ(low.config.blurIterations, 0u);
-    EXPECT_FLOAT_EQ(low.config.fov, 10.0f);
-    EXPECT_FLOAT_EQ(low.config.brightness, 0.1f);
-    EXPECT_FLOAT_EQ(low.config.drawDistance, 20.0f);
-    EXPECT_EQ(low.console.find("ERROR"), std::string::npos) << low.console;
+    struct Case {
+        const char* ini;
+        uint32_t width, height, blur;
+        float fov, brightness, drawDistance;
+    };
+    const Case cases[] = {
+        {"WINDOW_WIDTH = 1\nWINDOW_HEIGHT = 1\nBLUR_ITERATIONS = 0\nFOV = 10\nBRIGHTNESS = 0.1\n"
+         "DRAW_DISTANCE = 20\n",
+         1, 1, 0, 10.0f, 0.1f, 20.0f},
+        {"WINDOW_WIDTH = 2147483647\nWINDOW_HEIGHT = 2147483647\nBLUR_ITERATIONS = 100\n"
+         "FOV = 170\nBRIGHTNESS = 10\nDRAW_DISTANCE = 1e9\n",
+         2147483647u, 2147483647u, 100, 170.0f, 10.0f, 1e9f},
+    };
+    for (const Case& c : cases) {
+        Parsed p = parse(std::string("[GRAPHICS]\n") + c.ini);
+        EXPECT_EQ(p.config.windowWidth, c.width);
+        EXPECT_EQ(p.config.windowHeight, c.height);
+        EXPECT_EQ(p.config.blurIterations, c.blur);
+        EXPECT_FLOAT_EQ(p.config.fov, c.fov);
+        EXPECT_FLOAT_EQ(p.config.brightness, c.brightness);
+        EXPECT_FLOAT_EQ(p.config.drawDistance, c.drawDistance);
+        EXPECT_EQ(p.console.find("ERROR"), std::string::npos) << p.console;
+    }
+}
 
-    Parsed high = parse("[GRAPHICS]\nWINDOW_WIDTH = 2147483647\nWINDOW_HEIGHT = 2147483647\n"
-                        "BLUR_ITERATIONS = 100\nFOV = 170\nBRIGHTNESS = 10\n"
-                        "DRAW_DISTANCE = 1e9\n");
-    EXPECT_EQ(high.config.windowWidth, 2147483647u);
-    EXPECT_EQ(high.config.windowHeight, 2147483647u);
-    EXPECT_EQ(high.config.blurIterations, 100u);
-    EXPECT_FLOAT_EQ(high.config.fov, 170.0f);
-    EXPECT_FLOAT_EQ(high.config.brightness, 10.0f);
-    EXPECT_FLOAT_EQ(high.config.drawDistance, 1e9f);
-    EXPECT_EQ(high.console.find("ERROR"), std::string::npos) << high.console;
+TEST(Config, TheRejectionSaysWhatIsAllowedAndWhatIsKept) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"DRAW_DISTANCE = inf",
+         "Kelvaro.ini: it must be a number from 20 to 1000000000. Keeping the default 1000000.\n"},
+        {"BLUR_ITERATIONS = 101",
+         "Kelvaro.ini: it must be a whole number from 0 to 100. Keeping the default 25.\n"},
+    };
+    for (const auto& [line, expected] : cases) {
+        std::string console = parse(std::string("[GRAPHICS]\n") + line + "\n").console;
+        EXPECT_NE(console.find(expected), std::string::npos) << console;
+    }
 }
 
 TEST(Config, ASettingsPathThatIsNoRegularFileIsReportedNotRead) {
@@ -189,7 +205,7 @@ TEST(Config, ASettingsPathThatIsNoRegularFileIsReportedNotRead) {
     std::filesystem::create_directories(dir.path() / "folder.ini");
     const std::string pipe = (dir.path() / "pipe.ini").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string path : {(dir.path() / "folder.ini").string(), pipe}) {
+    for (const std::string& path : {(dir.path() / "folder.ini").string(), pipe}) {
         testing::internal::CaptureStdout();
         Config cfg = parseConfig(path); // a pipe with no writer would block here
         std::string console = testing::internal::GetCapturedStdout();
