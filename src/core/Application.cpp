@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/CameraDefaults.h"
+#include "core/CommandLine.h"
 #include "core/Config.h"
 #include "core/Log.h"
 #include "core/LoopScheduler.h"
@@ -86,7 +87,7 @@ void mainLoop() {
 
 } // namespace
 
-int runApplication() {
+int runApplication(const std::string& levelFile) {
     logMessage(LogLevel::INFO, "Initializing...");
     std::error_code cwdError;
     logMessage(LogLevel::DEBUG,
@@ -97,10 +98,16 @@ int runApplication() {
                "Camera field of view " + std::to_string(cameraDefaults.fovDegrees));
     config();
     PhysicsContext::instance();
+    // A level that cannot even be opened is said before a window appears.
+    if (!levelFile.empty()) {
+        if (auto problem = levelFileProblem(levelFile)) {
+            failStartUp(problem->c_str());
+        }
+    }
 
     openWindow();
     setGlobalGlState();
-    startGame();
+    startGame(levelFile);
     gameState = GameState::Running;
 
     mainLoop();

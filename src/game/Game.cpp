@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Config.h"
+#include "core/Log.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
 #include "game/GameSession.h"
@@ -19,6 +20,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <cstdlib>
 #include <optional>
 
 World* world = nullptr;
@@ -46,14 +48,38 @@ void dimOnce() {
 
 } // namespace
 
-void startGame() {
+namespace {
+
+// The level to play: the shipped one from the level cache, or a file given on
+// the command line. Either lives until exit.
+World& loadLevel(const std::string& levelFile) {
+    static WorldLoader worldLoader;
+    if (levelFile.empty()) {
+        return worldLoader.get(WORLD_NAME);
+    }
+    static std::optional<World> chosen;
+    LevelResult level = worldLoader.readFile(levelFile);
+    if (!level.world) {
+        logMessage(LogLevel::ERROR, level.error);
+        std::exit(EXIT_FAILURE);
+    }
+    for (const LevelFinding& finding : level.findings) {
+        logMessage(finding.severity == LevelFinding::Severity::Error ? LogLevel::ERROR
+                                                                     : LogLevel::INFO,
+                   "Level " + levelFile + ": " + finding.node + ": " + finding.problem + "; " +
+                       finding.remedy);
+    }
+    chosen = std::move(*level.world);
+    return *chosen;
+}
+
+} // namespace
+
+void startGame(const std::string& levelFile) {
     PhysicsContext::instance().setCallback(std::make_unique<GameRules>(
         nullptr, [](int32_t collected) { Hud::instance().setCollected(uint32_t(collected)); }));
 
-    // The world cache lives until exit, and with it the world.
-    // The world cache lives until exit, and with it the world.
-    static WorldLoader worldLoader;
-    world = &worldLoader.get(WORLD_NAME);
+    world = &loadLevel(levelFile);
     world->gameStatePtr = &gameState;
 
     for (GameObject& object : world->objects) {
