@@ -170,6 +170,9 @@ std::string PilotReport::line() const {
                ")";
     case Outcome::Hit:
         return "NOT FINISHED: hit " + object + " at " + oneDecimal(seconds) + " s";
+    case Outcome::Unpassable:
+        return "NOT FINISHED: " + object + " cannot be passed at " + oneDecimal(seconds) +
+               " s (it has no collision shape)";
     case Outcome::OutOfTime:
         return "NOT FINISHED: " + object + " not reached in " + oneDecimal(seconds) + " s";
     case Outcome::NoRing:
@@ -242,6 +245,11 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
     uint64_t steps = 0;
     while (state == GameState::Running && steps < limit) {
         watch.follow(objectAt(world, world.currentRing));
+        if (watch.ring && (!watch.ring->actor || watch.ring->actor->shapeCount() == 0)) {
+            report.outcome = PilotReport::Outcome::Unpassable;
+            report.object = designerName(watch.ring->name);
+            break;
+        }
         if (steps % STEPS_PER_PASS == 0 && watch.ring) {
             const glm::vec3 goal =
                 watch.opening ? watch.opening->centre : watch.ring->getPosition();
@@ -285,7 +293,8 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
     } else if (state == GameState::GameOver) {
         report.outcome = PilotReport::Outcome::Hit;
         report.object = rules.hit.value_or("an obstacle");
-    } else if (report.outcome != PilotReport::Outcome::Missed) {
+    } else if (report.outcome != PilotReport::Outcome::Missed &&
+               report.outcome != PilotReport::Outcome::Unpassable) {
         report.outcome = PilotReport::Outcome::OutOfTime;
         const GameObject* ring = objectAt(world, world.currentRing);
         report.object = ring ? designerName(ring->name) : "the next ring";

@@ -13,7 +13,7 @@ struct World;
 
 // How a flight of the test pilot went.
 struct PilotReport {
-    enum class Outcome { Finished, Missed, Hit, OutOfTime, NoRing, NoShip };
+    enum class Outcome { Finished, Missed, Hit, Unpassable, OutOfTime, NoRing, NoShip };
 
     Outcome outcome = Outcome::OutOfTime;
     int32_t ringsPassed = 0;
@@ -23,7 +23,8 @@ struct PilotReport {
     // Flying time until the track was finished or the first failure.
     double seconds = 0.0;
     uint64_t steps = 0;
-    // The ring missed, the obstacle hit, or the ring not reached in time.
+    // The ring missed, the obstacle hit, the ring without a collision shape,
+    // or the ring not reached in time.
     std::string object;
     // For a missed ring: how far outside its opening the ship crossed the
     // ring's plane (0 when it crossed inside but never touched the ring's

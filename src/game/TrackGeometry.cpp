@@ -1,5 +1,7 @@
 #include "game/TrackGeometry.h"
 
+#include "assets/ModelLoader.h"
+#include "assets/ShapeStores.h"
 #include "physics/CookedMesh.h"
 #include "physics/RigidBody.h"
 #include "world/GameObject.h"
@@ -144,6 +146,27 @@ std::vector<ObstacleSurface> obstacleSurfaces(const World& world) {
     return surfaces;
 }
 
+std::optional<glm::vec3> drawnCentre(const GameObject& object) {
+    const Model& model = ModelLoader::instance().get(object.name);
+    if (model.meshLevels.empty()) {
+        return std::nullopt;
+    }
+    glm::vec3 low(std::numeric_limits<float>::infinity()), high(-low);
+    for (uint32_t position : model.meshLevels.front()) {
+        if (position >= meshStore().size()) {
+            continue;
+        }
+        for (const Vertex& vertex : meshStore().at(position).vertices) {
+            low = glm::min(low, vertex.position);
+            high = glm::max(high, vertex.position);
+        }
+    }
+    if (low.x > high.x) {
+        return std::nullopt;
+    }
+    return object.getPosition() + object.getRotation() * (object.scale * 0.5f * (low + high));
+}
+
 std::vector<glm::vec3> hullCorners(const GameObject& object) {
     std::vector<glm::vec3> corners;
     if (!object.actor || object.actor->shapeCount() == 0) {
@@ -184,7 +207,8 @@ std::optional<RingOpening> ringOpening(const GameObject& ring) {
     glm::vec3 axisVector(0.0f);
     axisVector[thin] = 1.0f;
     RingOpening opening;
-    opening.centre = ring.getPosition() + ring.getRotation() * (0.5f * (low + high));
+    opening.centre =
+        drawnCentre(ring).value_or(ring.getPosition() + ring.getRotation() * (0.5f * (low + high)));
     opening.normal = ring.getRotation() * axisVector;
     opening.radius = std::min(half[(thin + 1) % 3], half[(thin + 2) % 3]);
     return opening;

@@ -35,15 +35,20 @@ struct ObstacleSurface {
 // Every obstacle of the world that has a triangle surface, in list order.
 std::vector<ObstacleSurface> obstacleSurfaces(const World& world);
 
-// The opening of a ring as its trigger volume gives it: the flat hull's centre,
-// the axis it is thinnest along (the way through) and the smaller of its two
-// wide half-extents. Nothing for a ring without a convex shape.
+// The opening of a ring: the middle of its drawn mesh (where a player aims),
+// and from its trigger volume the axis the hull is thinnest along (the way
+// through) and the smaller of its two wide half-extents. Nothing for a ring
+// without a convex shape.
 struct RingOpening {
     glm::vec3 centre{0.0f};
     glm::vec3 normal{0.0f, 0.0f, 1.0f};
     float radius = 0.0f;
 };
 std::optional<RingOpening> ringOpening(const GameObject& ring);
+
+// The centre of the bounding box of an object's drawn meshes (level 0 of its
+// model), in world space; nothing for an object drawn by no vertex.
+std::optional<glm::vec3> drawnCentre(const GameObject& object);
 
 // The corners of an object's convex trigger hull in world space (empty for an
 // object without one).

@@ -37,6 +37,10 @@ std::string findingLine(const LevelFinding& finding) {
     std::string line = finding.severity == Severity::Error ? "ERROR " : "WARNING ";
     line += finding.node + ": " + finding.problem;
     if (!finding.remedy.empty()) {
+        // Messages written as sentences end in a full stop; the remedy follows.
+        if (line.ends_with('.')) {
+            line.pop_back();
+        }
         line += "; " + finding.remedy;
     }
     return line;

@@ -54,28 +54,6 @@ bool hullHolds(const std::vector<glm::vec3>& corners, const glm::vec3& point) {
     return true;
 }
 
-// The centre of the bounding box of a model's drawn meshes, in world space.
-std::optional<glm::vec3> drawnCentre(const GameObject& object) {
-    const Model& model = ModelLoader::instance().get(object.name);
-    if (model.meshLevels.empty()) {
-        return std::nullopt;
-    }
-    glm::vec3 low(std::numeric_limits<float>::infinity()), high(-low);
-    for (uint32_t position : model.meshLevels.front()) {
-        if (position >= meshStore().size()) {
-            continue;
-        }
-        for (const Vertex& vertex : meshStore().at(position).vertices) {
-            low = glm::min(low, vertex.position);
-            high = glm::max(high, vertex.position);
-        }
-    }
-    if (low.x > high.x) {
-        return std::nullopt;
-    }
-    return object.getPosition() + object.getRotation() * (object.scale * 0.5f * (low + high));
-}
-
 void checkRing(const GameObject& ring, std::vector<LevelFinding>& findings) {
     const std::vector<glm::vec3> corners = hullCorners(ring);
     const auto middle = drawnCentre(ring);
