@@ -11,6 +11,7 @@
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
 #include "render/Camera.h"
+#include "render/CollisionLineRenderer.h"
 
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
@@ -134,6 +135,9 @@ void drawFrame() {
         } else {
             world->render(camera, renderToggles.bloomEnabled, renderToggles.normalMapping,
                           renderToggles.detailLevel);
+        }
+        if (renderToggles.collisionLines) {
+            drawCollisionLines(camera);
         }
     }
     if (renderToggles.hudVisible) {

@@ -125,6 +125,16 @@ size_t PhysicsContext::bodyCount() const {
     return impl_->bodies.size();
 }
 
+void PhysicsContext::visitBodies(
+    const std::function<void(const RigidBody&, const btCollisionObject&)>& visit) const {
+    for (const RigidBody* body : impl_->bodies) {
+        const btCollisionObject* object = body->nativeObject();
+        if (object->getBroadphaseHandle()) {
+            visit(*body, *object);
+        }
+    }
+}
+
 void PhysicsContext::link(RigidBody& body) {
     btCollisionObject* object = body.nativeObject();
     if (body.shapeCount() == 0 || object->getBroadphaseHandle()) {

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class RigidBody;
+class btCollisionObject;
 
 // The one physics world of the process: no gravity, the game's pair filter,
 // a fixed step of PHYSICS_STEP and the reports of each step delivered to the
@@ -35,6 +37,11 @@ public:
     // Takes a body out of the world, with every pair and touch it had.
     void removeBody(RigidBody& body);
     size_t bodyCount() const;
+    // Every body that takes part in the world, in the order it was added,
+    // with the Bullet object that carries its shapes and pose (for reading
+    // the shapes as the physics has them, e.g. to draw them).
+    void
+    visitBodies(const std::function<void(const RigidBody&, const btCollisionObject&)>& visit) const;
     uint64_t stepCount() const { return steps_; }
 
 private:

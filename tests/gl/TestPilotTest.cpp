@@ -17,9 +17,8 @@ const glm::quat NO_TURN(1, 0, 0, 0);
 // A ring facing along `heading` (an angle about +y from -z), numbered `number`.
 void addRing(LevelWriter& level, int number, glm::vec3 position, float heading) {
     level.addMeshNode("ring_" + std::to_string(number), "ring" + std::to_string(number),
-                      torusMesh(6.0f, 0.4f), position,
-                      glm::angleAxis(heading, glm::vec3(0, 1, 0)), glm::vec3(1.0f),
-                      discMesh(5.6f, 0.5f));
+                      torusMesh(6.0f, 0.4f), position, glm::angleAxis(heading, glm::vec3(0, 1, 0)),
+                      glm::vec3(1.0f), discMesh(5.6f, 0.5f));
 }
 
 void addRock(LevelWriter& level, const std::string& name, glm::vec3 position, TestMesh mesh) {
@@ -114,8 +113,7 @@ TEST_F(TestPilot, ALevelWithoutRingsCannotBeFinished) {
     if (!result.world) {
         GTEST_SKIP() << "the loader refuses a level without rings: " << result.error;
     }
-    EXPECT_EQ(flyTrack(*result.world).line(),
-              "NOT FINISHED: the level has no ring to fly through");
+    EXPECT_EQ(flyTrack(*result.world).line(), "NOT FINISHED: the level has no ring to fly through");
 }
 
 } // namespace
