@@ -1,10 +1,9 @@
 #include "GameProcess.h"
 #include "LevelWriter.h"
+#include "ScreenImage.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <stb/stb_image.h>
 
 #include <thread>
 
@@ -53,32 +52,6 @@ struct Game {
     }
 };
 
-struct Image {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    bool load(const std::filesystem::path& file) {
-        int channels;
-        uint8_t* data = stbi_load(file.c_str(), &width, &height, &channels, 3);
-        if (!data) {
-            return false;
-        }
-        rgb.assign(data, data + size_t(width) * size_t(height) * 3);
-        stbi_image_free(data);
-        return true;
-    }
-    // Pixels of the region (top-left origin) brighter than `level` in all channels.
-    std::vector<bool> brightMask(int x0, int y0, int w, int h, int level) const {
-        std::vector<bool> mask;
-        for (int y = y0; y < y0 + h; ++y) {
-            for (int x = x0; x < x0 + w; ++x) {
-                const uint8_t* p = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
-                mask.push_back(p[0] > level && p[1] > level && p[2] > level);
-            }
-        }
-        return mask;
-    }
-};
-
 int countTrue(const std::vector<bool>& v) {
     return int(std::count(v.begin(), v.end(), true));
 }
@@ -97,7 +70,7 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     std::this_thread::sleep_for(500ms);
     auto shot = game.dir.path() / "finished.png";
     ASSERT_TRUE(game.process->screenshot(shot));
-    Image image;
+    ScreenImage image;
     ASSERT_TRUE(image.load(shot));
     // "TRACK FINISHED" starts at x = W/2 - 600 (off the left edge of a small
     // window) on the middle line; its letters are bright pixels above the
@@ -132,7 +105,7 @@ TEST(GamePlay, PauseFreezesTheGameAndResumes) {
     ASSERT_TRUE(game.process->screenshot(first));
     std::this_thread::sleep_for(1s);
     ASSERT_TRUE(game.process->screenshot(second));
-    Image a, b;
+    ScreenImage a, b;
     ASSERT_TRUE(a.load(first) && b.load(second));
     EXPECT_EQ(a.rgb, b.rgb) << "the paused picture changed";
     game.process->holdKey("p", 300ms);
@@ -165,7 +138,7 @@ TEST(GamePlay, CollectingTrashChangesTheOverlayCount) {
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 60s));
     auto before = game.dir.path() / "before.png";
     ASSERT_TRUE(game.process->screenshot(before));
-    Image a;
+    ScreenImage a;
     ASSERT_TRUE(a.load(before));
     // The collected count is drawn at x = 360, baseline 100 px above the
     // bottom, at half the font's 100 px size.
@@ -177,7 +150,7 @@ TEST(GamePlay, CollectingTrashChangesTheOverlayCount) {
 
     // Watch the count while the ship flies through both cans.
     bool changed = false;
-    Image b;
+    ScreenImage b;
     auto end = std::chrono::steady_clock::now() + 15s;
     while (!changed && std::chrono::steady_clock::now() < end) {
         auto after = game.dir.path() / "after.png";
