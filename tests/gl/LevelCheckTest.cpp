@@ -1,6 +1,4 @@
-#include "GlWindow.h"
-#include "LevelWriter.h"
-#include "TempDir.h"
+#include "LevelFolderTest.h"
 
 #include "levelcheck/LevelCheck.h"
 
@@ -193,15 +191,8 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-class LevelCheck : public GlTest {
+class LevelCheck : public LevelFolderTest {
 protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        cwd.emplace(folder.path());
-        writeTestShip(folder.path() / "res/assets/models");
-        std::filesystem::create_directories(folder.path() / "res/assets/textures");
-    }
-
     // Runs the checker; its exit code, with the lines in `lines`.
     int check(const std::string& path) {
         std::ostringstream out;
@@ -212,8 +203,6 @@ protected:
         return code;
     }
 
-    TempDir folder;
-    std::optional<ScopedWorkingDir> cwd;
     std::vector<std::string> lines;
     std::string console;
 };

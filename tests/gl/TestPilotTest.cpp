@@ -1,6 +1,4 @@
-#include "GlWindow.h"
-#include "LevelWriter.h"
-#include "TempDir.h"
+#include "LevelFolderTest.h"
 
 #include "game/TestPilot.h"
 #include "world/WorldLoader.h"
@@ -47,14 +45,8 @@ LevelWriter curvedTrack() {
     return level;
 }
 
-class TestPilot : public GlTest {
+class TestPilot : public LevelFolderTest {
 protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        cwd.emplace(folder.path());
-        writeTestShip(folder.path() / "res/assets/models");
-    }
-
     PilotReport fly(const LevelWriter& level) {
         level.write(folder.path() / "level.dae");
         WorldLoader loader;
@@ -67,9 +59,6 @@ protected:
         }
         return flyTrack(*result.world);
     }
-
-    TempDir folder;
-    std::optional<ScopedWorkingDir> cwd;
 };
 
 TEST_F(TestPilot, FinishesACurvedTrackAroundAnAsteroidInTheWay) {
