@@ -146,25 +146,38 @@ std::vector<ObstacleSurface> obstacleSurfaces(const World& world) {
     return surfaces;
 }
 
-std::optional<glm::vec3> drawnCentre(const GameObject& object) {
+std::vector<glm::vec3> drawnCorners(const GameObject& object) {
+    std::vector<glm::vec3> corners;
     const Model& model = ModelLoader::instance().get(object.name);
     if (model.meshLevels.empty()) {
-        return std::nullopt;
+        return corners;
     }
-    glm::vec3 low(std::numeric_limits<float>::infinity()), high(-low);
     for (uint32_t position : model.meshLevels.front()) {
         if (position >= meshStore().size()) {
             continue;
         }
         for (const Vertex& vertex : meshStore().at(position).vertices) {
-            low = glm::min(low, vertex.position);
-            high = glm::max(high, vertex.position);
+            corners.push_back(toWorld(object, object.scale, vertex.position));
         }
     }
-    if (low.x > high.x) {
+    return corners;
+}
+
+std::optional<glm::vec3> drawnCentre(const GameObject& object) {
+    const std::vector<glm::vec3> corners = drawnCorners(object);
+    if (corners.empty()) {
         return std::nullopt;
     }
-    return object.getPosition() + object.getRotation() * (object.scale * 0.5f * (low + high));
+    // The box is taken in the object's own axes, where a ring's opening is
+    // symmetric.
+    const glm::quat toLocal = glm::inverse(object.getRotation());
+    glm::vec3 low(std::numeric_limits<float>::infinity()), high(-low);
+    for (const glm::vec3& p : corners) {
+        const glm::vec3 local = toLocal * (p - object.getPosition());
+        low = glm::min(low, local);
+        high = glm::max(high, local);
+    }
+    return object.getPosition() + object.getRotation() * (0.5f * (low + high));
 }
 
 std::vector<glm::vec3> hullCorners(const GameObject& object) {

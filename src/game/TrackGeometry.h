@@ -46,6 +46,10 @@ struct RingOpening {
 };
 std::optional<RingOpening> ringOpening(const GameObject& ring);
 
+// The vertices of an object's drawn meshes (level 0 of its model), in world
+// space.
+std::vector<glm::vec3> drawnCorners(const GameObject& object);
+
 // The centre of the bounding box of an object's drawn meshes (level 0 of its
 // model), in world space; nothing for an object drawn by no vertex.
 std::optional<glm::vec3> drawnCentre(const GameObject& object);

@@ -10,6 +10,7 @@
 #include <glm/geometric.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <limits>
 #include <set>
@@ -54,10 +55,40 @@ bool hullHolds(const std::vector<glm::vec3>& corners, const glm::vec3& point) {
     return true;
 }
 
+// The radius of the hole in a ring's drawn mesh, in the opening's plane.
+float holeRadius(const GameObject& ring, const RingOpening& opening) {
+    float hole = std::numeric_limits<float>::infinity();
+    for (const glm::vec3& p : drawnCorners(ring)) {
+        const glm::vec3 offset = p - opening.centre;
+        hole =
+            std::min(hole, glm::length(offset - glm::dot(offset, opening.normal) * opening.normal));
+    }
+    return hole;
+}
+
+// A trigger narrower than this share of the hole lets a ship that passes off
+// the middle through uncounted.
+constexpr float LEAST_FILLED_SHARE = 0.5f;
+
 void checkRing(const GameObject& ring, std::vector<LevelFinding>& findings) {
     const std::vector<glm::vec3> corners = hullCorners(ring);
     const auto middle = drawnCentre(ring);
-    if (corners.empty() || !middle || hullHolds(corners, *middle)) {
+    if (corners.empty() || !middle) {
+        return;
+    }
+    if (hullHolds(corners, *middle)) {
+        const auto opening = ringOpening(ring);
+        const float hole = opening ? holeRadius(ring, *opening) : 0.0f;
+        if (opening && std::isfinite(hole) && opening->radius < LEAST_FILLED_SHARE * hole) {
+            findings.push_back(
+                {Severity::Warning, designerName(ring.name),
+                 "its collision shape spans only " +
+                     std::to_string(int(std::lround(100.0f * opening->radius / hole))) +
+                     "% of the width of its opening, so a ship passing off the middle is not "
+                     "counted",
+                 "scale the collision child's mesh data to fill the opening (the game ignores "
+                 "the child's own transform: apply its scale in Blender)"});
+        }
         return;
     }
     findings.push_back({Severity::Error, designerName(ring.name),

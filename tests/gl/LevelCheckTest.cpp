@@ -113,6 +113,20 @@ const std::vector<CheckRow>& rows() {
           "collision shape)",
           "NOT FINISHABLE: the game plays level.dae, but the test pilot does not finish it"},
          1},
+        {"a ring whose collision shape fills only the middle of its opening",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             addRing(level, 0, {0, 0, -30}, discMesh(1.5f, 0.5f));
+             writeLevel(dir, level);
+         },
+         {"WARNING ring_0: its collision shape spans only 27% of the width of its opening, so a "
+          "ship passing off the middle is not counted; scale the collision child's mesh data to "
+          "fill the opening (the game ignores the child's own transform: apply its scale in "
+          "Blender)",
+          "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
         {"a ring without a collision child (a line the game logs)",
          [](const TempDir& dir) {
              LevelWriter level;
