@@ -47,10 +47,6 @@ void dimOnce() {
     }
 }
 
-} // namespace
-
-namespace {
-
 // The level to play: the shipped one from the level cache, or a file given on
 // the command line. Either lives until exit.
 World& loadLevel(const std::string& levelFile) {
