@@ -115,6 +115,25 @@ GameObject* objectAt(World& world, int32_t position) {
     return &*std::next(world.objects.begin(), position);
 }
 
+// The ring to pass next, looked up in the list only when the position or the
+// list changed (a long track would otherwise be walked on every step).
+class NextRing {
+public:
+    GameObject* get(World& world) {
+        if (world.currentRing != position_ || world.objects.size() != size_) {
+            position_ = world.currentRing;
+            size_ = world.objects.size();
+            ring_ = objectAt(world, position_);
+        }
+        return ring_;
+    }
+
+private:
+    int32_t position_ = -1;
+    size_t size_ = 0;
+    GameObject* ring_ = nullptr;
+};
+
 // Watches the current ring's plane: whether, and where, the ship crossed it.
 struct RingWatch {
     GameObject* ring = nullptr;
@@ -240,11 +259,12 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
     const std::vector<ObstacleSurface> surfaces = obstacleSurfaces(world);
     const uint64_t limit = uint64_t(options.timeLimit / double(PHYSICS_STEP));
     RingWatch watch;
+    NextRing next;
     const int32_t ringsBefore = report.ringCount;
     auto ringsLeft = [&] { return int32_t(world.objects.size()) - world.currentRing; };
     uint64_t steps = 0;
     while (state == GameState::Running && steps < limit) {
-        watch.follow(objectAt(world, world.currentRing));
+        watch.follow(next.get(world));
         if (watch.ring && (!watch.ring->actor || watch.ring->actor->shapeCount() == 0)) {
             report.outcome = PilotReport::Outcome::Unpassable;
             report.object = designerName(watch.ring->name);
@@ -275,7 +295,7 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
                 report.closestAt = double(steps) * double(PHYSICS_STEP);
             }
         }
-        if (state == GameState::Running && objectAt(world, world.currentRing) == watch.ring &&
+        if (state == GameState::Running && next.get(world) == watch.ring &&
             watch.missed(position)) {
             report.outcome = PilotReport::Outcome::Missed;
             report.object = designerName(watch.ring->name);
