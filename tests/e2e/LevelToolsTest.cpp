@@ -88,6 +88,23 @@ TEST(LevelTools, HelpAndBadArgumentsPrintTheUsage) {
     EXPECT_NE(wrong.output().find("Usage: kelvaro19 [LEVEL]\n"), std::string::npos);
 }
 
+TEST(LevelTools, CheckingNeedsNoDisplayAndSaysWhenThereIsNothingToCheck) {
+    Folder folder;
+    GameProcess missing(folder.dir.path(), {"DISPLAY="}, {"--check", "missing.dae"});
+    EXPECT_EQ(missing.waitForExit(30s), 2);
+    EXPECT_NE(missing.output().find("ERROR missing.dae: cannot be read: there is no such file; "),
+              std::string::npos)
+        << missing.output();
+    EXPECT_NE(missing.output().find("\nUNREADABLE: missing.dae cannot be read\n"),
+              std::string::npos)
+        << missing.output();
+    GameProcess nothing(folder.dir.path(), {"DISPLAY="}, {"--check"});
+    EXPECT_EQ(nothing.waitForExit(30s), 2);
+    EXPECT_NE(nothing.output().find("[ ERROR ]\tkelvaro19: --check needs the level file to check."),
+              std::string::npos)
+        << nothing.output();
+}
+
 TEST(LevelTools, F11ShowsTheShipsCollisionHullsAndHidesThemAgain) {
     Folder folder(320, 180);
     LevelWriter level;
