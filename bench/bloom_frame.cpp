@@ -404,6 +404,7 @@ void BM_ShippedLevelFrame(benchmark::State& state) {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
             .count();
     state.counters["ms_per_frame"] = ms / double(state.iterations());
+    maybeWriteShot();
 }
 BENCHMARK(BM_ShippedLevelFrame)
     ->Unit(benchmark::kMillisecond)

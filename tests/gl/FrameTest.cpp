@@ -219,6 +219,79 @@ TEST_F(WorldFrame, NormalMappingReachesObstaclesOnly) {
     EXPECT_EQ(pixel(45, 32), trashFlat);
 }
 
+TEST_F(WorldFrame, AMaterialWithoutTexturesDrawsInItsOwnColourWithItsSurfaceNormal) {
+    ambient = glm::vec3(0.0f);
+    pointLights.emplace_back(glm::vec3(0.15f), glm::vec3(0.0f, 0.0f, 2.0f),
+                             glm::vec3(1.0f, 0.0f, 0.0f));
+    // Drawn first, it leaves a red texture and a tilted normal map bound.
+    Material bumpy;
+    bumpy.diffuseTextures = {"red.png"};
+    bumpy.normalTextures = {"tilted.png"};
+    bumpy.ambientColor = glm::vec3(0.0f);
+    addModel("red_bumpy_quad", makeQuad(0.8f, bumpy));
+    Material plain;
+    plain.diffuseColor = glm::vec3(0.0f, 0.8f, 0.0f);
+    plain.ambientColor = glm::vec3(0.0f);
+    addModel("plain_quad", makeQuad(0.8f, plain));
+    place("red_bumpy_quad", ObjectKind::Obstacle, glm::vec3(-1.2f, 0.0f, 0.0f));
+    place("plain_quad", ObjectKind::Obstacle, glm::vec3(1.2f, 0.0f, 0.0f));
+    // A texture that failed to load counts as none.
+    testing::internal::CaptureStdout();
+    Material broken = plain;
+    broken.diffuseTextures = {"missing.png"};
+    broken.normalTextures = {"missing_normal.png"};
+    addModel("broken_quad", makeQuad(0.3f, broken));
+    place("broken_quad", ObjectKind::Obstacle, glm::vec3(0.0f, 1.2f, 0.0f));
+
+    RenderSettings settings;
+    settings.normalMapping = false;
+    draw(settings);
+    const glm::ivec3 flat = pixel(45, 32), brokenFlat = pixel(32, 45);
+    settings.normalMapping = true;
+    draw(settings);
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find("missing.png"), std::string::npos) << console;
+    // Green in its own colour, never the red texture another mesh left bound.
+    EXPECT_GT(flat.g, 60);
+    EXPECT_EQ(flat.r, 0);
+    EXPECT_EQ(flat.b, 0);
+    EXPECT_GT(brokenFlat.g, 60);
+    EXPECT_EQ(brokenFlat.r, 0);
+    // Without a normal map of its own, normal mapping keeps the surface normal.
+    EXPECT_EQ(pixel(45, 32), flat);
+    EXPECT_EQ(pixel(32, 45), brokenFlat);
+    // The textured one is red and does lean away from the light.
+    EXPECT_GT(pixel(19, 32).r, 20);
+    EXPECT_EQ(pixel(19, 32).g, 0);
+}
+
+TEST_F(WorldFrame, EmissionShowsWithoutLightAndGlowsWithBloom) {
+    ambient = glm::vec3(0.0f);
+    Material shining;
+    shining.diffuseColor = glm::vec3(0.8f);
+    shining.emissiveColor = glm::vec3(20.0f, 4.0f, 0.0f);
+    addModel("shining_quad", makeQuad(0.3f, shining));
+    Material dark = shining;
+    dark.emissiveColor = glm::vec3(0.0f);
+    addModel("dark_quad", makeQuad(0.3f, dark));
+    place("shining_quad", ObjectKind::Obstacle, glm::vec3(0.0f));
+    place("dark_quad", ObjectKind::Obstacle, glm::vec3(0.0f, 1.3f, 0.0f));
+    config().blurIterations = 6;
+    RenderSettings settings;
+    settings.bloomEnabled = false;
+    draw(settings);
+    // No light reaches either: only the emission shows, in its colour.
+    EXPECT_GT(pixel(32, 32).r, 250);
+    EXPECT_GT(pixel(32, 32).g, 100);
+    EXPECT_EQ(pixel(32, 32).b, 0);
+    EXPECT_EQ(pixel(32, 50), glm::ivec3(0));
+    EXPECT_EQ(pixel(40, 32), glm::ivec3(0));
+    settings.bloomEnabled = true;
+    draw(settings);
+    // Emission reaches the bright part, so it glows beyond the quad.
+    EXPECT_GT(pixel(40, 32).r, 30);
+}
+
 TEST_F(WorldFrame, WireframeDrawsObjectEdgesAndAFilledSky) {
     sky = "Faces";
     addModel("red_quad", makeQuad(1.0f, glowing("red.png", 0.5f)));

@@ -103,4 +103,18 @@ TEST(SoftwarePreset, AppliesOnlyToKeysTheIniLeavesUnset) {
     }
 }
 
+TEST(SoftwarePreset, TheShippedIniLeavesTheDisplayKeysToThePreset) {
+    testing::internal::CaptureStdout();
+    Config shipped = parseConfig(std::string(KELVARO_SOURCE_DIR) + "/" + INI);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[ INFO ]\t.ini parsed successfully.\n");
+    for (const char* key : {"WINDOW_WIDTH", "WINDOW_HEIGHT", "BLUR_ITERATIONS"}) {
+        EXPECT_EQ(shipped.keysSet.count(key), 0u) << key;
+    }
+    // On a graphics card the game therefore runs at the defaults.
+    EXPECT_EQ(shipped.windowWidth, 1920u);
+    EXPECT_EQ(shipped.windowHeight, 1080u);
+    EXPECT_EQ(shipped.blurIterations, 25u);
+    EXPECT_EQ(shipped.keysSet.count("MAX_FPS"), 1u);
+}
+
 } // namespace
