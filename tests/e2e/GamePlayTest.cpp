@@ -99,11 +99,30 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     ASSERT_TRUE(game.process->screenshot(shot));
     Image image;
     ASSERT_TRUE(image.load(shot));
-    // "TRACK FINISHED" starts at x = W/2 - 600 (off the left edge of a small
-    // window) on the middle line; its letters are bright pixels above the
-    // middle, and the points line sits below it.
+    // "TRACK FINISHED" stands on the middle line, centred, clear of both
+    // edges; the points line sits below it, clear of the overlay's count.
     auto message = image.brightMask(0, 360 / 2 - 150, 640, 150, 180);
     EXPECT_GT(countTrue(message), 200);
+    auto columns = [&image](int y0, int h) {
+        int first = -1, last = -1;
+        auto mask = image.brightMask(0, y0, 640, h, 180);
+        for (int x = 0; x < 640; ++x) {
+            for (int y = 0; y < h; ++y) {
+                if (mask[size_t(y) * 640 + size_t(x)]) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+            }
+        }
+        return std::make_pair(first, last);
+    };
+    auto [left, right] = columns(360 / 2 - 60, 60);
+    EXPECT_GT(left, 5);
+    EXPECT_LT(right, 634);
+    EXPECT_NEAR(left + right, 640, 12);
+    auto [pointsLeft, pointsRight] = columns(360 / 2 + 5, 40);
+    EXPECT_GT(pointsLeft, 5);
+    EXPECT_NEAR(pointsLeft + pointsRight, 640, 12);
 }
 
 TEST(GamePlay, TouchingAnAsteroidEndsTheGame) {
