@@ -374,10 +374,13 @@ BENCHMARK(BM_BloomFrame)
     ->UseRealTime()
     ->ComputeStatistics("min", fastest);
 
-// The shipped level from the ship's camera, as the game's frames show it.
-void BM_ShippedLevelFrame(benchmark::State& state) {
+// The shipped level, loaded once for every benchmark that draws it, with its
+// camera fitted to the window; null (and the benchmark skipped) when there is
+// no window or the level cannot be read.
+World* shippedLevel(benchmark::State& state) {
     if (!openHiddenWindow()) {
-        return skipWithoutDisplay(state);
+        skipWithoutDisplay(state);
+        return nullptr;
     }
     static WorldLoader loader;
     static LevelResult level = loader.read("sub2demo_debug.dae");
@@ -385,10 +388,19 @@ void BM_ShippedLevelFrame(benchmark::State& state) {
         state.SkipWithError(level.error.c_str());
         for (auto _ : state) {
         }
+        return nullptr;
+    }
+    level.world->camera.aspect = float(WIDTH) / float(HEIGHT);
+    return &*level.world;
+}
+
+// The shipped level from the ship's camera, as the game's frames show it.
+void BM_ShippedLevelFrame(benchmark::State& state) {
+    World* shipped = shippedLevel(state);
+    if (!shipped) {
         return;
     }
-    World& world = *level.world;
-    world.camera.aspect = float(WIDTH) / float(HEIGHT);
+    World& world = *shipped;
     auto draw = [&world] {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -417,19 +429,11 @@ BENCHMARK(BM_ShippedLevelFrame)
 // reports the process CPU time of the stage (all threads, the rasteriser's
 // included), which other load on the machine distorts less than wall time.
 void BM_ShippedLevelStage(benchmark::State& state) {
-    if (!openHiddenWindow()) {
-        return skipWithoutDisplay(state);
-    }
-    static WorldLoader loader;
-    static LevelResult level = loader.read("sub2demo_debug.dae");
-    if (!level.world) {
-        state.SkipWithError(level.error.c_str());
-        for (auto _ : state) {
-        }
+    World* shipped = shippedLevel(state);
+    if (!shipped) {
         return;
     }
-    World& world = *level.world;
-    world.camera.aspect = float(WIDTH) / float(HEIGHT);
+    World& world = *shipped;
     FrameScene scene;
     sortObjectsForDrawing(world.objects, world.currentRing, scene);
     collectLights(world.pointLights, scene.lights);
