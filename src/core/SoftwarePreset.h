@@ -16,8 +16,9 @@ struct SoftwarePreset {
     uint32_t windowWidth = 800;
     uint32_t windowHeight = 450;
     uint32_t blurIterations = 6;
-    // The asteroids' starting level of detail (F6 still cycles it); the
-    // finest level's vertex work is most of a software renderer's frame.
+    // The asteroids' starting level of detail (F6 still cycles it), unless
+    // the INI sets every key above; the finest level's vertex work is most of
+    // a software renderer's frame.
     int32_t detailLevel = 1;
 };
 
