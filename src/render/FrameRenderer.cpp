@@ -117,7 +117,18 @@ void drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const Camera&
 void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene) {
     glBindFramebuffer(GL_FRAMEBUFFER, bloom.targets.hdrFramebuffer);
     glUseProgram(sky.programId);
+    // A sky that cannot glow leaves the bright parts as the clear left them:
+    // writing its zeros would only cost the rasteriser a buffer.
+    const bool skyGlows = config().brightness > SKY_GLOW_THRESHOLD;
+    if (!skyGlows) {
+        const GLenum sceneOnly[2] = {GL_COLOR_ATTACHMENT0, GL_NONE};
+        glDrawBuffers(2, sceneOnly);
+    }
     sky.draw(scene.skyboxName);
+    if (!skyGlows) {
+        const GLenum both[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+        glDrawBuffers(2, both);
+    }
     glUseProgram(0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

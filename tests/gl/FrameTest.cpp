@@ -6,6 +6,7 @@
 #include "render/Camera.h"
 #include "render/FrameRenderer.h"
 #include "render/LightingShader.h"
+#include "render/SkyboxShader.h"
 #include "world/World.h"
 
 #include "GlWindow.h"
@@ -160,6 +161,29 @@ TEST_F(WorldFrame, SkyStaysBehindObjectsAndTurnsButNeverMovesWithTheCamera) {
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
     EXPECT_EQ(depthFunc, GL_LESS);
     EXPECT_EQ(CubemapLoader::instance().size(), 1u);
+}
+
+TEST_F(WorldFrame, TheSkyGlowsOnlyWhenTheBrightnessLiftsItOverTheThreshold) {
+    sky = "Faces";
+    addModel("hot_quad", makeQuad(0.3f, glowing("white.png", 30.0f)));
+    place("hot_quad", ObjectKind::Obstacle, glm::vec3(0.0f));
+    const uint32_t hdr = BloomShader::instance().targets.hdrFramebuffer;
+    auto bright = [hdr](int x, int y) { return readFloatPixel(hdr, x, y, GL_COLOR_ATTACHMENT1); };
+    // At full brightness the cyan sky ahead is below the threshold: its bright
+    // part stays black, frame after frame, while the hot quad's is kept.
+    for (int frame = 0; frame < 2; ++frame) {
+        draw();
+        EXPECT_EQ(bright(32, 6), glm::vec3(0.0f)) << "frame " << frame;
+        EXPECT_GT(bright(32, 32).r, 1.0f) << "frame " << frame;
+    }
+    // Three times as bright, the sky passes the threshold and glows.
+    config().brightness = 3.0f * SKY_GLOW_THRESHOLD;
+    draw();
+    EXPECT_GT(bright(32, 6).g, 0.5f);
+    EXPECT_GT(bright(32, 32).r, 1.0f);
+    config().brightness = 1.0f;
+    draw();
+    EXPECT_EQ(bright(32, 6), glm::vec3(0.0f));
 }
 
 TEST_F(WorldFrame, OnlyTheCurrentRingIsDrawn) {
