@@ -6,7 +6,9 @@
 #include "core/Config.h"
 #include "core/Log.h"
 #include "core/LoopScheduler.h"
+#include "core/SoftwarePreset.h"
 #include "game/Game.h"
+#include "game/GameSession.h"
 #include "game/GameState.h"
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
@@ -50,6 +52,29 @@ void openWindow() {
     }
 }
 
+// Once the context exists the renderer is known: a software rasteriser gets
+// lighter settings for every display key the INI file leaves unset.
+void applySoftwarePreset() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    PresetDecision decision = decideDisplaySettings(
+        renderer ? renderer : "", config(), std::string(CONFIG_DIRECTORY) + CONFIG_FILE_NAME);
+    if (decision.message.empty()) {
+        return;
+    }
+    Config& cfg = config();
+    if (decision.config.windowWidth != cfg.windowWidth ||
+        decision.config.windowHeight != cfg.windowHeight) {
+        glfwSetWindowSize(window, int(decision.config.windowWidth),
+                          int(decision.config.windowHeight));
+    }
+    // The preset keeps the default's aspect, which the camera defaults hold.
+    cfg = decision.config;
+    if (decision.detailLevel) {
+        renderToggles.detailLevel = *decision.detailLevel;
+    }
+    logMessage(LogLevel::INFO, decision.message);
+}
+
 void setGlobalGlState() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
@@ -60,7 +85,7 @@ void setGlobalGlState() {
     glViewport(0, 0, GLsizei(config().windowWidth), GLsizei(config().windowHeight));
 }
 
-void mainLoop() {
+void mainLoop(const FrameWatcher& watcher) {
     LoopScheduler scheduler(config().maxFps, glfwGetTime());
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     if (glfwWindowShouldClose(window)) {
@@ -69,8 +94,9 @@ void mainLoop() {
     auto running = [] { return gameState == GameState::Running; };
     for (;;) {
         double dt = scheduler.beginPass(glfwGetTime());
+        // A stalled pass is not simulated, so it does not count as flight.
         if (running()) {
-            totalTime += dt;
+            totalTime += scheduler.flyingTime();
             onRunningTime(totalTime);
         }
         handleInput(dt);
@@ -78,6 +104,9 @@ void mainLoop() {
         if (auto fps = scheduler.frameDue()) {
             updateWindowTitle(*fps);
             drawFrame();
+            if (watcher && !watcher(glfwGetTime())) {
+                glfwSetWindowShouldClose(window, GLFW_TRUE);
+            }
         }
         if (glfwWindowShouldClose(window)) {
             break;
@@ -87,7 +116,7 @@ void mainLoop() {
 
 } // namespace
 
-int runApplication(const std::string& levelFile) {
+int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
     logMessage(LogLevel::INFO, "Initializing...");
     std::error_code cwdError;
     logMessage(LogLevel::DEBUG,
@@ -106,11 +135,12 @@ int runApplication(const std::string& levelFile) {
     }
 
     openWindow();
+    applySoftwarePreset();
     setGlobalGlState();
     startGame(levelFile);
     gameState = GameState::Running;
 
-    mainLoop();
+    mainLoop(watcher);
 
     logMessage(LogLevel::INFO, "Terminating...");
     glfwDestroyWindow(window);

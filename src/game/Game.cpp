@@ -141,17 +141,20 @@ void drawFrame() {
     }
     const float w = float(config().windowWidth);
     const float h = float(config().windowHeight);
+    auto drawPlaced = [](const std::string& text, const TextPlacement& at) {
+        drawText(text, at.x, at.y, at.scale, HUD_COLOR);
+    };
     if (gameState == GameState::GameOver) {
         dimOnce();
-        drawText("GAME OVER", w * 0.5f - 400.0f, h * 0.5f, 2.0f, HUD_COLOR);
+        drawPlaced("GAME OVER", endMessagePlacement(startupGlyphs(), "GAME OVER", w, h));
     }
     if (gameState == GameState::Finished) {
         dimOnce();
-        drawText("TRACK FINISHED", w * 0.5f - 600.0f, h * 0.5f, 2.0f, HUD_COLOR);
+        drawPlaced("TRACK FINISHED", endMessagePlacement(startupGlyphs(), "TRACK FINISHED", w, h));
         if (!pointsText) {
             pointsText = "Points: " + std::to_string(score());
         }
-        drawText(*pointsText, w * 0.5f - 140.0f, h * 0.5f - 80.0f, 0.65f, HUD_COLOR);
+        drawPlaced(*pointsText, pointsPlacement(startupGlyphs(), *pointsText, w, h));
     }
     glfwSwapBuffers(window);
 }

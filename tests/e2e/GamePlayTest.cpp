@@ -72,11 +72,30 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     ASSERT_TRUE(game.process->screenshot(shot));
     ScreenImage image;
     ASSERT_TRUE(image.load(shot));
-    // "TRACK FINISHED" starts at x = W/2 - 600 (off the left edge of a small
-    // window) on the middle line; its letters are bright pixels above the
-    // middle, and the points line sits below it.
+    // "TRACK FINISHED" stands on the middle line, centred, clear of both
+    // edges; the points line sits below it, clear of the overlay's count.
     auto message = image.brightMask(0, 360 / 2 - 150, 640, 150, 180);
     EXPECT_GT(countTrue(message), 200);
+    auto columns = [&image](int y0, int h) {
+        int first = -1, last = -1;
+        auto mask = image.brightMask(0, y0, 640, h, 180);
+        for (int x = 0; x < 640; ++x) {
+            for (int y = 0; y < h; ++y) {
+                if (mask[size_t(y) * 640 + size_t(x)]) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+            }
+        }
+        return std::make_pair(first, last);
+    };
+    auto [left, right] = columns(360 / 2 - 60, 60);
+    EXPECT_GT(left, 5);
+    EXPECT_LT(right, 634);
+    EXPECT_NEAR(left + right, 640, 12);
+    auto [pointsLeft, pointsRight] = columns(360 / 2 + 5, 40);
+    EXPECT_GT(pointsLeft, 5);
+    EXPECT_NEAR(pointsLeft + pointsRight, 640, 12);
 }
 
 TEST(GamePlay, TouchingAnAsteroidEndsTheGame) {
@@ -137,16 +156,22 @@ TEST(GamePlay, CollectingTrashChangesTheOverlayCount) {
     Game game(level, 640, 360);
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 60s));
     auto before = game.dir.path() / "before.png";
-    ASSERT_TRUE(game.process->screenshot(before));
+    // The overlay is laid out for a 1080-pixel-high window and scaled by the
+    // height, here a third: the collected count is drawn at x = 360 / 3,
+    // baseline 100 / 3 px above the bottom, at a sixth of the font's 100 px.
+    const int top = 360 - 100 / 3 - 20;
     ScreenImage a;
-    ASSERT_TRUE(a.load(before));
-    // The collected count is drawn at x = 360, baseline 100 px above the
-    // bottom, at half the font's 100 px size.
-    const int top = 360 - 100 - 55;
-    auto countBefore = a.brightMask(355, top, 26, 60, 150);
-    auto labelBefore = a.brightMask(25, top, 300, 60, 150);
-    EXPECT_GT(countTrue(countBefore), 20) << "no count drawn before";
-    EXPECT_GT(countTrue(labelBefore), 500) << "no label drawn";
+    std::vector<bool> countBefore, labelBefore;
+    // The title changes just before the first frame is drawn: wait for it.
+    auto shown = std::chrono::steady_clock::now() + 15s;
+    do {
+        ASSERT_TRUE(game.process->screenshot(before));
+        ASSERT_TRUE(a.load(before));
+        countBefore = a.brightMask(118, top, 16, 22, 150);
+        labelBefore = a.brightMask(8, top, 108, 22, 150);
+    } while (countTrue(labelBefore) <= 50 && std::chrono::steady_clock::now() < shown);
+    EXPECT_GT(countTrue(countBefore), 4) << "no count drawn before";
+    EXPECT_GT(countTrue(labelBefore), 50) << "no label drawn";
 
     // Watch the count while the ship flies through both cans.
     bool changed = false;
@@ -156,17 +181,18 @@ TEST(GamePlay, CollectingTrashChangesTheOverlayCount) {
         auto after = game.dir.path() / "after.png";
         ASSERT_TRUE(game.process->screenshot(after));
         ASSERT_TRUE(b.load(after));
-        changed = b.brightMask(355, top, 26, 60, 150) != countBefore;
+        changed = b.brightMask(118, top, 16, 22, 150) != countBefore;
     }
     EXPECT_TRUE(changed) << "the count did not change on screen\n" << game.process->output();
     EXPECT_EQ(game.process->windowTitle().rfind("Kelvaro19: Game running @", 0), 0u);
-    // The label stays where it was (allowing a few pixels of edge noise).
-    auto labelAfter = b.brightMask(25, top, 300, 60, 150);
+    // The label stays where it was (allowing a few pixels of edge noise, a
+    // larger share of the strokes at this small size).
+    auto labelAfter = b.brightMask(8, top, 108, 22, 150);
     int differing = 0;
     for (size_t i = 0; i < labelBefore.size(); ++i) {
         differing += labelBefore[i] != labelAfter[i];
     }
-    EXPECT_LT(differing, countTrue(labelBefore) / 20);
+    EXPECT_LT(differing, countTrue(labelBefore) / 8);
 }
 
 TEST(GamePlay, ALevelWithAGapInItsRingNumbersIsRefusedClearly) {
