@@ -10,6 +10,9 @@
 
 namespace {
 
+// From res/assets/models/worlds/ to res/assets/textures/.
+constexpr const char* LEVEL_TO_TEXTURES = "../../textures/";
+
 struct MaterialSpec {
     const char* name;
     const char* texture; // prefix of <name>_diffuse.png and <name>_normal.png
@@ -163,12 +166,15 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
     }
     out << "  </library_lights>\n";
 
+    // Images are named relative to the level file, as Blender writes and reads
+    // them, so that Blender finds them when it opens the level; the game looks
+    // in its texture folder first and finds them there as well.
     out << "  <library_images>\n";
     for (const auto& m : MATERIALS) {
         for (const char* kind : {"diffuse", "normal"}) {
             out << "    <image id=\"" << m.texture << "_" << kind << "_png\" name=\"" << m.texture
-                << "_" << kind << "_png\"><init_from>" << m.texture << "_" << kind
-                << ".png</init_from></image>\n";
+                << "_" << kind << "_png\"><init_from>" << LEVEL_TO_TEXTURES << m.texture << "_"
+                << kind << ".png</init_from></image>\n";
         }
     }
     out << "  </library_images>\n";

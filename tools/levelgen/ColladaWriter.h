@@ -6,5 +6,5 @@ struct LevelPlan;
 
 // Writes the level as a COLLADA 1.4 file: Y up, one unit per metre, node ids equal to
 // their names, one material per node, normals and texture coordinates on every mesh,
-// bare texture file names. Returns false if the file could not be written.
+// texture paths relative to the level file. Returns false if the file could not be written.
 bool writeCollada(const std::string& path, const LevelPlan& plan);
