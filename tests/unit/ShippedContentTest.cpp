@@ -32,6 +32,7 @@ namespace {
 
 const fs::path RES = fs::path(KELVARO_SOURCE_DIR) / "res";
 const fs::path TEXTURES = RES / "assets" / "textures";
+const fs::path LEVEL = RES / "assets" / "models" / "worlds" / "sub2demo_debug.dae";
 constexpr unsigned WORLD_FLAGS = aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
                                  aiProcess_GenUVCoords | aiProcess_FlipUVs;
 constexpr unsigned MODEL_FLAGS =
@@ -91,8 +92,7 @@ class ShippedLevel : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         importer = new Assimp::Importer();
-        scene = importer->ReadFile(
-            (RES / "assets" / "models" / "worlds" / "sub2demo_debug.dae").string(), WORLD_FLAGS);
+        scene = importer->ReadFile(LEVEL.string(), WORLD_FLAGS);
     }
     static void TearDownTestSuite() {
         delete importer;
@@ -297,7 +297,9 @@ TEST_F(ShippedLevel, EveryMeshHasNormalsAndTextureCoordinates) {
     }
 }
 
-TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapThatExist) {
+// Named relative to the level file, so that Blender opening the level finds
+// them; the game finds the same file through its texture folder.
+TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapNamedRelativeToTheLevel) {
     ASSERT_GT(scene->mNumMaterials, 0u);
     for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
         const aiMaterial* material = scene->mMaterials[i];
@@ -312,8 +314,10 @@ TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapThatExist) {
         EXPECT_EQ(normals.size(), 1u) << name.C_Str();
         diffuse.insert(diffuse.end(), normals.begin(), normals.end());
         for (const auto& file : diffuse) {
-            EXPECT_EQ(file.find_first_of("/\\"), std::string::npos) << file;
-            EXPECT_TRUE(fs::is_regular_file(TEXTURES / file)) << file;
+            const fs::path besideLevel = (LEVEL.parent_path() / file).lexically_normal();
+            EXPECT_EQ(besideLevel, (TEXTURES / fs::path(file).filename()).lexically_normal())
+                << file;
+            EXPECT_TRUE(fs::is_regular_file(besideLevel)) << file;
         }
     }
 }
