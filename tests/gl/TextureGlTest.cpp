@@ -132,9 +132,48 @@ TEST_F(Textures, MissingAndCorruptFilesAreReportedOnceAndCachedAsTextureZero) {
     EXPECT_EQ(broken.id, 0u);
     EXPECT_EQ(loader.size(), 2u);
     EXPECT_EQ(log, "[ ERROR ]\tstbi: Failed to load Texture: res/assets/textures/missing.png\n"
-                   "\tUnable to open file\n"
+                   "\tUnable to open file: no such file\n"
                    "[ ERROR ]\tstbi: Failed to load Texture: res/assets/textures/broken.png\n"
                    "\tImage not of any known type, or corrupt\n");
+}
+
+// What the texture lookup hands over is a path; a bare name still means the
+// texture folder.
+TEST_F(Textures, ALocatedPathIsReadFromWhereItWasFound) {
+    folder.write("levels/beside.png", flatPng(2, {1, 2, 3}));
+    ScopedWorkingDir here(folder.path());
+    TextureLoader loader;
+    EXPECT_NE(loader.get("levels/beside.png").id, 0u);
+}
+
+// Too many pixels are refused before decoding; an edge longer than the driver
+// takes is scaled down to fit instead of drawing dark.
+TEST_F(Textures, OversizedImagesAreRefusedOrScaledDownWithALineNamingTheFile) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    ASSERT_GT(largest, 0);
+    const int wideEdge = largest + 8;
+    write("wide.png", png(wideEdge, 2, 1, std::vector<uint8_t>(std::size_t(wideEdge) * 2, 200)));
+    write("huge.png", png(4097, 4097, 1, std::vector<uint8_t>(std::size_t(4097) * 4097, 1)));
+    ScopedWorkingDir here(folder.path());
+    TextureLoader loader;
+    testing::internal::CaptureStdout();
+    const Texture& wide = loader.get("wide.png");
+    const Texture& huge = loader.get("huge.png");
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(wide.id, 0u);
+    glBindTexture(GL_TEXTURE_2D, wide.id);
+    EXPECT_EQ(levelParameter(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), wideEdge / 2);
+    EXPECT_EQ(huge.id, 0u);
+    EXPECT_EQ(log, "[ INFO ]\tTexture res/assets/textures/wide.png: the image is " +
+                       std::to_string(wideEdge) +
+                       "x2 pixels, more than the largest edge the graphics driver takes (" +
+                       std::to_string(largest) + "); scaled down to " +
+                       std::to_string(wideEdge / 2) +
+                       "x2\n"
+                       "[ ERROR ]\tstbi: Failed to load Texture: res/assets/textures/huge.png\n"
+                       "\tthe image is 4097x4097 pixels; images of more than 16777216 pixels "
+                       "(4096x4096) are refused\n");
 }
 
 TEST_F(Textures, BindSelectsTheUnitTheTextureAndTheSampler) {
