@@ -11,7 +11,8 @@
 # - a camera named "Camera" looking along +Y, where the ship starts;
 # - three rings ring_0..ring_2 along +Y, each a torus with a cylinder child as
 #   its trigger; ring_1 was scaled up and then had "Apply scale" run on it, so
-#   its scale sits in the child's matrix;
+#   its scale sits in the child's matrix, and it is off the straight line by
+#   less than its scaled opening;
 # - a flat-shaded ico sphere asteroid (Blender's default shading) with a copy
 #   of itself as its collision child;
 # - a trash can on the flight line, with a cylinder child;
@@ -85,8 +86,10 @@ scene.camera = camera
 
 # Rings: a torus standing across the flight line, its trigger a flat cylinder
 # filling the opening.
-for number, (y, scale) in enumerate([(40.0, 1.0), (80.0, 1.3), (120.0, 1.0)]):
-    location = (0.0, y, 0.0)
+# ring_1 sits 11 m above the straight line from the camera: only its scaled
+# opening (13.6 m) reaches down to the line, its unscaled one (8.5 m) does not.
+for number, (y, z, scale) in enumerate([(40.0, 0.0, 1.0), (80.0, 11.0, 1.6), (120.0, 0.0, 1.0)]):
+    location = (0.0, y, z)
     rotation = (math.radians(90), 0.0, 0.0)
     bpy.ops.mesh.primitive_torus_add(major_radius=9.6, minor_radius=1.1, major_segments=32,
                                      minor_segments=8, location=location, rotation=rotation)
