@@ -1,5 +1,6 @@
 #include "assets/MeshBuilder.h"
 
+#include "assets/MaterialSidecar.h"
 #include "assets/TextureLookup.h"
 #include "core/Log.h"
 
@@ -201,6 +202,10 @@ Material readMaterial(const aiMesh* mesh, const aiScene* scene, const glm::vec3&
             if (!path.empty()) {
                 result.normalTextures.push_back(std::move(path));
             }
+        }
+        aiString name;
+        if (material->Get(AI_MATKEY_NAME, name) == aiReturn_SUCCESS) {
+            applyMaterialOverride(result, std::string(name.C_Str(), name.length), sourceFile);
         }
     }
     return result;

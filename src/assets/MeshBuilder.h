@@ -47,7 +47,9 @@ void computeTangentFrame(std::vector<Vertex>& vertices, const std::vector<uint32
 // Without a `sourceFile` the texture names stay as read. With one, each is
 // replaced by the file it was found in (`locateTexture`); one found nowhere
 // moves to `missingTextures`. A diffuse "X_diffuse.EXT" without a normal map
-// is joined by "X_normal.EXT" when that is found the same way.
+// is joined by "X_normal.EXT" when that is found the same way. Last, the
+// values of the file's material sidecar ("LEVEL.materials") for the
+// material's name are applied.
 Material readMaterial(const aiMesh* mesh, const aiScene* scene, const glm::vec3& defaultAmbient,
                       float defaultShininess, const std::string& sourceFile = {});
 

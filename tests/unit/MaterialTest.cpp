@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include "assets/MaterialSidecar.h"
 #include "assets/MeshBuilder.h"
 #include "assets/TextureLookup.h"
 
@@ -165,8 +166,10 @@ protected:
     MaterialTextures() : here(folder.path()) {}
     void file(const std::string& relative) { folder.write(relative, "image"); }
     Material read(std::initializer_list<const char*> diffuse,
-                  std::initializer_list<const char*> normals = {}) {
+                  std::initializer_list<const char*> normals = {}, const char* name = "stone") {
         OneMeshScene s;
+        const aiString materialName(name);
+        s.material().AddProperty(&materialName, AI_MATKEY_NAME);
         unsigned i = 0;
         for (const char* name : diffuse) {
             addTexture(s.material(), aiTextureType_DIFFUSE, i++, name);
@@ -254,6 +257,66 @@ TEST_F(MaterialTextures, OnlyRegularFilesAreFound) {
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(m.diffuseTextures.empty());
     EXPECT_EQ(m.missingTextures, std::vector<std::string>{"folder.png"});
+}
+
+// What Blender cannot export comes from the level's material file.
+TEST_F(MaterialTextures, TheLevelsMaterialFileGivesWhatBlenderCannotExport) {
+    const std::string besideLevel = LEVEL.substr(0, LEVEL.rfind('/') + 1);
+    file(besideLevel + "rock_diffuse.png");
+    file(besideLevel + "maps/rock_bumps.png");
+    folder.write(besideLevel + "my.materials", "; from the designer\n"
+                                               "[rock]\n"
+                                               "normal = maps/rock_bumps.png\n"
+                                               "ambient = 4 3 1.5   ; glows\n"
+                                               "specular = 0.5 0.25 0.125\n"
+                                               "shininess = 48\n"
+                                               "emission = 0.1 0.2 0.3\n"
+                                               "[other]\n"
+                                               "shininess = 2\n");
+    const Material rock = read({"rock_diffuse.png"}, {}, "rock");
+    EXPECT_EQ(rock.normalTextures, std::vector<std::string>{besideLevel + "maps/rock_bumps.png"});
+    EXPECT_EQ(rock.ambientColor, glm::vec3(4.0f, 3.0f, 1.5f));
+    EXPECT_EQ(rock.specularColor, glm::vec3(0.5f, 0.25f, 0.125f));
+    EXPECT_EQ(rock.expShininess, 48.0f);
+    EXPECT_EQ(rock.emissiveColor, glm::vec3(0.1f, 0.2f, 0.3f));
+    // A material the file does not name keeps its own values.
+    const Material stone = read({"rock_diffuse.png"});
+    EXPECT_EQ(stone.expShininess, 8.0f);
+    EXPECT_EQ(stone.ambientColor, glm::vec3(0.2f));
+    EXPECT_EQ(materialSidecarPath("a/b/level.dae"), "a/b/level.materials");
+}
+
+TEST(MaterialFile, EachUnusableLineIsReportedOnceAndSkipped) {
+    const std::string text = "shininess = 3\n"
+                             "[rock]\n"
+                             "shininess = 0\n"
+                             "specular = 1 2\n"
+                             "ambient = 1 nan 1\n"
+                             "glow = 1\n"
+                             "no equals sign\n"
+                             "[broken\n"
+                             "[ring]\n"
+                             "normal =\n"
+                             "shininess = 16\n";
+    testing::internal::CaptureStdout();
+    const MaterialOverrides overrides = parseMaterialOverrides(text, "x.materials");
+    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string prefix = "[ ERROR ]\tMaterial file x.materials, line ";
+    const std::string end = "; the line is ignored.\n";
+    EXPECT_EQ(log, prefix + "1: a key before any [material] section" + end + prefix +
+                       "3: shininess needs one number above 0, not \"0\"" + end + prefix +
+                       "4: specular needs three numbers of 0 or more, not \"1 2\"" + end + prefix +
+                       "5: ambient needs three numbers of 0 or more, not \"1 nan 1\"" + end +
+                       prefix +
+                       "6: unknown key \"glow\" (known: normal, ambient, specular, shininess, "
+                       "emission)" +
+                       end + prefix + "7: \"no equals sign\" is not \"key = value\"" + end +
+                       prefix + "8: \"[broken\" is not a section header like [rock]" + end +
+                       prefix + "10: normal needs a file name" + end);
+    ASSERT_EQ(overrides.size(), 2u);
+    EXPECT_FALSE(overrides.at("rock").shininess);
+    EXPECT_FALSE(overrides.at("rock").specular);
+    EXPECT_EQ(overrides.at("ring").shininess, 16.0f);
 }
 
 } // namespace

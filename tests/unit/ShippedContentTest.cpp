@@ -572,8 +572,8 @@ TEST(ShippedContent, IsExactlyWhatTheGeneratorWrites) {
         EXPECT_TRUE(fileBytes(entry.path()) == fileBytes(RES / relative))
             << relative << " differs from the generator's output: run levelgen";
     }
-    // Level, ship and its materials, ten textures, six sky faces.
-    EXPECT_EQ(files, 19);
+    // Level and its material file, ship and its materials, ten textures, six sky faces.
+    EXPECT_EQ(files, 20);
 }
 #endif
 

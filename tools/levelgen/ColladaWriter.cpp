@@ -257,3 +257,17 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
     file << out.str();
     return static_cast<bool>(file);
 }
+
+bool writeMaterialSidecar(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "; What Blender's COLLADA export cannot carry, by material name: the game\n"
+        << "; applies it to sub2demo_debug.dae and to a copy of it that Blender wrote.\n";
+    for (const auto& m : MATERIALS) {
+        out << "\n[" << m.name << "]\n"
+            << "normal = " << LEVEL_TO_TEXTURES << m.texture << "_normal.png\n"
+            << "ambient = " << vec(m.ambient) << "\n"
+            << "specular = " << vec(m.specular) << "\n"
+            << "shininess = " << num(m.shininess) << "\n";
+    }
+    return bool(out);
+}

@@ -8,3 +8,8 @@ struct LevelPlan;
 // their names, one material per node, normals and texture coordinates on every mesh,
 // texture paths relative to the level file. Returns false if the file could not be written.
 bool writeCollada(const std::string& path, const LevelPlan& plan);
+
+// Writes the level's material sidecar: the normal map, ambient and specular
+// colours and shininess of every material, which a Blender round trip drops
+// from the COLLADA file.
+bool writeMaterialSidecar(const std::string& path);
