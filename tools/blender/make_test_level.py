@@ -136,9 +136,9 @@ sun_hull = add_child(sun, "sunhull", lambda: bpy.ops.mesh.primitive_uv_sphere_ad
     segments=24, ring_count=12, radius=40.0, location=(300.0, 600.0, 150.0)))
 sun_hull.data.materials.append(sun_material)
 
-# One lamp of 5 W near the track.
+# One lamp of 1.5 W near the track (the game reads watts as brightness).
 lamp_data = bpy.data.lights.new("Lamp", type="POINT")
-lamp_data.energy = 5.0
+lamp_data.energy = 1.5
 lamp = bpy.data.objects.new("Lamp", lamp_data)
 lamp.location = (10.0, 60.0, 20.0)
 scene.collection.objects.link(lamp)
