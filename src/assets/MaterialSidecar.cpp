@@ -116,13 +116,12 @@ const MaterialOverrides& materialOverridesFor(const std::string& sourceFile) {
         return it->second;
     }
     MaterialOverrides overrides;
-    const std::string problem = regularFileProblem(path);
-    if (problem.empty()) {
+    if (regularFileProblem(path).empty()) {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         overrides = parseMaterialOverrides(text.str(), path);
-    } else if (problem != "no such file") {
+    } else if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
         logMessage(LogLevel::ERROR, "Material file " + path + " cannot be read: " + problem + ".");
     }
     return read.emplace(path, std::move(overrides)).first->second;

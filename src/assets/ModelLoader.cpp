@@ -55,7 +55,7 @@ ModelLoader& ModelLoader::instance() {
 
 Model ModelLoader::load(const std::string& name) {
     const std::string path = directory + name;
-    if (const std::string problem = regularFileProblem(path); !problem.empty()) {
+    if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
         logMessage(LogLevel::ERROR, "Model " + path + " cannot be read: " + problem + ".");
         return Model{};
     }

@@ -3,6 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+
+const char* const NO_SUCH_FILE = "no such file";
+
+} // namespace
+
 std::string regularFileProblem(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
@@ -10,7 +16,7 @@ std::string regularFileProblem(const std::string& path) {
     case std::filesystem::file_type::regular:
         return {};
     case std::filesystem::file_type::not_found:
-        return "no such file";
+        return NO_SUCH_FILE;
     case std::filesystem::file_type::directory:
         return "it is a folder, not a file";
     case std::filesystem::file_type::fifo:
@@ -20,4 +26,9 @@ std::string regularFileProblem(const std::string& path) {
     default:
         return "it is not a regular file";
     }
+}
+
+std::string nonRegularFileProblem(const std::string& path) {
+    std::string problem = regularFileProblem(path);
+    return problem == NO_SUCH_FILE ? std::string() : problem;
 }

@@ -7,3 +7,7 @@
 // opened (opening a pipe would wait for a writer forever). Touches only the
 // file's status, never its contents.
 std::string regularFileProblem(const std::string& path);
+
+// The same, but "" also when nothing is there at all, for callers that leave
+// a missing file to be reported by whoever opens it.
+std::string nonRegularFileProblem(const std::string& path);

@@ -177,7 +177,7 @@ GameObject createShip(const glm::vec3& position, const glm::quat& rotation, cons
     // list only what the ship adds.
     ModelLoader& models = ModelLoader::instance();
     Assimp::Importer importer;
-    const std::string fileProblem = regularFileProblem(path);
+    const std::string fileProblem = nonRegularFileProblem(path);
     const aiScene* scene =
         fileProblem.empty() ? importer.ReadFile(path, SHIP_IMPORT_FLAGS) : nullptr;
     const bool imported = scene && !(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) && scene->mRootNode;

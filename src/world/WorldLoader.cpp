@@ -376,7 +376,7 @@ LevelResult WorldLoader::readFile(const std::string& path, const LevelReadOption
     // stores before the level's positions are counted.
     ModelLoader::instance();
     // A named pipe would block the import forever.
-    if (const std::string problem = regularFileProblem(path); !problem.empty()) {
+    if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
         return {std::nullopt, "Level " + path + " cannot be read: " + problem + ".", {}};
     }
     Assimp::Importer importer;

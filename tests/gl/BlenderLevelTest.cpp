@@ -48,12 +48,10 @@ class BlenderLevel : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        if (IsSkipped()) {
-            return;
+        if (!IsSkipped()) {
+            cwd.emplace(folder.path());
+            writeTestShip(folder.path() / "res/assets/models");
         }
-        outputDir = std::filesystem::current_path();
-        cwd.emplace(folder.path());
-        writeTestShip(folder.path() / "res/assets/models");
     }
 
     LevelResult read() {
@@ -66,7 +64,8 @@ protected:
 
     TempDir folder;
     std::optional<ScopedWorkingDir> cwd;
-    std::filesystem::path outputDir;
+    // Where pictures are kept: the folder the test started in.
+    const std::filesystem::path outputDir = std::filesystem::current_path();
     std::string console;
 };
 

@@ -1,3 +1,4 @@
+#include "PngBytes.h"
 #include "TempDir.h"
 
 #include "assets/ModelFiles.h"
@@ -6,10 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -17,17 +14,6 @@
 #include <vector>
 
 namespace {
-
-std::string png(int width, int height, int channels, const std::vector<uint8_t>& pixels) {
-    std::string bytes;
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            static_cast<std::string*>(context)->append(static_cast<const char*>(data),
-                                                       std::size_t(size));
-        },
-        &bytes, width, height, channels, pixels.data(), width * channels);
-    return bytes;
-}
 
 // The start of a PNG whose header claims the given size, with no pixel data:
 // enough for the size to be read, far too little to decode.
@@ -49,7 +35,7 @@ std::string pngHeaderOnly(uint32_t width, uint32_t height) {
 
 TEST(TextureImage, ImagesWithinTheCeilingsAreReadAsTheyAre) {
     TempDir folder;
-    const auto path = folder.write("small.png", png(3, 2, 3, std::vector<uint8_t>(18, 7)));
+    const auto path = folder.write("small.png", pngBytes(3, 2, 3, std::vector<uint8_t>(18, 7)));
     const TextureImage image(path.string(), 16384);
     ASSERT_TRUE(image.ok()) << image.failure;
     EXPECT_EQ(image.width, 3);
@@ -71,7 +57,8 @@ TEST(TextureImage, AnImageOfTooManyPixelsIsRefusedFromItsHeader) {
 TEST(TextureImage, AnEdgeLongerThanTheDriverTakesIsScaledDownAveraging) {
     TempDir folder;
     // 20,000 x 8 fits the pixel ceiling but not a 16,384 edge: halved along x.
-    const auto wide = folder.write("wide.png", png(20000, 8, 1, std::vector<uint8_t>(160000, 9)));
+    const auto wide =
+        folder.write("wide.png", pngBytes(20000, 8, 1, std::vector<uint8_t>(160000, 9)));
     const TextureImage scaled(wide.string(), 16384);
     ASSERT_TRUE(scaled.ok()) << scaled.failure;
     EXPECT_EQ(scaled.width, 10000);
@@ -80,7 +67,7 @@ TEST(TextureImage, AnEdgeLongerThanTheDriverTakesIsScaledDownAveraging) {
     EXPECT_EQ(scaled.note, "the image is 20000x8 pixels, more than the largest edge the graphics "
                            "driver takes (16384); scaled down to 10000x8");
     // Blocks of 3 x 1 are averaged (rounded) and the partial block is dropped.
-    const auto row = folder.write("row.png", png(7, 1, 1, {0, 3, 6, 10, 20, 31, 99}));
+    const auto row = folder.write("row.png", pngBytes(7, 1, 1, {0, 3, 6, 10, 20, 31, 99}));
     const TextureImage small(row.string(), 3);
     ASSERT_TRUE(small.ok());
     ASSERT_EQ(small.width, 2);
