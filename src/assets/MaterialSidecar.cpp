@@ -9,6 +9,7 @@
 #include <fstream>
 #include <mutex>
 #include <sstream>
+#include <system_error>
 
 namespace {
 
@@ -109,10 +110,13 @@ MaterialOverrides parseMaterialOverrides(const std::string& text, const std::str
 
 const MaterialOverrides& materialOverridesFor(const std::string& sourceFile) {
     static std::mutex guard;
-    static std::map<std::string, MaterialOverrides> read; // by sidecar path; lives until exit
+    static std::map<std::string, MaterialOverrides> read; // by place; lives until exit
     const std::string path = materialSidecarPath(sourceFile);
+    // A relative path means another file after the working folder changes.
+    std::error_code ignored;
+    const std::string key = std::filesystem::current_path(ignored).generic_string() + '\n' + path;
     std::lock_guard<std::mutex> lock(guard);
-    if (const auto it = read.find(path); it != read.end()) {
+    if (const auto it = read.find(key); it != read.end()) {
         return it->second;
     }
     MaterialOverrides overrides;
@@ -124,7 +128,7 @@ const MaterialOverrides& materialOverridesFor(const std::string& sourceFile) {
     } else if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
         logMessage(LogLevel::ERROR, "Material file " + path + " cannot be read: " + problem + ".");
     }
-    return read.emplace(path, std::move(overrides)).first->second;
+    return read.emplace(key, std::move(overrides)).first->second;
 }
 
 void applyMaterialOverride(Material& material, const std::string& materialName,

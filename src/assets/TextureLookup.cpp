@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -68,9 +69,11 @@ TextureSearch findTexture(const std::string& name, const std::string& sourceFile
 
 std::string locateTexture(const std::string& name, const std::string& sourceFile) {
     static std::mutex guard;
-    static std::map<std::string, std::string> known; // name and folder -> path; lives until exit
-    const std::string folder = fs::path(sourceFile).parent_path().generic_string();
-    const std::string key = name + '\n' + folder;
+    static std::map<std::string, std::string> known; // place and name -> path; lives until exit
+    // Relative places depend on the working folder, which tests change.
+    std::error_code ignored;
+    const std::string key = fs::current_path(ignored).generic_string() + '\n' +
+                            fs::path(sourceFile).parent_path().generic_string() + '\n' + name;
     {
         std::lock_guard<std::mutex> lock(guard);
         if (const auto it = known.find(key); it != known.end()) {

@@ -180,11 +180,7 @@ protected:
         }
         return s.read(LEVEL);
     }
-    // Each test's level sits in a folder of its own, so that the run-wide
-    // memory of where textures were found never answers for another test.
-    const std::string LEVEL =
-        "levels/" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
-        "/my.dae";
+    const std::string LEVEL = "levels/my.dae";
     TempDir folder;
     ScopedWorkingDir here;
 };
