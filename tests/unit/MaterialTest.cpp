@@ -191,7 +191,7 @@ TEST_F(MaterialTextures, TheTextureFolderComesFirstThenBesideTheLevel) {
     file(besideLevel + "rock.png");
     file(besideLevel + "pics/moss.png");
     file(besideLevel + "lichen.png");
-    file("levels/shared/sand.png");
+    file("shared/sand.png");
     struct Case {
         const char* name;
         std::string found;
@@ -201,7 +201,7 @@ TEST_F(MaterialTextures, TheTextureFolderComesFirstThenBesideTheLevel) {
              Case{"../../textures/rock.png", "res/assets/textures/rock.png"},
              Case{"pics/moss.png", besideLevel + "pics/moss.png"},
              Case{"C:\\art\\lichen.png", besideLevel + "lichen.png"},
-             Case{"../shared/sand.png", "levels/shared/sand.png"},
+             Case{"../shared/sand.png", "shared/sand.png"},
          }) {
         SCOPED_TRACE(c.name);
         const Material m = read({c.name});
