@@ -25,6 +25,7 @@
 #include "GameProcess.h"
 #include "TempDir.h"
 #include "TrackCheck.h"
+#include "assets/MaterialSidecar.h"
 
 namespace fs = std::filesystem;
 
@@ -320,6 +321,43 @@ TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapNamedRelativeTo
             EXPECT_TRUE(fs::is_regular_file(besideLevel)) << file;
         }
     }
+}
+
+// The material file restores what a Blender round trip drops, so it must say
+// exactly what the level itself says: the shipped level looks the same with it.
+TEST_F(ShippedLevel, ItsMaterialFileRepeatsTheLevelsOwnValues) {
+    std::ifstream in(materialSidecarPath(LEVEL.string()), std::ios::binary);
+    ASSERT_TRUE(in);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    testing::internal::CaptureStdout();
+    const MaterialOverrides overrides = parseMaterialOverrides(text, "sidecar");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    std::size_t named = 0;
+    for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
+        const aiMaterial* material = scene->mMaterials[i];
+        aiString name;
+        material->Get(AI_MATKEY_NAME, name);
+        const auto it = overrides.find(name.C_Str());
+        if (it == overrides.end()) {
+            continue;
+        }
+        SCOPED_TRACE(name.C_Str());
+        ++named;
+        const MaterialOverride& o = it->second;
+        aiColor3D ambient, specular;
+        float shininess = 0.0f;
+        material->Get(AI_MATKEY_COLOR_AMBIENT, ambient);
+        material->Get(AI_MATKEY_COLOR_SPECULAR, specular);
+        material->Get(AI_MATKEY_SHININESS, shininess);
+        EXPECT_EQ(o.ambient, glm::vec3(ambient.r, ambient.g, ambient.b));
+        EXPECT_EQ(o.specular, glm::vec3(specular.r, specular.g, specular.b));
+        EXPECT_EQ(o.shininess, shininess);
+        aiString normal;
+        material->GetTexture(aiTextureType_NORMALS, 0, &normal);
+        EXPECT_EQ(o.normal, std::string(normal.C_Str()));
+    }
+    EXPECT_EQ(named, overrides.size());
+    EXPECT_EQ(named, 4u);
 }
 
 TEST_F(ShippedLevel, TheSunGlowsAndALampSitsInIt) {
