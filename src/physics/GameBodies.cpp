@@ -2,7 +2,9 @@
 
 #include "assets/AssetPaths.h"
 #include "assets/MeshBuilder.h"
+#include "assets/ModelFiles.h"
 #include "assets/ModelLoader.h"
+#include "assets/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
 #include "physics/CollisionGroup.h"
@@ -122,7 +124,8 @@ void addShipParts(const aiNode* node, ShipParts& parts) {
                                                 "four points that are not on one plane).");
             }
         } else if (contains(mesh->mName, "graph_")) {
-            const uint32_t position = meshStore().push(buildMesh(mesh, parts.scene));
+            const uint32_t position =
+                meshStore().push(buildMesh(mesh, parts.scene, TangentFrame::Compute, parts.path));
             meshStore().at(position).upload();
         }
     }
@@ -174,9 +177,13 @@ GameObject createShip(const glm::vec3& position, const glm::quat& rotation, cons
     // list only what the ship adds.
     ModelLoader& models = ModelLoader::instance();
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, SHIP_IMPORT_FLAGS);
+    const std::string fileProblem = nonRegularFileProblem(path);
+    const aiScene* scene =
+        fileProblem.empty() ? importer.ReadFile(path, SHIP_IMPORT_FLAGS) : nullptr;
     const bool imported = scene && !(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) && scene->mRootNode;
-    if (!imported) {
+    if (!fileProblem.empty()) {
+        logMessage(LogLevel::ERROR, "Ship model " + path + " cannot be read: " + fileProblem + ".");
+    } else if (!imported) {
         std::string error = importer.GetErrorString();
         // Some of the importer's texts do not say which file they are about.
         if (error.find(path) == std::string::npos) {
@@ -190,6 +197,9 @@ GameObject createShip(const glm::vec3& position, const glm::quat& rotation, cons
     auto body = RigidBody::createDynamic(position, rotation);
     body->setAngularDamping(SHIP_ANGULAR_DAMPING);
     if (imported) {
+        if (const std::string problem = materialLibraryProblem(path); !problem.empty()) {
+            logMessage(LogLevel::ERROR, problem);
+        }
         ShipParts parts{path, scene, *body};
         addShipParts(scene->mRootNode, parts);
         if (parts.hulls == 0) {

@@ -2,6 +2,7 @@
 
 #include "assets/MeshBuilder.h"
 #include "assets/ModelLoader.h"
+#include "assets/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "assets/Subdivision.h"
 #include "core/Log.h"
@@ -374,6 +375,10 @@ LevelResult WorldLoader::readFile(const std::string& path, const LevelReadOption
     // The model cache first, so that its own start-up entries are in the
     // stores before the level's positions are counted.
     ModelLoader::instance();
+    // A named pipe would block the import forever.
+    if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
+        return {std::nullopt, "Level " + path + " cannot be read: " + problem + ".", {}};
+    }
     Assimp::Importer importer;
     const aiScene* scene = [&] {
         Stopwatch watch(times ? &times->import : nullptr);
@@ -393,7 +398,7 @@ LevelResult WorldLoader::readFile(const std::string& path, const LevelReadOption
     for (unsigned k = 0; k < scene->mNumMeshes; ++k) {
         Mesh mesh = [&] {
             Stopwatch watch(build.figure(&LevelLoadTimes::meshes));
-            return buildMesh(scene->mMeshes[k], scene);
+            return buildMesh(scene->mMeshes[k], scene, TangentFrame::Compute, path);
         }();
         storeMesh(std::move(mesh), build);
     }
