@@ -4,6 +4,7 @@
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -31,14 +32,15 @@ public:
     // Keys compare byte for byte: no case folding, no path normalisation.
     // A hit allocates nothing beyond the by-value name.
     virtual T& get(std::string name) {
-        for (std::size_t i = 0; i < assets.size(); ++i) {
-            if (names[i] == name) {
-                return assets[i];
-            }
+        if (auto found = positions.find(name); found != positions.end()) {
+            return assets[found->second];
         }
         T loaded = load(name);
         return append(std::move(name), std::move(loaded));
     }
+
+    // Whether an entry of this name is cached.
+    bool contains(const std::string& name) const { return positions.contains(name); }
 
     // Number of cached entries.
     std::size_t size() const { return assets.size(); }
@@ -61,6 +63,9 @@ protected:
     // since `get` returns the first match, an earlier entry keeps winning.
     T& append(std::string name, T asset) {
         assets.push_back(std::move(asset));
+        // Levels register thousands of models: a name is found by hashing,
+        // not by walking the list.
+        positions.try_emplace(name, assets.size() - 1);
         names.push_back(std::move(name));
         return assets.back();
     }
@@ -68,6 +73,8 @@ protected:
 private:
     std::deque<T> assets;
     std::vector<std::string> names;
+    // The first position of each name.
+    std::unordered_map<std::string, std::size_t> positions;
 
 protected:
     const std::string directory;
