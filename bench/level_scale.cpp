@@ -5,6 +5,18 @@
 //
 //   bench_level_scale --benchmark_filter=BigAsteroid
 //   bench_level_scale --benchmark_filter=ManyRings
+//
+// Measured on the 2-core build machine while four other builds ran (wall
+// time was up to ten times the CPU time, so CPU time is the figure to
+// compare), one run each:
+//
+//                       before                    after
+//   200,000 triangles   3.7 s CPU, 1,449 MB peak  0.51 s CPU, 202 MB peak
+//   10,000 rings        26.0 s CPU, 218 MB peak   0.69 s CPU, 218 MB peak
+//
+// The asteroid lost its finer levels to the triangle budget (12.8 million
+// triangles at the finest); the rings lost the broadphase tree that grew
+// into a chain, one insert at a time, and the scans of every model per node.
 #include "world/WorldLoader.h"
 
 #include "BenchWindow.h"

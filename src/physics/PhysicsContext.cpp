@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <random>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -63,6 +66,14 @@ struct PhysicsContext::Impl {
     GameOverlapFilter filter;
     btDiscreteDynamicsWorld world{&dispatcher, &broadphase, &solver, &configuration};
     std::vector<RigidBody*> bodies;
+    // Where each body is in `bodies`, so that a level's thousands of bodies
+    // leave in constant time each.
+    std::unordered_map<RigidBody*, size_t> positions;
+    // Open batches, and the bodies waiting for the outermost one to end, in
+    // the order they came (a body may be listed again after leaving).
+    int batches = 0;
+    std::vector<RigidBody*> waitingOrder;
+    std::unordered_set<RigidBody*> waiting;
     // The touches of the last step, sorted.
     std::vector<Touch> touches;
     uint32_t shapeIndex(const RigidBody* body, int bulletIndex) const;
@@ -107,18 +118,53 @@ void PhysicsContext::addBody(RigidBody& body) {
         return;
     }
     body.setWorld(this);
+    impl_->positions.emplace(&body, impl_->bodies.size());
     impl_->bodies.push_back(&body);
     link(body);
 }
 
 void PhysicsContext::removeBody(RigidBody& body) {
-    auto it = std::find(impl_->bodies.begin(), impl_->bodies.end(), &body);
-    if (it == impl_->bodies.end()) {
+    auto found = impl_->positions.find(&body);
+    if (found == impl_->positions.end()) {
         return;
     }
     unlink(body);
-    impl_->bodies.erase(it);
+    // The last body takes the place of the one leaving; the order of the
+    // list means nothing (each body is stepped on its own).
+    const size_t position = found->second;
+    impl_->positions.erase(found);
+    RigidBody* last = impl_->bodies.back();
+    impl_->bodies.pop_back();
+    if (last != &body) {
+        impl_->bodies[position] = last;
+        impl_->positions[last] = position;
+    }
     body.setWorld(nullptr);
+}
+
+void PhysicsContext::beginBatch() {
+    ++impl_->batches;
+}
+
+void PhysicsContext::endBatch() {
+    if (impl_->batches == 0 || --impl_->batches > 0) {
+        return;
+    }
+    std::vector<RigidBody*> order;
+    order.reserve(impl_->waiting.size());
+    for (RigidBody* body : impl_->waitingOrder) {
+        if (impl_->waiting.erase(body) > 0) {
+            order.push_back(body);
+        }
+    }
+    impl_->waitingOrder.clear();
+    // A fixed shuffle: inserted in a random order the tree stays shallow,
+    // and the same level always builds the same tree.
+    std::mt19937 shuffle(order.size());
+    std::shuffle(order.begin(), order.end(), shuffle);
+    for (RigidBody* body : order) {
+        insert(*body);
+    }
 }
 
 size_t PhysicsContext::bodyCount() const {
@@ -126,6 +172,16 @@ size_t PhysicsContext::bodyCount() const {
 }
 
 void PhysicsContext::link(RigidBody& body) {
+    if (impl_->batches > 0) {
+        if (impl_->waiting.insert(&body).second) {
+            impl_->waitingOrder.push_back(&body);
+        }
+        return;
+    }
+    insert(body);
+}
+
+void PhysicsContext::insert(RigidBody& body) {
     btCollisionObject* object = body.nativeObject();
     if (body.shapeCount() == 0 || object->getBroadphaseHandle()) {
         return;
@@ -138,6 +194,7 @@ void PhysicsContext::link(RigidBody& body) {
 }
 
 void PhysicsContext::unlink(RigidBody& body) {
+    impl_->waiting.erase(&body);
     btCollisionObject* object = body.nativeObject();
     if (object->getBroadphaseHandle()) {
         // Frees the body's pairs and their contact manifolds.

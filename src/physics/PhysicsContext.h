@@ -35,6 +35,15 @@ public:
     // Takes a body out of the world, with every pair and touch it had.
     void removeBody(RigidBody& body);
     size_t bodyCount() const;
+
+    // Between these two, bodies added (or changed) enter the collision
+    // detection together at the end, in an order that keeps its tree of
+    // bounds balanced: one by one, a level's thousands of bodies laid out
+    // along a track grow the tree into a chain, and each insert walks all of
+    // it. Until then they are counted but touch nothing. Calls nest; the
+    // outermost end inserts. Loading a level is the one user.
+    void beginBatch();
+    void endBatch();
     uint64_t stepCount() const { return steps_; }
 
 private:
@@ -45,6 +54,7 @@ private:
     // Bullet membership follows the body's shapes: a shapeless body is in the
     // world but takes no part in it.
     void link(RigidBody& body);
+    void insert(RigidBody& body);
     void unlink(RigidBody& body);
     void relink(RigidBody& body);
     void updateBounds(RigidBody& body);

@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "physics/CollisionMeshes.h"
 #include "physics/GameBodies.h"
+#include "physics/PhysicsContext.h"
 #include "world/DetailLevels.h"
 #include "world/LevelChecks.h"
 #include "world/LevelFile.h"
@@ -683,6 +684,15 @@ World makeWorld(LevelBuild& build) {
     return world;
 }
 
+// The level's bodies enter the physics world together when the load is done.
+class BodyBatch {
+public:
+    BodyBatch() { PhysicsContext::instance().beginBatch(); }
+    ~BodyBatch() { PhysicsContext::instance().endBatch(); }
+    BodyBatch(const BodyBatch&) = delete;
+    BodyBatch& operator=(const BodyBatch&) = delete;
+};
+
 LevelResult refused(std::string error, std::vector<LevelFinding> findings) {
     return {std::nullopt, std::move(error), std::move(findings)};
 }
@@ -739,6 +749,9 @@ LevelResult WorldLoader::readFile(const std::string& path, const LevelReadOption
                          "export it again from Blender as COLLADA (.dae)"}});
     }
 
+    // Declared before the build, so that a refused level's bodies are gone
+    // before the batch would insert them.
+    BodyBatch batch;
     LevelBuild build{path, scene, static_cast<uint32_t>(meshStore().size()), options};
     for (unsigned k = 0; k < scene->mNumMeshes; ++k) {
         Mesh mesh = [&] {
