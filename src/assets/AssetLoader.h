@@ -4,7 +4,6 @@
 #include <deque>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -32,15 +31,14 @@ public:
     // Keys compare byte for byte: no case folding, no path normalisation.
     // A hit allocates nothing beyond the by-value name.
     virtual T& get(std::string name) {
-        if (auto found = positions.find(name); found != positions.end()) {
-            return assets[found->second];
+        for (std::size_t i = 0; i < assets.size(); ++i) {
+            if (names[i] == name) {
+                return assets[i];
+            }
         }
         T loaded = load(name);
         return append(std::move(name), std::move(loaded));
     }
-
-    // Whether an entry of this name is cached.
-    bool contains(const std::string& name) const { return positions.contains(name); }
 
     // Number of cached entries.
     std::size_t size() const { return assets.size(); }
@@ -63,9 +61,6 @@ protected:
     // since `get` returns the first match, an earlier entry keeps winning.
     T& append(std::string name, T asset) {
         assets.push_back(std::move(asset));
-        // Levels register thousands of models: a name is found by hashing,
-        // not by walking the list.
-        positions.try_emplace(name, assets.size() - 1);
         names.push_back(std::move(name));
         return assets.back();
     }
@@ -73,8 +68,6 @@ protected:
 private:
     std::deque<T> assets;
     std::vector<std::string> names;
-    // The first position of each name.
-    std::unordered_map<std::string, std::size_t> positions;
 
 protected:
     const std::string directory;

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -222,13 +223,26 @@ struct LevelBuild {
     }
 };
 
+// Whether the model cache holds a name. The cache only appends, so the
+// names are taken in as they come: a level of thousands of nodes would
+// otherwise walk the whole cache for each of them.
+bool modelNameTaken(const std::string& name) {
+    // Lives until exit, like the cache it mirrors.
+    static std::unordered_set<std::string> names;
+    static std::size_t seen = 0;
+    ModelLoader& models = ModelLoader::instance();
+    for (; seen < models.size(); ++seen) {
+        names.insert(models.nameAt(seen));
+    }
+    return names.contains(name);
+}
+
 // The cache finds models by name and the first entry of a name wins, so a
 // node whose name is already taken (by a level loaded earlier in the run, or
 // a model file) would be drawn and shaped with the other model. Such a node's
 // model gets a name of its own: the node's name and "#2", "#3", ...
 std::string freeModelName(const std::string& name) {
-    ModelLoader& models = ModelLoader::instance();
-    if (!models.contains(name)) {
+    if (!modelNameTaken(name)) {
         return name;
     }
     // Levels loaded again and again (tests, benchmarks) would otherwise try
@@ -236,7 +250,7 @@ std::string freeModelName(const std::string& name) {
     static std::map<std::string, int> lastSuffix;
     for (int& n = lastSuffix.try_emplace(name, 1).first->second;;) {
         std::string candidate = name + "#" + std::to_string(++n);
-        if (!models.contains(candidate)) {
+        if (!modelNameTaken(candidate)) {
             return candidate;
         }
     }
