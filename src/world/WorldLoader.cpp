@@ -461,7 +461,13 @@ void processMeshNode(const aiNode* node, const std::string& label, const Placeme
                      LevelBuild& build) {
     std::vector<uint32_t> meshList;
     for (unsigned i = 0; i < node->mNumMeshes; ++i) {
-        meshList.push_back(build.meshBase + node->mMeshes[i]);
+        // An index naming no mesh of the scene would name another level's.
+        if (node->mMeshes[i] < build.scene->mNumMeshes) {
+            meshList.push_back(build.meshBase + node->mMeshes[i]);
+        }
+    }
+    if (meshList.empty()) {
+        return;
     }
     ModelLoader& models = ModelLoader::instance();
     const NodeRole ownRole = roleOf(label);

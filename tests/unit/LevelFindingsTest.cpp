@@ -515,27 +515,38 @@ TEST_F(WindowlessLevels, AMeshOverTheTriangleBudgetKeepsTheFinerLevelsThatFit) {
               "has 4 times the triangles, at most 262144)");
 }
 
-TEST_F(WindowlessLevels, NestingTooDeepIsRefusedBeforeTheImport) {
-    // 1,001 nested nodes, about 50 KB: beyond the ceiling, far from the
-    // depth that would exhaust the importer's stack.
+std::string nestedNodes(int depth) {
     std::string nested;
-    for (int i = 0; i <= MAX_LEVEL_NESTING; ++i) {
+    for (int i = 0; i < depth; ++i) {
         nested += "<node name=\"n\">";
     }
-    for (int i = 0; i <= MAX_LEVEL_NESTING; ++i) {
+    for (int i = 0; i < depth; ++i) {
         nested += "</node>";
     }
-    std::string text = track().str();
-    text.insert(text.find("</visual_scene>"), nested);
-    LevelResult result = read(text);
-    ASSERT_FALSE(result.world);
-    ASSERT_EQ(result.findings.size(), 1u);
-    EXPECT_EQ(result.findings[0].problem,
-              "nests its elements more than 1000 levels deep (nodes inside nodes); the game "
-              "reads levels up to that depth");
-    EXPECT_NE(result.error.find("level.dae nests its elements more than 1000 levels deep"),
-              std::string::npos)
-        << result.error;
+    return nested;
+}
+
+TEST_F(WindowlessLevels, NestingTooDeepIsRefusedBeforeTheImport) {
+    // Just beyond the ceiling, and 8,000 levels (400 KB), which would
+    // exhaust the importer's stack.
+    for (int depth : {MAX_LEVEL_NESTING + 1, 8000}) {
+        std::string text = track().str();
+        text.insert(text.find("</visual_scene>"), nestedNodes(depth));
+        LevelResult result = read(text);
+        ASSERT_FALSE(result.world);
+        ASSERT_EQ(result.findings.size(), 1u);
+        EXPECT_EQ(result.findings[0].problem,
+                  "nests its elements more than 1000 levels deep (nodes inside nodes); the game "
+                  "reads levels up to that depth");
+        EXPECT_NE(result.error.find("level.dae nests its elements more than 1000 levels deep"),
+                  std::string::npos)
+            << result.error;
+    }
+    // Just within it, the level is read.
+    std::string within = track().str();
+    within.insert(within.find("</visual_scene>"), nestedNodes(MAX_LEVEL_NESTING - 10));
+    EXPECT_TRUE(read(within).world);
+    const std::string nested = nestedNodes(MAX_LEVEL_NESTING + 1);
 
     // Markup that only looks like elements does not count.
     std::string hidden = "<!-- " + nested.substr(0, nested.size() / 2) + " -->";
