@@ -460,6 +460,24 @@ TEST_F(Levels, ALevelWithoutAnyMeshCannotBeRead) {
                               "the scene is incomplete; a level needs at least one mesh");
 }
 
+TEST_F(Levels, ReadWithoutUploadNothingIsHandedToOpenGLEvenWithAContext) {
+    LevelWriter level = withTrack();
+    level.addMeshNode("roid_a", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());
+    const std::filesystem::path file = folder.path() / "elsewhere/level.dae";
+    level.write(file);
+    const std::size_t meshes = meshStore().size();
+    LevelResult result = loader.readFile(file.string(), {.upload = false});
+    ASSERT_TRUE(result.world) << result.error;
+    // The level's meshes, the asteroid's finer levels and the ship's part.
+    ASSERT_GE(meshStore().size(), meshes + 6);
+    for (std::size_t i = meshes; i < meshStore().size(); ++i) {
+        EXPECT_EQ(meshStore().at(i).vao, 0u) << i;
+    }
+    // Drawing hands a mesh over when it is first needed.
+    meshStore().at(meshes).draw();
+    EXPECT_NE(meshStore().at(meshes).vao, 0u);
+}
+
 TEST_F(Levels, ALevelWithoutCameraCannotBePlayed) {
     LevelWriter level;
     level.addMeshNode("roid_a", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());

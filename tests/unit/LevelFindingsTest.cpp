@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <functional>
 #include <limits>
@@ -593,6 +594,23 @@ TEST_F(WindowlessLevels, TheGameLogsEachFindingAsOneLineNamingTheFileAndTheNode)
                        "everything white (Blender writes a lamp's power in watts as its "
                        "colour); the game scales it down to 1 1 1; set the lamp's power to "
                        "1-10 W in Blender.\n");
+}
+
+TEST_F(WindowlessLevels, TheGameEndsWithOneLineNamingALevelNestedTooDeep) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string text = track().str();
+    text.insert(text.find("</visual_scene>"), nestedNodes(8000));
+    folder.write("res/assets/models/worlds/deep.dae", text);
+    // The console line goes to standard output; the child sends it where the
+    // death test reads.
+    auto getToStderr = [this] {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        loader.get("deep.dae");
+    };
+    EXPECT_EXIT(getToStderr(), testing::ExitedWithCode(1),
+                "\\[ ERROR \\]\tLevel res/assets/models/worlds/deep\\.dae nests its elements "
+                "more than 1000 levels deep \\(nodes inside nodes\\); the game reads levels up "
+                "to that depth\\.\n$");
 }
 
 TEST(ShippedLevelWithoutWindow, ReadsWithoutAnyFindingAndKeepsEveryFinerLevel) {
