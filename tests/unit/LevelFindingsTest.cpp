@@ -234,6 +234,14 @@ TEST_F(WindowlessLevels, MistakesInAPlayableLevelAreFoundAndNamed) {
          },
          "roid_bare", Severity::Error,
          "it has no collision child, so it is drawn but the ship flies through it"},
+        {"a first child without a mesh",
+         [](LevelWriter& l) {
+             l.addMeshNode("tcan_hollow", "can", can(), {0, 5, 20});
+             l.addChildXml("<node id=\"marker\" name=\"marker\" type=\"NODE\"/>");
+         },
+         "tcan_hollow", Severity::Error,
+         "its first child marker has no mesh, so it has no collision shape: it is a trash can "
+         "the ship can never touch"},
         {"a collision mesh that cannot be cooked",
          [&](LevelWriter& l) {
              l.addMeshNode("tcan_flat", "can", can(), {0, 5, 20}, NO_TURN, glm::vec3(1), flat);
@@ -555,6 +563,41 @@ TEST_F(WindowlessLevels, NestingTooDeepIsRefusedBeforeTheImport) {
     std::string commented = track().str();
     commented.insert(commented.find("</visual_scene>"), hidden);
     EXPECT_EQ(levelFileProblem(folder.write("levels/hidden.dae", commented).string()), "");
+}
+
+// Damage on which the importer would loop for ever or read past its data,
+// each found before the import.
+TEST_F(WindowlessLevels, DamageTheImporterCannotSurviveIsRefusedBeforeTheImport) {
+    const std::string text = track().str();
+    struct Damage {
+        std::string from, to, problem;
+    };
+    const std::vector<Damage> cases = {
+        {"<p>0 1 2", "<p>0 1a 2",
+         "holds 'a' in a list of whole numbers (<p>), which the importer cannot read past"},
+        {"<p>0 1 2", "<p>0 /1 2",
+         "holds '/' in a list of whole numbers (<p>), which the importer cannot read past"},
+        {"count=\"", "cuont=\"",
+         "has a <float_array> without a readable count, which the importer would read past"},
+        {"\">0 0 ", "\">0 ",
+         "has a <float_array> whose count (306) differs from the 305 values it holds, which the "
+         "importer would read past"},
+    };
+    for (const Damage& c : cases) {
+        SCOPED_TRACE(c.to);
+        std::string damaged = text;
+        const std::size_t at = damaged.find(c.from);
+        ASSERT_NE(at, std::string::npos);
+        damaged.replace(at, c.from.size(), c.to);
+        LevelResult result = read(damaged);
+        EXPECT_FALSE(result.world);
+        ASSERT_EQ(result.findings.size(), 1u);
+        EXPECT_EQ(result.findings[0].problem, c.problem);
+    }
+    // An attribute that only contains the word is no count.
+    std::string named = text;
+    named.replace(named.find("id=\"mesh-ring_0"), 4, "id=\"count ");
+    EXPECT_EQ(levelFileProblem(folder.write("levels/named.dae", named).string()), "");
 }
 
 TEST_F(WindowlessLevels, APathThatIsNoRegularFileIsNeverOpened) {
