@@ -6,13 +6,13 @@
 //   bench_level_scale --benchmark_filter=BigAsteroid
 //   bench_level_scale --benchmark_filter=ManyRings
 //
-// Measured on the 2-core build machine while four other builds ran (wall
-// time was up to ten times the CPU time, so CPU time is the figure to
-// compare), one run each:
+// Measured on the 2-core build machine, one run each. "Before" ran while
+// four other builds did (wall time up to ten times the CPU time, so CPU time
+// is the figure to compare); "after" on a quieter machine:
 //
 //                       before                    after
-//   200,000 triangles   3.7 s CPU, 1,449 MB peak  0.51 s CPU, 202 MB peak
-//   10,000 rings        26.0 s CPU, 218 MB peak   0.69 s CPU, 218 MB peak
+//   200,000 triangles   3.7 s CPU, 1,449 MB peak  0.39 s CPU (0.68 s wall), 202 MB peak
+//   10,000 rings        26.0 s CPU, 218 MB peak   0.41 s CPU (0.73 s wall), 218 MB peak
 //
 // The asteroid lost its finer levels to the triangle budget (12.8 million
 // triangles at the finest); the rings lost the broadphase tree that grew
