@@ -10,7 +10,6 @@
 #include <iterator>
 #include <random>
 #include <tuple>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -66,9 +65,6 @@ struct PhysicsContext::Impl {
     GameOverlapFilter filter;
     btDiscreteDynamicsWorld world{&dispatcher, &broadphase, &solver, &configuration};
     std::vector<RigidBody*> bodies;
-    // Where each body is in `bodies`, so that a level's thousands of bodies
-    // leave in constant time each.
-    std::unordered_map<RigidBody*, size_t> positions;
     // Open batches, and the bodies waiting for the outermost one to end, in
     // the order they came (a body may be listed again after leaving).
     int batches = 0;
@@ -118,27 +114,19 @@ void PhysicsContext::addBody(RigidBody& body) {
         return;
     }
     body.setWorld(this);
-    impl_->positions.emplace(&body, impl_->bodies.size());
     impl_->bodies.push_back(&body);
     link(body);
 }
 
 void PhysicsContext::removeBody(RigidBody& body) {
-    auto found = impl_->positions.find(&body);
-    if (found == impl_->positions.end()) {
+    // Bodies keep the order they came in. A world is released front to back
+    // in about that order, so the body is found near the front.
+    auto it = std::find(impl_->bodies.begin(), impl_->bodies.end(), &body);
+    if (it == impl_->bodies.end()) {
         return;
     }
     unlink(body);
-    // The last body takes the place of the one leaving; the order of the
-    // list means nothing (each body is stepped on its own).
-    const size_t position = found->second;
-    impl_->positions.erase(found);
-    RigidBody* last = impl_->bodies.back();
-    impl_->bodies.pop_back();
-    if (last != &body) {
-        impl_->bodies[position] = last;
-        impl_->positions[last] = position;
-    }
+    impl_->bodies.erase(it);
     body.setWorld(nullptr);
 }
 
