@@ -129,7 +129,7 @@ int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
     PhysicsContext::instance();
     // A level that cannot even be opened is said before a window appears.
     if (!levelFile.empty()) {
-        if (auto problem = levelFileProblem(levelFile)) {
+        if (auto problem = levelPathProblem(levelFile)) {
             failStartUp(problem->c_str());
         }
     }

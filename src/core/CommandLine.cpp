@@ -51,7 +51,7 @@ std::string usageText() {
            "  --help          this text\n";
 }
 
-std::optional<std::string> levelFileProblem(const std::string& path) {
+std::optional<std::string> levelPathProblem(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::file_status status = fs::status(path, error);

@@ -28,4 +28,4 @@ std::string usageText();
 // Why a level file cannot be opened (no such file, a folder, a pipe or
 // another special file that would block or fail on reading), or nothing for
 // a regular file. The text names the file, in the loader's words.
-std::optional<std::string> levelFileProblem(const std::string& path);
+std::optional<std::string> levelPathProblem(const std::string& path);

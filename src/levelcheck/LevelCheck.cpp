@@ -47,7 +47,7 @@ std::string findingLine(const LevelFinding& finding) {
 }
 
 int checkLevel(const std::string& path, std::ostream& out) {
-    if (auto problem = levelFileProblem(path)) {
+    if (auto problem = levelPathProblem(path)) {
         return unreadable(path, withoutLevelPrefix(*problem, path), out);
     }
     std::vector<LevelFinding> findings;

@@ -70,10 +70,11 @@ std::unique_ptr<RigidBody> staticBody(const glm::vec3& position, const glm::quat
 }
 
 GameObject makeTrigger(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
-                       std::string name, ObjectKind kind, uint32_t group) {
+                       std::string name, ObjectKind kind, uint32_t group,
+                       std::shared_ptr<const CookedMesh> cooked) {
     auto body = staticBody(position, rotation, group);
     body->setTrigger(true);
-    if (auto cooked = collisionMeshOf(name, kind)) {
+    if (cooked) {
         auto hull = std::dynamic_pointer_cast<const ConvexMesh>(cooked);
         if (hull) {
             body->attachConvex(std::move(hull), scale);
@@ -102,6 +103,7 @@ struct ShipParts {
     const std::string& path;
     const aiScene* scene;
     RigidBody& body;
+    MeshUpload upload;
     int hulls = 0;
 };
 
@@ -126,7 +128,9 @@ void addShipParts(const aiNode* node, ShipParts& parts) {
         } else if (contains(mesh->mName, "graph_")) {
             const uint32_t position =
                 meshStore().push(buildMesh(mesh, parts.scene, TangentFrame::Compute, parts.path));
-            meshStore().at(position).upload();
+            if (parts.upload == MeshUpload::Now) {
+                meshStore().at(position).upload();
+            }
         }
     }
     for (unsigned i = 0; i < node->mNumChildren; ++i) {
@@ -143,8 +147,15 @@ void setupFiltering(RigidBody& actor, uint32_t group, uint32_t mask) {
 
 GameObject createObstacle(const glm::vec3& position, const glm::quat& rotation,
                           const glm::vec3& scale, std::string name) {
+    auto shape = collisionMeshOf(name, ObjectKind::Obstacle);
+    return createObstacle(position, rotation, scale, std::move(name), std::move(shape));
+}
+
+GameObject createObstacle(const glm::vec3& position, const glm::quat& rotation,
+                          const glm::vec3& scale, std::string name,
+                          std::shared_ptr<const CookedMesh> cooked) {
     auto body = staticBody(position, rotation, ObstacleGroup);
-    if (auto cooked = collisionMeshOf(name, ObjectKind::Obstacle)) {
+    if (cooked) {
         auto surface = std::dynamic_pointer_cast<const TriangleMesh>(cooked);
         if (surface) {
             body->attachTriangleMesh(std::move(surface), scale);
@@ -162,16 +173,30 @@ GameObject createObstacle(const glm::vec3& position, const glm::quat& rotation,
 
 GameObject createTrash(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
                        std::string name) {
-    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Trash, TrashGroup);
+    auto shape = collisionMeshOf(name, ObjectKind::Trash);
+    return createTrash(position, rotation, scale, std::move(name), std::move(shape));
+}
+
+GameObject createTrash(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
+                       std::string name, std::shared_ptr<const CookedMesh> shape) {
+    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Trash, TrashGroup,
+                       std::move(shape));
 }
 
 GameObject createRing(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
                       std::string name) {
-    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Ring, RingGroup);
+    auto shape = collisionMeshOf(name, ObjectKind::Ring);
+    return createRing(position, rotation, scale, std::move(name), std::move(shape));
+}
+
+GameObject createRing(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
+                      std::string name, std::shared_ptr<const CookedMesh> shape) {
+    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Ring, RingGroup,
+                       std::move(shape));
 }
 
 GameObject createShip(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
-                      const std::string& fileName) {
+                      const std::string& fileName, MeshUpload upload) {
     const std::string path = modelDirectory + fileName;
     // The model cache first: it stores its sky box, and the ship's model must
     // list only what the ship adds.
@@ -200,7 +225,7 @@ GameObject createShip(const glm::vec3& position, const glm::quat& rotation, cons
         if (const std::string problem = materialLibraryProblem(path); !problem.empty()) {
             logMessage(LogLevel::ERROR, problem);
         }
-        ShipParts parts{path, scene, *body};
+        ShipParts parts{path, scene, *body, upload};
         addShipParts(scene->mRootNode, parts);
         if (parts.hulls == 0) {
             logMessage(LogLevel::ERROR, "Ship model " + path +

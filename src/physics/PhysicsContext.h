@@ -42,6 +42,15 @@ public:
     // the shapes as the physics has them, e.g. to draw them).
     void
     visitBodies(const std::function<void(const RigidBody&, const btCollisionObject&)>& visit) const;
+
+    // Between these two, bodies added (or changed) enter the collision
+    // detection together at the end, in an order that keeps its tree of
+    // bounds balanced: one by one, a level's thousands of bodies laid out
+    // along a track grow the tree into a chain, and each insert walks all of
+    // it. Until then they are counted but touch nothing. Calls nest; the
+    // outermost end inserts. Loading a level is the one user.
+    void beginBatch();
+    void endBatch();
     uint64_t stepCount() const { return steps_; }
 
 private:
@@ -52,6 +61,7 @@ private:
     // Bullet membership follows the body's shapes: a shapeless body is in the
     // world but takes no part in it.
     void link(RigidBody& body);
+    void insert(RigidBody& body);
     void unlink(RigidBody& body);
     void relink(RigidBody& body);
     void updateBounds(RigidBody& body);

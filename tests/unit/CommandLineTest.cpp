@@ -62,13 +62,13 @@ TEST(CommandLine, OnlyARegularFileIsALevelFileToOpen) {
     const std::string file = dir.write("level.dae", "<COLLADA/>").string();
     const std::string pipe = (dir.path() / "pipe.dae").string();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_EQ(levelFileProblem(file), std::nullopt);
-    EXPECT_EQ(levelFileProblem(dir.path().string() + "/none.dae"),
+    EXPECT_EQ(levelPathProblem(file), std::nullopt);
+    EXPECT_EQ(levelPathProblem(dir.path().string() + "/none.dae"),
               "Level " + dir.path().string() + "/none.dae cannot be read: there is no such file.");
-    EXPECT_EQ(levelFileProblem(dir.path().string()),
+    EXPECT_EQ(levelPathProblem(dir.path().string()),
               "Level " + dir.path().string() +
                   " cannot be read: it is a folder, not a level file.");
-    EXPECT_EQ(levelFileProblem(pipe),
+    EXPECT_EQ(levelPathProblem(pipe),
               "Level " + pipe + " cannot be read: it is not a regular file (a pipe or a device).");
 }
 
