@@ -115,14 +115,93 @@ void threeSteps(benchmark::State& state, const Mesh& input) {
         benchmark::Counter(double(trianglesOut), benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The floor any subdivision has to pay: the same three steps' output arrays,
+// allocated at their real sizes and filled by copying the input over and
+// over, with no arithmetic at all. The sizes are taken from one real run
+// outside the timing.
+void threeCopies(benchmark::State& state, const Mesh& input) {
+    std::vector<std::pair<std::size_t, std::size_t>> sizes; // vertices, indices per step
+    {
+        Mesh level = subdivide(input);
+        for (int step = 0; step < 3; ++step) {
+            sizes.emplace_back(level.vertices.size(), level.indices.size());
+            level = subdivide(level);
+        }
+    }
+    for (auto _ : state) {
+        const std::vector<Vertex>* vertices = &input.vertices;
+        const std::vector<uint32_t>* indices = &input.indices;
+        std::vector<Vertex> outVertices;
+        std::vector<uint32_t> outIndices;
+        for (const auto& [vertexCount, indexCount] : sizes) {
+            std::vector<Vertex> v(vertexCount);
+            std::vector<uint32_t> i(indexCount);
+            for (std::size_t k = 0; k < vertexCount; k += vertices->size()) {
+                std::copy_n(vertices->begin(), std::min(vertices->size(), vertexCount - k),
+                            v.begin() + std::ptrdiff_t(k));
+            }
+            for (std::size_t k = 0; k < indexCount; k += indices->size()) {
+                std::copy_n(indices->begin(), std::min(indices->size(), indexCount - k),
+                            i.begin() + std::ptrdiff_t(k));
+            }
+            outVertices = std::move(v);
+            outIndices = std::move(i);
+            vertices = &outVertices;
+            indices = &outIndices;
+        }
+        benchmark::DoNotOptimize(outVertices.data());
+        benchmark::DoNotOptimize(outIndices.data());
+    }
+}
+
+// Every triangle with its own three corners, as Blender exports a
+// flat-shaded primitive: the finer levels are built from shared positions.
+Mesh flatShaded(const Mesh& smooth) {
+    std::vector<Vertex> vertices;
+    std::vector<uint32_t> indices;
+    for (std::size_t i = 0; i + 2 < smooth.indices.size(); i += 3) {
+        const Vertex& a = smooth.vertices[smooth.indices[i]];
+        const Vertex& b = smooth.vertices[smooth.indices[i + 1]];
+        const Vertex& c = smooth.vertices[smooth.indices[i + 2]];
+        const glm::vec3 n =
+            glm::normalize(glm::cross(b.position - a.position, c.position - a.position));
+        for (Vertex v : {a, b, c}) {
+            v.normal = n;
+            indices.push_back(uint32_t(vertices.size()));
+            vertices.push_back(v);
+        }
+    }
+    return Mesh(std::move(vertices), std::move(indices), Material{});
+}
+
 void BM_Asteroid5120(benchmark::State& state) {
     static const Mesh input = icosphere(4, true);
     threeSteps(state, input);
 }
 
+void BM_Asteroid5120_CopyBaseline(benchmark::State& state) {
+    static const Mesh input = icosphere(4, true);
+    threeCopies(state, input);
+}
+
+void BM_FlatAsteroid5120(benchmark::State& state) {
+    static const Mesh input = flatShaded(icosphere(4, true));
+    threeSteps(state, input);
+}
+
+void BM_FlatAsteroid5120_CopyBaseline(benchmark::State& state) {
+    static const Mesh input = flatShaded(icosphere(4, true));
+    threeCopies(state, input);
+}
+
 void BM_Sphere20480(benchmark::State& state) {
     static const Mesh input = icosphere(5, true);
     threeSteps(state, input);
+}
+
+void BM_Sphere20480_CopyBaseline(benchmark::State& state) {
+    static const Mesh input = icosphere(5, true);
+    threeCopies(state, input);
 }
 
 void BM_OpenGrid5120(benchmark::State& state) {
@@ -146,7 +225,11 @@ void BM_OneStep81920(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_Asteroid5120)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Asteroid5120_CopyBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlatAsteroid5120)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlatAsteroid5120_CopyBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sphere20480)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Sphere20480_CopyBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenGrid5120)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OneStep81920)->Unit(benchmark::kMillisecond);
 

@@ -1,7 +1,19 @@
 #!/bin/sh
-# One command from a fresh Debian 12 machine to a running game.
+# One command from a fresh Debian 12 machine to a running game. Arguments go
+# to the game: a level file to play, --check LEVEL, --help.
 set -eu
 ROOT=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
+HERE=$(pwd)
 "$ROOT/scripts/setup.sh"
-cd "$ROOT" # the game reads res/ relative to its working folder
-exec "${KELVARO_BUILD_DIR:-$ROOT/build}/kelvaro19"
+# The game reads res/ relative to its working folder, the repository root; a
+# level path typed relative to the caller's folder is made absolute first.
+for arg do
+    shift
+    case "$arg" in
+    -* | /*) ;;
+    *) arg="$HERE/$arg" ;;
+    esac
+    set -- "$@" "$arg"
+done
+cd "$ROOT"
+exec "${KELVARO_BUILD_DIR:-$ROOT/build}/kelvaro19" "$@"

@@ -14,8 +14,10 @@ uniform float exposure;
 const float GAMMA = 2.2;
 
 void main() {
-    vec3 color = texture(scene, texCoord).rgb;
+    // The scene buffer has the window's size: one texel per pixel, no filter.
+    vec3 color = texelFetch(scene, ivec2(gl_FragCoord.xy), 0).rgb;
     if (bloom != 0) {
+        // The half-size glow, filtered back up to the window's pixels.
         color += texture(bloomBlur, texCoord).rgb;
     }
     // Exponential exposure: linear for dim values, saturating smoothly

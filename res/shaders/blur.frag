@@ -1,9 +1,12 @@
 #version 330 core
-// One direction of a separable Gaussian blur. The 9-tap kernel (binomial
-// weights of row 8 without its two outermost taps, renormalised) is read with
-// 5 fetches: each pair of neighbouring taps becomes one bilinear fetch placed
-// between them at the offset where the hardware's linear filter mixes them in
-// the right proportion.
+// One direction of the glow's blur, drawn into the half-size blur buffers.
+// Two bilinear fetches, 0.7135 texel either side of the centre, weigh the
+// centre texel 0.2865 and each neighbour 0.357: a spread (variance) of 0.7135
+// blur texels squared per pass, which is the 2.85 window pixels squared of a
+// 9-tap binomial pass (row 12 of the binomial, outer taps dropped) at full
+// size, so the passes together spread the glow as far as full-size passes
+// would. The first pass reads the full-size
+// bright parts, and its linear filter averages them down to half size.
 
 in vec2 texCoord;
 
@@ -11,17 +14,14 @@ out vec4 fragColor;
 
 uniform sampler2D image;
 uniform int horizontal;
+// One texel of the blur buffers in texture coordinates.
+uniform vec2 texelStep;
 
-const float WEIGHTS[3] = float[](0.2270270270, 0.3162162162, 0.0702702703);
-const float OFFSETS[3] = float[](0.0, 1.3846153846, 3.2307692308);
+const float REACH = 0.7135;
 
 void main() {
-    vec2 texel = 1.0 / vec2(textureSize(image, 0));
-    vec2 step = horizontal != 0 ? vec2(texel.x, 0.0) : vec2(0.0, texel.y);
-    vec3 sum = texture(image, texCoord).rgb * WEIGHTS[0];
-    for (int i = 1; i < 3; ++i) {
-        sum += texture(image, texCoord + step * OFFSETS[i]).rgb * WEIGHTS[i];
-        sum += texture(image, texCoord - step * OFFSETS[i]).rgb * WEIGHTS[i];
-    }
-    fragColor = vec4(sum, 1.0);
+    vec2 step = horizontal != 0 ? vec2(texelStep.x, 0.0) : vec2(0.0, texelStep.y);
+    vec3 sum = texture(image, texCoord + step * REACH).rgb +
+               texture(image, texCoord - step * REACH).rgb;
+    fragColor = vec4(0.5 * sum, 1.0);
 }

@@ -27,6 +27,14 @@ uniform PointLight ptLights[16];
 
 uniform sampler2D diffuseColor;
 uniform sampler2D normalMap;
+// Whether the material has its own diffuse texture and normal map; without
+// them the samplers hold whatever another mesh left bound, so they are not
+// read: the surface takes its diffuse colour, and its normal as it is.
+uniform int hasDiffuseTexture;
+uniform int hasNormalMap;
+uniform vec3 materialDiffuse;
+// Light the surface gives off by itself; it glows whatever its brightness.
+uniform vec3 emissiveColor;
 uniform vec3 ambientColor;
 uniform vec3 specularColor;
 uniform float diffuseIntensity;
@@ -55,7 +63,7 @@ float attenuate(vec3 factors, float distance) {
 
 vec3 surfaceNormal() {
     vec3 n = normalize(worldNormal);
-    if (normalMapping == 0) {
+    if (normalMapping == 0 || hasNormalMap == 0) {
         return n;
     }
     // Meshes built without a tangent frame carry zero tangents: keep their
@@ -73,8 +81,10 @@ vec3 surfaceNormal() {
 }
 
 void main() {
-    // Textures hold sRGB colour; lighting works on linear values.
-    vec3 albedo = pow(texture(diffuseColor, texCoord).rgb, vec3(2.2));
+    // Textures hold sRGB colour; lighting works on linear values, as the
+    // material's own colour already is.
+    vec3 albedo = hasDiffuseTexture != 0 ? pow(texture(diffuseColor, texCoord).rgb, vec3(2.2))
+                                         : materialDiffuse;
     vec3 n = surfaceNormal();
     vec3 toEye = normalize(camPos - worldPosition);
     float facing = max(dot(normalize(worldNormal), toEye), 0.0);
@@ -96,11 +106,12 @@ void main() {
                   highlight * specularColor);
     }
     color *= brightness;
-    fragColor = vec4(color, 1.0);
+    vec3 emitted = emissiveColor * brightness;
+    fragColor = vec4(color + emitted, 1.0);
 
     float luminance = dot(color, vec3(0.2126, 0.7152, 0.0722));
     float soft = clamp(luminance - BLOOM_THRESHOLD + BLOOM_KNEE, 0.0, 2.0 * BLOOM_KNEE);
     soft = soft * soft / (4.0 * BLOOM_KNEE);
     float glow = max(soft, luminance - BLOOM_THRESHOLD) / max(luminance, 1e-4);
-    brightColor = vec4(color * glow, 1.0);
+    brightColor = vec4(color * glow + emitted, 1.0);
 }

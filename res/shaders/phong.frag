@@ -22,6 +22,11 @@ uniform uint numPtLights;
 uniform PointLight ptLights[16];
 
 uniform sampler2D diffuseColor;
+// Without its own diffuse texture a material takes its diffuse colour (the
+// sampler then holds another mesh's texture and is not read).
+uniform int hasDiffuseTexture;
+uniform vec3 materialDiffuse;
+uniform vec3 emissiveColor;
 uniform vec3 ambientColor;
 uniform vec3 specularColor;
 uniform float diffuseIntensity;
@@ -39,7 +44,8 @@ float attenuate(vec3 factors, float distance) {
 
 void main() {
     // Textures hold sRGB colour; lighting works on linear values.
-    vec3 albedo = pow(texture(diffuseColor, texCoord).rgb, vec3(2.2));
+    vec3 albedo = hasDiffuseTexture != 0 ? pow(texture(diffuseColor, texCoord).rgb, vec3(2.2))
+                                         : materialDiffuse;
     vec3 n = normalize(worldNormal);
     vec3 toEye = normalize(camPos - worldPosition);
 
@@ -57,7 +63,7 @@ void main() {
         color += strength * ptLights[i].color *
                  (diffuseIntensity * lambert * albedo + highlight * specularColor);
     }
-    color *= brightness;
+    color = (color + emissiveColor) * brightness;
 
     // Same exposure curve and gamma as the bloom frame's final blend.
     vec3 mapped = vec3(1.0) - exp(-color * 2.2);

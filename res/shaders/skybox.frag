@@ -10,6 +10,8 @@ layout(location = 1) out vec4 brightColor;
 uniform samplerCube cubemap;
 uniform float brightness;
 
+// SKY_GLOW_THRESHOLD of the frame code: below it the frame does not even
+// keep this output.
 const float BLOOM_THRESHOLD = 1.2;
 
 void main() {

@@ -8,8 +8,12 @@
 // Surface values of one mesh, read from its model file. Only the first entry
 // of each texture list is bound when drawing; the rest are kept as read.
 struct Material {
-    std::vector<std::string> diffuseTextures; // file names for the texture cache
+    // Texture names as the file gives them, or the paths they were found at.
+    std::vector<std::string> diffuseTextures; // for the texture cache
     std::vector<std::string> normalTextures;  // file names of the normal maps
+    // Textures the file names that were found nowhere (already reported);
+    // the surface is drawn without them.
+    std::vector<std::string> missingTextures;
     glm::vec3 ambientColor{0.2f, 0.2f, 0.2f};
     // The surface's own colour where it has no diffuse texture (COLLADA
     // <diffuse><color>; Blender writes 0.8 grey by default).

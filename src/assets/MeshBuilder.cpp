@@ -1,5 +1,7 @@
 #include "assets/MeshBuilder.h"
 
+#include "assets/MaterialSidecar.h"
+#include "assets/TextureLookup.h"
 #include "core/Log.h"
 
 #include <assimp/mesh.h>
@@ -124,8 +126,39 @@ std::vector<std::string> textureNames(const aiMaterial* material, aiTextureType 
     return names;
 }
 
+namespace {
+
+glm::vec3 colourOr(const aiMaterial* material, const char* key, unsigned type, unsigned index,
+                   const glm::vec3& fallback) {
+    aiColor3D colour(fallback.x, fallback.y, fallback.z);
+    if (material->Get(key, type, index, colour) != aiReturn_SUCCESS) {
+        return fallback;
+    }
+    const glm::vec3 value(colour.r, colour.g, colour.b);
+    return finite(value) ? value : fallback;
+}
+
+// Replaces each name by the file it was found in; names found nowhere move to
+// `missing` (reported once by the lookup), so the surface is never drawn with
+// a texture that is not its own.
+void locateAll(std::vector<std::string>& names, std::vector<std::string>& missing,
+               const std::string& sourceFile) {
+    std::vector<std::string> found;
+    for (const std::string& name : names) {
+        std::string path = locateTexture(name, sourceFile);
+        if (path.empty()) {
+            missing.push_back(name);
+        } else {
+            found.push_back(std::move(path));
+        }
+    }
+    names = std::move(found);
+}
+
+} // namespace
+
 Material readMaterial(const aiMesh* mesh, const aiScene* scene, const glm::vec3& defaultAmbient,
-                      float defaultShininess) {
+                      float defaultShininess, const std::string& sourceFile) {
     Material result;
     result.ambientColor = defaultAmbient;
     result.expShininess = defaultShininess;
@@ -151,10 +184,35 @@ Material readMaterial(const aiMesh* mesh, const aiScene* scene, const glm::vec3&
     if (material->Get(AI_MATKEY_SHININESS, shininess) == aiReturn_SUCCESS && shininess != 0.0f) {
         result.expShininess = shininess;
     }
+
+    result.diffuseColor = colourOr(material, AI_MATKEY_COLOR_DIFFUSE, result.diffuseColor);
+    result.emissiveColor = colourOr(material, AI_MATKEY_COLOR_EMISSIVE, result.emissiveColor);
+
+    if (!sourceFile.empty()) {
+        // A diffuse "X_diffuse.png" without a normal map brings "X_normal.png"
+        // from beside it when there is one: Blender's export drops normal maps.
+        std::string companion;
+        if (result.normalTextures.empty() && !result.diffuseTextures.empty()) {
+            companion = companionNormalMapName(result.diffuseTextures.front());
+        }
+        locateAll(result.diffuseTextures, result.missingTextures, sourceFile);
+        locateAll(result.normalTextures, result.missingTextures, sourceFile);
+        if (!companion.empty() && !result.diffuseTextures.empty()) {
+            std::string path = findTexture(companion, sourceFile).path;
+            if (!path.empty()) {
+                result.normalTextures.push_back(std::move(path));
+            }
+        }
+        aiString name;
+        if (material->Get(AI_MATKEY_NAME, name) == aiReturn_SUCCESS) {
+            applyMaterialOverride(result, std::string(name.C_Str(), name.length), sourceFile);
+        }
+    }
     return result;
 }
 
-Mesh buildMesh(const aiMesh* mesh, const aiScene* scene, TangentFrame tangentFrame) {
+Mesh buildMesh(const aiMesh* mesh, const aiScene* scene, TangentFrame tangentFrame,
+               const std::string& sourceFile) {
     std::vector<Vertex> vertices(mesh->mNumVertices);
     const bool hasNormals = mesh->HasNormals();
     const bool hasTexCoords = mesh->HasTextureCoords(0);
@@ -193,6 +251,7 @@ Mesh buildMesh(const aiMesh* mesh, const aiScene* scene, TangentFrame tangentFra
     if (tangentFrame == TangentFrame::Compute) {
         computeTangentFrame(vertices, indices);
     }
-    const Material material = readMaterial(mesh, scene, glm::vec3(0.2f, 0.2f, 0.2f), 8.0f);
+    const Material material =
+        readMaterial(mesh, scene, glm::vec3(0.2f, 0.2f, 0.2f), 8.0f, sourceFile);
     return Mesh(std::move(vertices), std::move(indices), material);
 }

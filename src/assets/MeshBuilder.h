@@ -26,8 +26,12 @@ enum class TangentFrame { Compute, Skip };
 // the index list: points and lines are dropped, larger polygons are split
 // into a fan. A mesh without normals gets normals averaged from its triangles
 // (reported once per mesh).
+//
+// `sourceFile` is the level or model file the scene was read from; with it,
+// the material's textures are looked up (see `readMaterial`).
 Mesh buildMesh(const aiMesh* mesh, const aiScene* scene,
-               TangentFrame tangentFrame = TangentFrame::Compute);
+               TangentFrame tangentFrame = TangentFrame::Compute,
+               const std::string& sourceFile = {});
 
 // Sums each triangle's tangent and bitangent into its three vertices and
 // normalises them. Triangles whose texture coordinates span no area add
@@ -37,9 +41,17 @@ Mesh buildMesh(const aiMesh* mesh, const aiScene* scene,
 void computeTangentFrame(std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices);
 
 // The material the mesh refers to, starting from the given ambient colour and
-// shininess and the defaults of `Material`.
+// shininess and the defaults of `Material`; diffuse and emissive colours as
+// the file gives them.
+//
+// Without a `sourceFile` the texture names stay as read. With one, each is
+// replaced by the file it was found in (`locateTexture`); one found nowhere
+// moves to `missingTextures`. A diffuse "X_diffuse.EXT" without a normal map
+// is joined by "X_normal.EXT" when that is found the same way. Last, the
+// values of the file's material sidecar ("LEVEL.materials") for the
+// material's name are applied.
 Material readMaterial(const aiMesh* mesh, const aiScene* scene, const glm::vec3& defaultAmbient,
-                      float defaultShininess);
+                      float defaultShininess, const std::string& sourceFile = {});
 
 // The file names of a material's textures of one kind, each the text after
 // the last backslash of its path (a forward slash is not a separator).

@@ -2,6 +2,8 @@
 
 #include "assets/AssetPaths.h"
 #include "assets/MeshBuilder.h"
+#include "assets/ModelFiles.h"
+#include "assets/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
 
@@ -25,17 +27,18 @@ std::vector<uint32_t> positionRange(std::size_t from, std::size_t to) {
 
 } // namespace
 
-void processNode(const aiNode* node, const aiScene* scene) {
+void processNode(const aiNode* node, const aiScene* scene, const std::string& sourceFile) {
     for (unsigned i = 0; i < node->mNumMeshes; ++i) {
         const unsigned meshIndex = node->mMeshes[i];
         if (meshIndex >= scene->mNumMeshes) {
             continue;
         }
-        const uint32_t position = meshStore().push(buildMesh(scene->mMeshes[meshIndex], scene));
+        const uint32_t position = meshStore().push(
+            buildMesh(scene->mMeshes[meshIndex], scene, TangentFrame::Compute, sourceFile));
         meshStore().at(position).upload();
     }
     for (unsigned i = 0; i < node->mNumChildren; ++i) {
-        processNode(node->mChildren[i], scene);
+        processNode(node->mChildren[i], scene, sourceFile);
     }
 }
 
@@ -52,15 +55,22 @@ ModelLoader& ModelLoader::instance() {
 
 Model ModelLoader::load(const std::string& name) {
     const std::string path = directory + name;
+    if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
+        logMessage(LogLevel::ERROR, "Model " + path + " cannot be read: " + problem + ".");
+        return Model{};
+    }
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, IMPORT_FLAGS);
     if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !scene->mRootNode) {
         logMessage(LogLevel::ERROR, std::string("Assimp: ") + importer.GetErrorString());
         return Model{};
     }
+    if (const std::string problem = materialLibraryProblem(path); !problem.empty()) {
+        logMessage(LogLevel::ERROR, problem);
+    }
     const std::size_t meshesBefore = meshStore().size();
     const std::size_t geometriesBefore = geometryStore().size();
-    processNode(scene->mRootNode, scene);
+    processNode(scene->mRootNode, scene, path);
     Model model;
     model.meshLevels.push_back(positionRange(meshesBefore, meshStore().size()));
     model.geometryLevels.push_back(positionRange(geometriesBefore, geometryStore().size()));

@@ -14,7 +14,8 @@ struct aiScene;
 // The cache of models, keyed by file name with its extension, read from
 // "res/assets/models/". Loading imports the file, appends its meshes to
 // meshStore() and caches a model of their positions; a file that fails to
-// import is reported once and cached as a model without levels. The cache
+// import (or is not a regular file) is reported once and cached as a model
+// without levels; a missing OBJ material table is reported too. The cache
 // always starts with the built-in "skybox": one unit box in geometryStore().
 class ModelLoader : public AssetLoader<Model> {
 public:
@@ -41,5 +42,6 @@ public:
 
 // Appends the meshes of a node and of all its descendants to meshStore(),
 // depth first, a node's own meshes before its children's, and uploads them.
-// Node transformations are not applied.
-void processNode(const aiNode* node, const aiScene* scene);
+// Node transformations are not applied. Textures are looked up for
+// `sourceFile`, the file the scene was read from.
+void processNode(const aiNode* node, const aiScene* scene, const std::string& sourceFile);

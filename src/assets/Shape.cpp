@@ -28,7 +28,9 @@ Shape& Shape::operator=(Shape&& other) noexcept {
 }
 
 void Shape::upload() {
-    if (vao != 0 || vertices.empty()) {
+    // Without OpenGL loaded (a level read without a window) the shape waits
+    // for its first draw.
+    if (vao != 0 || vertices.empty() || !glGenVertexArrays) {
         return;
     }
     glGenVertexArrays(1, &vao);

@@ -27,8 +27,8 @@ public:
     virtual void draw() = 0;
 
     // Creates the vertex array, vertex buffer and index buffer and fills them
-    // from the CPU copy. Does nothing for a shape without vertices or one that
-    // is already on the GPU.
+    // from the CPU copy. Does nothing for a shape without vertices, one that
+    // is already on the GPU, or while no OpenGL is loaded.
     void upload();
 
     uint32_t vao = 0;

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -105,16 +108,13 @@ bool validate(std::size_t vertexCount, const std::vector<uint32_t>& indices) {
     return true;
 }
 
-} // namespace
-
-bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices,
-                        std::vector<Vertex>& outVertices, std::vector<uint32_t>& outIndices,
-                        LimitPositions limit) {
-    outVertices.clear();
-    outIndices.clear();
-    if (!validate(vertices.size(), indices)) {
-        return false;
-    }
+// One Loop step on valid input, with the connectivity taken from the indices
+// as they are. When `edgeOfHalfEdge` is given, it receives the edge number of
+// every half-edge (index position), which says which output vertex
+// (vertexCount + edge) each face edge was split at.
+void refine(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices,
+            std::vector<Vertex>& outVertices, std::vector<uint32_t>& outIndices,
+            LimitPositions limit, std::vector<uint32_t>* edgeOfHalfEdge) {
     const uint32_t vertexCount = uint32_t(vertices.size());
     const uint32_t halfEdgeCount = uint32_t(indices.size());
     const uint32_t faceCount = halfEdgeCount / 3;
@@ -215,6 +215,9 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
         }
     }
     const uint32_t edgeCount = uint32_t(edgeLeader.size());
+    if (edgeOfHalfEdge) {
+        edgeOfHalfEdge->assign(edgeOf, edgeOf + halfEdgeCount);
+    }
     std::vector<EdgeKind> edgeKind(edgeCount);
     for (uint32_t e = 0; e < edgeCount; ++e) {
         const int32_t t = twin[edgeLeader[e]];
@@ -416,6 +419,116 @@ bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<u
         const uint32_t ca = vertexCount + edgeOf[3 * f + 2];
         const uint32_t children[12] = {a, ab, ca, ab, b, bc, ca, bc, c, ab, bc, ca};
         std::copy(children, children + 12, o);
+    }
+}
+
+// The position as a key: bit for bit, with -0 read as +0.
+struct PositionKey {
+    uint32_t x, y, z;
+    explicit PositionKey(const glm::vec3& p) {
+        const glm::vec3 q = p + glm::vec3(0.0f);
+        std::memcpy(&x, &q.x, 4);
+        std::memcpy(&y, &q.y, 4);
+        std::memcpy(&z, &q.z, 4);
+    }
+    bool operator==(const PositionKey& o) const { return x == o.x && y == o.y && z == o.z; }
+    uint64_t hash() const {
+        uint64_t h = (uint64_t(x) * 0x9E3779B97F4A7C15ull) ^ (uint64_t(y) * 0xC2B2AE3D27D4EB4Full) ^
+                     (uint64_t(z) * 0x165667B19E3779F9ull);
+        return h ^ (h >> 29);
+    }
+};
+
+// Numbers the distinct positions in order of first use: pointOf[v] is the
+// point vertex v lies on. Returns the number of points.
+uint32_t weldPositions(const std::vector<Vertex>& vertices, std::vector<uint32_t>& pointOf,
+                       std::vector<uint32_t>& firstVertexOfPoint) {
+    const std::size_t count = vertices.size();
+    std::size_t slots = 16;
+    while (slots < 2 * count) {
+        slots *= 2;
+    }
+    constexpr uint32_t EMPTY = UINT32_MAX;
+    std::vector<uint32_t> table(slots, EMPTY); // first vertex of a point
+    pointOf.resize(count);
+    firstVertexOfPoint.clear();
+    for (std::size_t v = 0; v < count; ++v) {
+        const PositionKey key(vertices[v].position);
+        std::size_t slot = key.hash() & (slots - 1);
+        while (true) {
+            const uint32_t held = table[slot];
+            if (held == EMPTY) {
+                table[slot] = uint32_t(v);
+                pointOf[v] = uint32_t(firstVertexOfPoint.size());
+                firstVertexOfPoint.push_back(uint32_t(v));
+                break;
+            }
+            if (PositionKey(vertices[held].position) == key) {
+                pointOf[v] = pointOf[held];
+                break;
+            }
+            slot = (slot + 1) & (slots - 1);
+        }
+    }
+    return uint32_t(firstVertexOfPoint.size());
+}
+
+} // namespace
+
+bool subdivideTriangles(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices,
+                        std::vector<Vertex>& outVertices, std::vector<uint32_t>& outIndices,
+                        LimitPositions limit) {
+    outVertices.clear();
+    outIndices.clear();
+    if (!validate(vertices.size(), indices)) {
+        return false;
+    }
+    std::vector<uint32_t> pointOf, firstVertexOfPoint;
+    const uint32_t pointCount = weldPositions(vertices, pointOf, firstVertexOfPoint);
+    if (pointCount == vertices.size()) {
+        refine(vertices, indices, outVertices, outIndices, limit, nullptr);
+        return true;
+    }
+
+    // Vertices that share a position are one point of the surface: the
+    // positions are refined on the welded mesh, so the surface stays closed
+    // across flat shading and texture seams. Every other attribute is refined
+    // on the mesh as given, where a seam is an open edge, so each side keeps
+    // its own values. Both runs number the output the same way per face, and
+    // the attribute run's vertices take their positions from the welded run.
+    std::vector<Vertex> points(pointCount);
+    for (uint32_t p = 0; p < pointCount; ++p) {
+        points[p].position = vertices[firstVertexOfPoint[p]].position;
+    }
+    std::vector<uint32_t> pointIndices(indices.size());
+    for (std::size_t h = 0; h < indices.size(); ++h) {
+        pointIndices[h] = pointOf[indices[h]];
+    }
+    std::vector<Vertex> refinedPoints;
+    std::vector<uint32_t> refinedPointIndices, pointEdgeOf, edgeOf;
+    const auto refinePoints = [&] {
+        refine(points, pointIndices, refinedPoints, refinedPointIndices, limit, &pointEdgeOf);
+    };
+    // The two runs are independent: the welded one on a second core when
+    // there is one to start.
+    std::thread second;
+    try {
+        second = std::thread(refinePoints);
+    } catch (const std::system_error&) {
+        refinePoints();
+    }
+    refine(vertices, indices, outVertices, outIndices, LimitPositions::Keep, &edgeOf);
+    if (second.joinable()) {
+        second.join();
+    }
+
+    const std::size_t vertexCount = vertices.size();
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        outVertices[v].position = refinedPoints[pointOf[v]].position;
+    }
+    for (std::size_t h = 0; h < indices.size(); ++h) {
+        outVertices[vertexCount + edgeOf[h]].position =
+            refinedPoints[pointCount + pointEdgeOf[h]].position;
     }
     return true;
 }

@@ -19,6 +19,13 @@ enum class LimitPositions { Move, Keep };
 // 2); per input face its children corner 0 (A', AB, CA), corner 1
 // (AB, B', BC), corner 2 (CA, BC, C') and the centre (AB, BC, CA).
 //
+// Vertices that share a position (bit for bit) are one point of the surface:
+// positions are refined on the mesh welded at such points, so a flat-shaded
+// mesh or one with texture seams stays closed. The other attributes are
+// refined on the mesh as given, where a seam is an open edge, so each side of
+// it keeps its own values; a seam edge's two output vertices share one
+// position. A mesh without shared positions gives the plain step.
+//
 // Inputs outside a clean two-manifold are handled, never trusted:
 // - an edge used by more than two triangles, or twice by one triangle, is a
 //   crease: its new vertex is the plain midpoint and stays there;

@@ -1,48 +1,14 @@
 #include "assets/TextureLoader.h"
 
 #include "assets/AssetPaths.h"
+#include "assets/TextureImage.h"
 #include "core/Log.h"
 
 #include <GL/glew.h>
 
-#define STB_IMAGE_IMPLEMENTATION
-// Long, readable failure reasons ("Image not of any known type, or corrupt").
-#define STBI_FAILURE_USERMSG
-#include <stb_image.h>
-
-#include <cstdio>
+#include <string>
 
 namespace {
-
-// Pixels decoded by stb_image at 8 bits per channel with the file's own
-// channel count, freed when the image goes.
-class DecodedImage {
-public:
-    explicit DecodedImage(const std::string& path) {
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (!file) {
-            failure = "Unable to open file";
-            return;
-        }
-        pixels = stbi_load_from_file(file, &width, &height, &channels, 0);
-        std::fclose(file);
-        if (!pixels) {
-            const char* reason = stbi_failure_reason();
-            failure = reason ? reason : "unknown decoding failure";
-        }
-    }
-    ~DecodedImage() { stbi_image_free(pixels); }
-    DecodedImage(const DecodedImage&) = delete;
-    DecodedImage& operator=(const DecodedImage&) = delete;
-
-    bool ok() const { return pixels != nullptr; }
-
-    int width = 0;
-    int height = 0;
-    int channels = 0;
-    unsigned char* pixels = nullptr;
-    std::string failure;
-};
 
 // The format used both as internal and as pixel format for a channel count.
 // Two channels (grey and alpha) are stored as GL_RG and read back through a
@@ -64,13 +30,13 @@ GLenum formatFor(int channels) {
 // Uploads level 0 of `target` from tightly packed rows. Rows of 1, 2 or 3
 // channel images are not 4-byte aligned in general, so the unpack alignment
 // is set to 1 for the upload and restored afterwards.
-void uploadImage(GLenum target, const DecodedImage& image) {
+void uploadImage(GLenum target, const TextureImage& image) {
     GLint previousAlignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const GLenum format = formatFor(image.channels);
     glTexImage2D(target, 0, GLint(format), image.width, image.height, 0, format, GL_UNSIGNED_BYTE,
-                 image.pixels);
+                 image.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
 }
 
@@ -89,6 +55,12 @@ void releaseName(TextureBase& texture) {
     }
 }
 
+GLint largestEdge(GLenum which) {
+    GLint edge = 0;
+    glGetIntegerv(which, &edge);
+    return edge;
+}
+
 } // namespace
 
 TextureLoader::TextureLoader() : AssetLoader<Texture>(textureDirectory) {}
@@ -100,13 +72,18 @@ TextureLoader& TextureLoader::instance() {
 
 Texture TextureLoader::load(const std::string& name) {
     Texture texture;
-    const std::string path = directory + name;
-    const DecodedImage image(path);
+    // A located texture comes as a path; a bare name lives in the folder.
+    const std::string path =
+        name.find_first_of("/\\") == std::string::npos ? directory + name : name;
+    const TextureImage image(path, largestEdge(GL_MAX_TEXTURE_SIZE));
     if (!image.ok()) {
         releaseName(texture);
         logMessage(LogLevel::ERROR,
                    "stbi: Failed to load Texture: " + path + "\n\t" + image.failure);
         return texture;
+    }
+    if (!image.note.empty()) {
+        logMessage(LogLevel::INFO, "Texture " + path + ": " + image.note);
     }
     glBindTexture(GL_TEXTURE_2D, texture.id);
     uploadImage(GL_TEXTURE_2D, image);
@@ -133,7 +110,7 @@ Cubemap CubemapLoader::load(const std::string& name) {
     int faceSize = 0; // edge length of the first face read; all faces must match it
     for (std::size_t i = 0; i < cubeFaceNames.size(); ++i) {
         const std::string path = directory + name + "/" + cubeFaceNames[i] + cubeFaceExtension;
-        const DecodedImage image(path);
+        const TextureImage image(path, largestEdge(GL_MAX_CUBE_MAP_TEXTURE_SIZE));
         if (!image.ok()) {
             failed = true;
             logMessage(LogLevel::ERROR, "Failed to load cubemap texture: " + path);

@@ -2,10 +2,13 @@
 
 #include "core/AppState.h"
 #include "core/CameraDefaults.h"
+#include "core/CommandLine.h"
 #include "core/Config.h"
 #include "core/Log.h"
 #include "core/LoopScheduler.h"
+#include "core/SoftwarePreset.h"
 #include "game/Game.h"
+#include "game/GameSession.h"
 #include "game/GameState.h"
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
@@ -57,6 +60,29 @@ void openWindow() {
     }
 }
 
+// Once the context exists the renderer is known: a software rasteriser gets
+// lighter settings for every display key the INI file leaves unset.
+void applySoftwarePreset() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    PresetDecision decision = decideDisplaySettings(
+        renderer ? renderer : "", config(), std::string(CONFIG_DIRECTORY) + CONFIG_FILE_NAME);
+    if (decision.message.empty()) {
+        return;
+    }
+    Config& cfg = config();
+    if (decision.config.windowWidth != cfg.windowWidth ||
+        decision.config.windowHeight != cfg.windowHeight) {
+        glfwSetWindowSize(window, int(decision.config.windowWidth),
+                          int(decision.config.windowHeight));
+    }
+    // The preset keeps the default's aspect, which the camera defaults hold.
+    cfg = decision.config;
+    if (decision.detailLevel) {
+        renderToggles.detailLevel = *decision.detailLevel;
+    }
+    logMessage(LogLevel::INFO, decision.message);
+}
+
 void setGlobalGlState() {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
@@ -67,7 +93,7 @@ void setGlobalGlState() {
     glViewport(0, 0, GLsizei(config().windowWidth), GLsizei(config().windowHeight));
 }
 
-void mainLoop() {
+void mainLoop(const FrameWatcher& watcher) {
     LoopScheduler scheduler(config().maxFps, glfwGetTime());
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     if (glfwWindowShouldClose(window)) {
@@ -76,8 +102,9 @@ void mainLoop() {
     auto running = [] { return gameState == GameState::Running; };
     for (;;) {
         double dt = scheduler.beginPass(glfwGetTime());
+        // A stalled pass is not simulated, so it does not count as flight.
         if (running()) {
-            totalTime += dt;
+            totalTime += scheduler.flyingTime();
             onRunningTime(totalTime);
         }
         handleInput(dt);
@@ -85,6 +112,9 @@ void mainLoop() {
         if (auto fps = scheduler.frameDue()) {
             updateWindowTitle(*fps);
             drawFrame();
+            if (watcher && !watcher(glfwGetTime())) {
+                glfwSetWindowShouldClose(window, GLFW_TRUE);
+            }
         }
         if (glfwWindowShouldClose(window)) {
             break;
@@ -94,7 +124,7 @@ void mainLoop() {
 
 } // namespace
 
-int runApplication() {
+int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
     logMessage(LogLevel::INFO, "Initializing...");
     std::error_code cwdError;
     logMessage(LogLevel::DEBUG,
@@ -105,13 +135,20 @@ int runApplication() {
                "Camera field of view " + std::to_string(cameraDefaults.fovDegrees));
     config();
     PhysicsContext::instance();
+    // A level that cannot even be opened is said before a window appears.
+    if (!levelFile.empty()) {
+        if (auto problem = levelPathProblem(levelFile)) {
+            failStartUp(problem->c_str());
+        }
+    }
 
     openWindow();
+    applySoftwarePreset();
     setGlobalGlState();
-    startGame();
+    startGame(levelFile);
     gameState = GameState::Running;
 
-    mainLoop();
+    mainLoop(watcher);
 
     logMessage(LogLevel::INFO, "Terminating...");
     glfwDestroyWindow(window);

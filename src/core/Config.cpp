@@ -89,6 +89,13 @@ Config parseConfig(const std::string& path) {
     cfg.aspectRatio = float(cfg.windowWidth) / float(cfg.windowHeight);
     cfg.fullscreenMode = reader.GetBoolean(SECTION, "FULLSCREEN_MODE", cfg.fullscreenMode);
 
+    for (const char* key : {"MAX_FPS", "WINDOW_WIDTH", "WINDOW_HEIGHT", "BLUR_ITERATIONS", "FOV",
+                            "BRIGHTNESS", "DRAW_DISTANCE", "FULLSCREEN_MODE"}) {
+        if (reader.HasValue(SECTION, key)) {
+            cfg.keysSet.insert(key);
+        }
+    }
+
     if (result == 0) {
         logMessage(LogLevel::INFO, ".ini parsed successfully.");
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 // The game's display and rendering settings: built-in defaults, overridden by
@@ -15,6 +16,9 @@ struct Config {
     float drawDistance = 1000000.0f;
     float aspectRatio = 1920.0f / 1080.0f;
     bool fullscreenMode = false;
+    // The [GRAPHICS] keys the file gave a value (upper case), so that
+    // start-up can tell a chosen setting from a default.
+    std::set<std::string> keysSet;
 };
 
 inline constexpr const char* CONFIG_DIRECTORY = "res/config/";

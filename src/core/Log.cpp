@@ -20,8 +20,26 @@ bool logLevelShown(LogLevel level) {
     return level == LogLevel::INFO || level == LogLevel::ERROR;
 }
 
+namespace {
+
+LogCapture* activeCapture = nullptr;
+
+} // namespace
+
+LogCapture::LogCapture() : outer_(activeCapture) {
+    activeCapture = this;
+}
+
+LogCapture::~LogCapture() {
+    activeCapture = outer_;
+}
+
 void logMessage(LogLevel level, const char* text) {
     if (!logLevelShown(level)) {
+        return;
+    }
+    if (activeCapture) {
+        activeCapture->lines_.push_back({level, text ? text : ""});
         return;
     }
     // The configuration logs during static initialisation, possibly before

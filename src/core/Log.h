@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Severity of a console line. Only INFO and ERROR reach the console; the
 // others are composed by their callers and dropped.
@@ -23,3 +24,26 @@ bool logLevelShown(LogLevel level);
 // the level passes the filter. Never fails visibly.
 void logMessage(LogLevel level, const char* text);
 void logMessage(LogLevel level, const std::string& text);
+
+// While one exists, the lines that would reach the console are kept in it
+// instead (the level checker turns what a load logs into findings). Captures
+// nest: the latest one alive gets the lines. Not for use across threads.
+class LogCapture {
+public:
+    struct Line {
+        LogLevel level;
+        std::string text;
+    };
+
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    const std::vector<Line>& lines() const { return lines_; }
+
+private:
+    friend void logMessage(LogLevel level, const char* text);
+    LogCapture* outer_;
+    std::vector<Line> lines_;
+};

@@ -6,6 +6,7 @@ LoopScheduler::LoopScheduler(uint32_t maxFps, double start)
 double LoopScheduler::beginPass(double now) {
     double dt = now - previous_;
     previous_ = now;
+    passDuration_ = dt;
     accumulator_ += dt;
     frameTimer_ += dt;
     return dt;

@@ -17,13 +17,22 @@ public:
     // Reads the clock at the start of a pass; returns the pass duration.
     double beginPass(double now);
 
+    // Whether this pass has gathered more than a second (a stall): its time
+    // is dropped instead of simulated.
+    bool stalled() const { return accumulator_ > 1.0; }
+
+    // What this pass adds to the flying clock: its duration, or nothing when
+    // the pass is dropped as a stall, so that the clock only counts flight
+    // the game simulated.
+    double flyingTime() const { return stalled() ? 0.0 : passDuration_; }
+
     // Drains the accumulator in whole steps. `running()` is asked before each
     // step, so a step that ends the game stops the rest of the pass from
     // simulating; outside running the time drains without simulating. A pass
     // that has gathered more than a second (a stall) runs nothing and drops
     // the time. Returns the number of steps simulated.
     template <class Running, class Step> int runSteps(Running&& running, Step&& step) {
-        if (accumulator_ > 1.0) {
+        if (stalled()) {
             accumulator_ = 0.0;
             return 0;
         }
@@ -49,6 +58,7 @@ public:
 
 private:
     double previous_;
+    double passDuration_ = 0.0;
     double accumulator_ = 0.0;
     double frameTimer_ = 0.0;
     double frameLimit_;

@@ -1,5 +1,24 @@
 #include "core/Application.h"
+#include "core/CommandLine.h"
+#include "core/Log.h"
+#include "levelcheck/LevelCheck.h"
 
-int main() {
-    return runApplication();
+#include <iostream>
+
+int main(int argc, char** argv) {
+    const CommandLine line = parseCommandLine(argc, argv);
+    switch (line.action) {
+    case CommandLine::Action::Help:
+        std::cout << usageText();
+        return 0;
+    case CommandLine::Action::Usage:
+        logMessage(LogLevel::ERROR, "kelvaro19: " + line.problem);
+        std::cout << usageText();
+        return 2;
+    case CommandLine::Action::Check:
+        return checkLevel(line.level, std::cout);
+    case CommandLine::Action::Play:
+        break;
+    }
+    return runApplication(line.level);
 }

@@ -22,6 +22,8 @@ struct RenderToggles {
     bool bloomEnabled = true;
     bool normalMapping = true;
     bool hudVisible = true;
+    // The collision shapes as lines over the scene (F11).
+    bool collisionLines = false;
     int32_t detailLevel = 3;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Config.h"
+#include "core/Log.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
 #include "game/GameSession.h"
@@ -10,6 +11,7 @@
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
 #include "render/Camera.h"
+#include "render/CollisionLineRenderer.h"
 
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
@@ -19,6 +21,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <cstdlib>
 #include <optional>
 
 World* world = nullptr;
@@ -44,16 +47,36 @@ void dimOnce() {
     }
 }
 
+// The level to play: the shipped one from the level cache, or a file given on
+// the command line. Either lives until exit.
+World& loadLevel(const std::string& levelFile) {
+    static WorldLoader worldLoader;
+    if (levelFile.empty()) {
+        return worldLoader.get(WORLD_NAME);
+    }
+    static std::optional<World> chosen;
+    LevelResult level = worldLoader.readFile(levelFile);
+    if (!level.world) {
+        logMessage(LogLevel::ERROR, level.error);
+        std::exit(EXIT_FAILURE);
+    }
+    for (const LevelFinding& finding : level.findings) {
+        logMessage(finding.severity == LevelFinding::Severity::Error ? LogLevel::ERROR
+                                                                     : LogLevel::INFO,
+                   "Level " + levelFile + ": " + finding.node + ": " + finding.problem + "; " +
+                       finding.remedy);
+    }
+    chosen = std::move(*level.world);
+    return *chosen;
+}
+
 } // namespace
 
-void startGame() {
+void startGame(const std::string& levelFile) {
     PhysicsContext::instance().setCallback(std::make_unique<GameRules>(
         nullptr, [](int32_t collected) { Hud::instance().setCollected(uint32_t(collected)); }));
 
-    // The world cache lives until exit, and with it the world.
-    // The world cache lives until exit, and with it the world.
-    static WorldLoader worldLoader;
-    world = &worldLoader.get(WORLD_NAME);
+    world = &loadLevel(levelFile);
     world->gameStatePtr = &gameState;
 
     for (GameObject& object : world->objects) {
@@ -109,23 +132,29 @@ void drawFrame() {
             world->render(camera, renderToggles.bloomEnabled, renderToggles.normalMapping,
                           renderToggles.detailLevel);
         }
+        if (renderToggles.collisionLines) {
+            drawCollisionLines(camera);
+        }
     }
     if (renderToggles.hudVisible) {
         Hud::instance().draw();
     }
     const float w = float(config().windowWidth);
     const float h = float(config().windowHeight);
+    auto drawPlaced = [](const std::string& text, const TextPlacement& at) {
+        drawText(text, at.x, at.y, at.scale, HUD_COLOR);
+    };
     if (gameState == GameState::GameOver) {
         dimOnce();
-        drawText("GAME OVER", w * 0.5f - 400.0f, h * 0.5f, 2.0f, HUD_COLOR);
+        drawPlaced("GAME OVER", endMessagePlacement(startupGlyphs(), "GAME OVER", w, h));
     }
     if (gameState == GameState::Finished) {
         dimOnce();
-        drawText("TRACK FINISHED", w * 0.5f - 600.0f, h * 0.5f, 2.0f, HUD_COLOR);
+        drawPlaced("TRACK FINISHED", endMessagePlacement(startupGlyphs(), "TRACK FINISHED", w, h));
         if (!pointsText) {
             pointsText = "Points: " + std::to_string(score());
         }
-        drawText(*pointsText, w * 0.5f - 140.0f, h * 0.5f - 80.0f, 0.65f, HUD_COLOR);
+        drawPlaced(*pointsText, pointsPlacement(startupGlyphs(), *pointsText, w, h));
     }
     glfwSwapBuffers(window);
 }

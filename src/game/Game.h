@@ -7,8 +7,10 @@
 // these in their fixed order; the game side decides what each one does.
 
 // Start-up after the OpenGL context exists: the world, the ship, the shader
-// programs, the text and the overlay.
-void startGame();
+// programs, the text and the overlay. `levelFile` is a level file anywhere
+// (empty: the shipped level); one that cannot be played ends the program with
+// one ERROR line and exit code 1.
+void startGame(const std::string& levelFile = {});
 
 // Called on every pass while Running, after the flying clock advanced.
 void onRunningTime(double totalTime);

@@ -16,7 +16,7 @@
 namespace {
 
 struct Latches {
-    KeyLatch f9, p, f10, f5, f7, f8, f6;
+    KeyLatch f9, p, f10, f5, f7, f8, f6, f11;
 };
 Latches latches;
 
@@ -80,6 +80,9 @@ void handleInput(double dt) {
     }
     if (latches.f8.pressed(keyReport(GLFW_KEY_F8))) {
         renderToggles.hudVisible = !renderToggles.hudVisible;
+    }
+    if (latches.f11.pressed(keyReport(GLFW_KEY_F11))) {
+        renderToggles.collisionLines = !renderToggles.collisionLines;
     }
     if (latches.f6.pressed(keyReport(GLFW_KEY_F6))) {
         renderToggles.detailLevel = (renderToggles.detailLevel + 1) % 4;

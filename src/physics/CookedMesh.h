@@ -49,6 +49,9 @@ public:
 
     size_t triangleCount() const { return indices_.size() / 3; }
     size_t vertexCount() const { return positions_.size(); }
+    // The surface as cooked: positions, and three of their indices per triangle.
+    const std::vector<glm::vec3>& positions() const { return positions_; }
+    const std::vector<uint32_t>& indices() const { return indices_; }
 
 private:
     friend class RigidBody;

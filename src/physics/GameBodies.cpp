@@ -2,7 +2,9 @@
 
 #include "assets/AssetPaths.h"
 #include "assets/MeshBuilder.h"
+#include "assets/ModelFiles.h"
 #include "assets/ModelLoader.h"
+#include "assets/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
 #include "physics/CollisionGroup.h"
@@ -68,10 +70,11 @@ std::unique_ptr<RigidBody> staticBody(const glm::vec3& position, const glm::quat
 }
 
 GameObject makeTrigger(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
-                       std::string name, ObjectKind kind, uint32_t group) {
+                       std::string name, ObjectKind kind, uint32_t group,
+                       std::shared_ptr<const CookedMesh> cooked) {
     auto body = staticBody(position, rotation, group);
     body->setTrigger(true);
-    if (auto cooked = collisionMeshOf(name, kind)) {
+    if (cooked) {
         auto hull = std::dynamic_pointer_cast<const ConvexMesh>(cooked);
         if (hull) {
             body->attachConvex(std::move(hull), scale);
@@ -100,6 +103,7 @@ struct ShipParts {
     const std::string& path;
     const aiScene* scene;
     RigidBody& body;
+    MeshUpload upload;
     int hulls = 0;
 };
 
@@ -122,8 +126,11 @@ void addShipParts(const aiNode* node, ShipParts& parts) {
                                                 "four points that are not on one plane).");
             }
         } else if (contains(mesh->mName, "graph_")) {
-            const uint32_t position = meshStore().push(buildMesh(mesh, parts.scene));
-            meshStore().at(position).upload();
+            const uint32_t position =
+                meshStore().push(buildMesh(mesh, parts.scene, TangentFrame::Compute, parts.path));
+            if (parts.upload == MeshUpload::Now) {
+                meshStore().at(position).upload();
+            }
         }
     }
     for (unsigned i = 0; i < node->mNumChildren; ++i) {
@@ -140,8 +147,15 @@ void setupFiltering(RigidBody& actor, uint32_t group, uint32_t mask) {
 
 GameObject createObstacle(const glm::vec3& position, const glm::quat& rotation,
                           const glm::vec3& scale, std::string name) {
+    auto shape = collisionMeshOf(name, ObjectKind::Obstacle);
+    return createObstacle(position, rotation, scale, std::move(name), std::move(shape));
+}
+
+GameObject createObstacle(const glm::vec3& position, const glm::quat& rotation,
+                          const glm::vec3& scale, std::string name,
+                          std::shared_ptr<const CookedMesh> cooked) {
     auto body = staticBody(position, rotation, ObstacleGroup);
-    if (auto cooked = collisionMeshOf(name, ObjectKind::Obstacle)) {
+    if (cooked) {
         auto surface = std::dynamic_pointer_cast<const TriangleMesh>(cooked);
         if (surface) {
             body->attachTriangleMesh(std::move(surface), scale);
@@ -159,24 +173,42 @@ GameObject createObstacle(const glm::vec3& position, const glm::quat& rotation,
 
 GameObject createTrash(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
                        std::string name) {
-    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Trash, TrashGroup);
+    auto shape = collisionMeshOf(name, ObjectKind::Trash);
+    return createTrash(position, rotation, scale, std::move(name), std::move(shape));
+}
+
+GameObject createTrash(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
+                       std::string name, std::shared_ptr<const CookedMesh> shape) {
+    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Trash, TrashGroup,
+                       std::move(shape));
 }
 
 GameObject createRing(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
                       std::string name) {
-    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Ring, RingGroup);
+    auto shape = collisionMeshOf(name, ObjectKind::Ring);
+    return createRing(position, rotation, scale, std::move(name), std::move(shape));
+}
+
+GameObject createRing(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
+                      std::string name, std::shared_ptr<const CookedMesh> shape) {
+    return makeTrigger(position, rotation, scale, std::move(name), ObjectKind::Ring, RingGroup,
+                       std::move(shape));
 }
 
 GameObject createShip(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
-                      const std::string& fileName) {
+                      const std::string& fileName, MeshUpload upload) {
     const std::string path = modelDirectory + fileName;
     // The model cache first: it stores its sky box, and the ship's model must
     // list only what the ship adds.
     ModelLoader& models = ModelLoader::instance();
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, SHIP_IMPORT_FLAGS);
+    const std::string fileProblem = nonRegularFileProblem(path);
+    const aiScene* scene =
+        fileProblem.empty() ? importer.ReadFile(path, SHIP_IMPORT_FLAGS) : nullptr;
     const bool imported = scene && !(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) && scene->mRootNode;
-    if (!imported) {
+    if (!fileProblem.empty()) {
+        logMessage(LogLevel::ERROR, "Ship model " + path + " cannot be read: " + fileProblem + ".");
+    } else if (!imported) {
         std::string error = importer.GetErrorString();
         // Some of the importer's texts do not say which file they are about.
         if (error.find(path) == std::string::npos) {
@@ -190,7 +222,10 @@ GameObject createShip(const glm::vec3& position, const glm::quat& rotation, cons
     auto body = RigidBody::createDynamic(position, rotation);
     body->setAngularDamping(SHIP_ANGULAR_DAMPING);
     if (imported) {
-        ShipParts parts{path, scene, *body};
+        if (const std::string problem = materialLibraryProblem(path); !problem.empty()) {
+            logMessage(LogLevel::ERROR, problem);
+        }
+        ShipParts parts{path, scene, *body, upload};
         addShipParts(scene->mRootNode, parts);
         if (parts.hulls == 0) {
             logMessage(LogLevel::ERROR, "Ship model " + path +

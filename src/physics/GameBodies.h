@@ -6,8 +6,10 @@
 #include <glm/vec3.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+class CookedMesh;
 class RigidBody;
 
 // The makers of the game's four kinds of object, each with its body already
@@ -31,6 +33,23 @@ GameObject createTrash(const glm::vec3& position, const glm::quat& rotation, con
 GameObject createRing(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
                       std::string name);
 
+// The same three with the cooked mesh handed over instead of looked up by
+// the object's name: for the level loader, which cooks the meshes itself and
+// says what is missing in its own words. A null mesh makes the object
+// without a shape and without a message; a mesh of the wrong kind is still
+// reported.
+GameObject createObstacle(const glm::vec3& position, const glm::quat& rotation,
+                          const glm::vec3& scale, std::string name,
+                          std::shared_ptr<const CookedMesh> shape);
+GameObject createTrash(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
+                       std::string name, std::shared_ptr<const CookedMesh> shape);
+GameObject createRing(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
+                      std::string name, std::shared_ptr<const CookedMesh> shape);
+
+// Whether the ship's drawn meshes are handed to OpenGL as they are stored,
+// or left for their first draw (a level read without a window).
+enum class MeshUpload { Now, Later };
+
 // The player's ship from a model file in "res/assets/models/": every mesh
 // whose name contains "coll_" becomes one convex shape of scale 1 (and is
 // never drawn); every other mesh whose name contains "graph_" is appended to
@@ -38,9 +57,9 @@ GameObject createRing(const glm::vec3& position, const glm::quat& rotation, cons
 // registered in the model cache under the file name. The body is dynamic with
 // angular damping 2.0 and filter (1, 14). A file that cannot be imported is
 // reported ("Assimp: ..."), and the ship is still made, without shapes or
-// meshes. Needs a current OpenGL context (the meshes are uploaded).
+// meshes. With MeshUpload::Now it needs a current OpenGL context.
 GameObject createShip(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
-                      const std::string& fileName);
+                      const std::string& fileName, MeshUpload upload = MeshUpload::Now);
 
 // Gives every shape of a body the filter words (group, mask).
 void setupFiltering(RigidBody& actor, uint32_t group, uint32_t mask);

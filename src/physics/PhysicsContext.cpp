@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <random>
 #include <tuple>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -63,6 +65,11 @@ struct PhysicsContext::Impl {
     GameOverlapFilter filter;
     btDiscreteDynamicsWorld world{&dispatcher, &broadphase, &solver, &configuration};
     std::vector<RigidBody*> bodies;
+    // Open batches, and the bodies waiting for the outermost one to end, in
+    // the order they came (a body may be listed again after leaving).
+    int batches = 0;
+    std::vector<RigidBody*> waitingOrder;
+    std::unordered_set<RigidBody*> waiting;
     // The touches of the last step, sorted.
     std::vector<Touch> touches;
     uint32_t shapeIndex(const RigidBody* body, int bulletIndex) const;
@@ -112,6 +119,8 @@ void PhysicsContext::addBody(RigidBody& body) {
 }
 
 void PhysicsContext::removeBody(RigidBody& body) {
+    // Bodies keep the order they came in. A world is released front to back
+    // in about that order, so the body is found near the front.
     auto it = std::find(impl_->bodies.begin(), impl_->bodies.end(), &body);
     if (it == impl_->bodies.end()) {
         return;
@@ -121,11 +130,56 @@ void PhysicsContext::removeBody(RigidBody& body) {
     body.setWorld(nullptr);
 }
 
+void PhysicsContext::beginBatch() {
+    ++impl_->batches;
+}
+
+void PhysicsContext::endBatch() {
+    if (impl_->batches == 0 || --impl_->batches > 0) {
+        return;
+    }
+    std::vector<RigidBody*> order;
+    order.reserve(impl_->waiting.size());
+    for (RigidBody* body : impl_->waitingOrder) {
+        if (impl_->waiting.erase(body) > 0) {
+            order.push_back(body);
+        }
+    }
+    impl_->waitingOrder.clear();
+    // A fixed shuffle: inserted in a random order the tree stays shallow,
+    // and the same level always builds the same tree.
+    std::mt19937 shuffle(order.size());
+    std::shuffle(order.begin(), order.end(), shuffle);
+    for (RigidBody* body : order) {
+        insert(*body);
+    }
+}
+
 size_t PhysicsContext::bodyCount() const {
     return impl_->bodies.size();
 }
 
+void PhysicsContext::visitBodies(
+    const std::function<void(const RigidBody&, const btCollisionObject&)>& visit) const {
+    for (const RigidBody* body : impl_->bodies) {
+        const btCollisionObject* object = body->nativeObject();
+        if (object->getBroadphaseHandle()) {
+            visit(*body, *object);
+        }
+    }
+}
+
 void PhysicsContext::link(RigidBody& body) {
+    if (impl_->batches > 0) {
+        if (impl_->waiting.insert(&body).second) {
+            impl_->waitingOrder.push_back(&body);
+        }
+        return;
+    }
+    insert(body);
+}
+
+void PhysicsContext::insert(RigidBody& body) {
     btCollisionObject* object = body.nativeObject();
     if (body.shapeCount() == 0 || object->getBroadphaseHandle()) {
         return;
@@ -138,6 +192,7 @@ void PhysicsContext::link(RigidBody& body) {
 }
 
 void PhysicsContext::unlink(RigidBody& body) {
+    impl_->waiting.erase(&body);
     btCollisionObject* object = body.nativeObject();
     if (object->getBroadphaseHandle()) {
         // Frees the body's pairs and their contact manifolds.

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class RigidBody;
+class btCollisionObject;
 
 // The one physics world of the process: no gravity, the game's pair filter,
 // a fixed step of PHYSICS_STEP and the reports of each step delivered to the
@@ -35,6 +37,20 @@ public:
     // Takes a body out of the world, with every pair and touch it had.
     void removeBody(RigidBody& body);
     size_t bodyCount() const;
+    // Every body that takes part in the world, in the order it was added,
+    // with the Bullet object that carries its shapes and pose (for reading
+    // the shapes as the physics has them, e.g. to draw them).
+    void
+    visitBodies(const std::function<void(const RigidBody&, const btCollisionObject&)>& visit) const;
+
+    // Between these two, bodies added (or changed) enter the collision
+    // detection together at the end, in an order that keeps its tree of
+    // bounds balanced: one by one, a level's thousands of bodies laid out
+    // along a track grow the tree into a chain, and each insert walks all of
+    // it. Until then they are counted but touch nothing. Calls nest; the
+    // outermost end inserts. Loading a level is the one user.
+    void beginBatch();
+    void endBatch();
     uint64_t stepCount() const { return steps_; }
 
 private:
@@ -45,6 +61,7 @@ private:
     // Bullet membership follows the body's shapes: a shapeless body is in the
     // world but takes no part in it.
     void link(RigidBody& body);
+    void insert(RigidBody& body);
     void unlink(RigidBody& body);
     void relink(RigidBody& body);
     void updateBounds(RigidBody& body);

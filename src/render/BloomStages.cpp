@@ -15,6 +15,11 @@ BloomBlurStage& BloomBlurStage::instance() {
 void BloomBlurStage::blur(const BloomTargets& targets, uint32_t passes) {
     glUseProgram(programId);
     setUniform(programId, "image", 0);
+    setUniform(programId, "texelStep",
+               glm::vec2(1.0f / float(targets.blurWidth), 1.0f / float(targets.blurHeight)));
+    // The passes draw into the half-size blur buffers; the rest of the frame
+    // keeps the window's viewport.
+    glViewport(0, 0, GLsizei(targets.blurWidth), GLsizei(targets.blurHeight));
     bool horizontal = true;
     bool first = true;
     for (uint32_t pass = 0; pass < passes; ++pass) {
@@ -29,6 +34,7 @@ void BloomBlurStage::blur(const BloomTargets& targets, uint32_t passes) {
         drawFullscreenQuad();
         first = false;
     }
+    glViewport(0, 0, GLsizei(targets.width), GLsizei(targets.height));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

@@ -17,8 +17,16 @@ void allocateColourTexture(GLuint texture, uint32_t width, uint32_t height) {
 }
 } // namespace
 
+uint32_t blurSide(uint32_t windowSide) {
+    return windowSide / 2 + (windowSide % 2) + (windowSide == 0 ? 1 : 0);
+}
+
 BloomTargets createBloomTargets(uint32_t width, uint32_t height) {
     BloomTargets t;
+    t.width = width;
+    t.height = height;
+    t.blurWidth = blurSide(width);
+    t.blurHeight = blurSide(height);
     glGenFramebuffers(1, &t.hdrFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, t.hdrFramebuffer);
     glGenTextures(2, t.colourBuffers);
@@ -43,7 +51,7 @@ BloomTargets createBloomTargets(uint32_t width, uint32_t height) {
     glGenTextures(2, t.pingpongBuffers);
     for (int j = 0; j < 2; ++j) {
         glBindFramebuffer(GL_FRAMEBUFFER, t.pingpongFramebuffers[j]);
-        allocateColourTexture(t.pingpongBuffers[j], width, height);
+        allocateColourTexture(t.pingpongBuffers[j], t.blurWidth, t.blurHeight);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
                                t.pingpongBuffers[j], 0);
     }

@@ -2,21 +2,28 @@
 
 #include <cstdint>
 
-// The off-screen buffers of the bloom frame, all at the configured window
-// size (a later window resize does not change them). Created once by the
-// bloom composite and kept until exit.
+// The off-screen buffers of the bloom frame: the scene pass's at the
+// configured window size, the blur's at half of it (rounded up), since the
+// glow is soft and a pass over a quarter of the pixels costs a quarter (a
+// later window resize changes neither). Created once by the bloom composite
+// and kept until exit.
 struct BloomTargets {
+    uint32_t width = 0, height = 0;
+    uint32_t blurWidth = 0, blurHeight = 0;
     // Scene pass target: colour attachment 0 the lit scene, 1 its bright parts.
     uint32_t hdrFramebuffer = 0;
     uint32_t pingpongFramebuffers[2] = {0, 0};
     // [0] the scene, [1] the bright parts; RGB16F, linear filtering.
     uint32_t colourBuffers[2] = {0, 0};
-    // The blur passes write these alternately.
+    // The blur passes write these alternately; RGB16F at blurWidth x blurHeight.
     uint32_t pingpongBuffers[2] = {0, 0};
     uint32_t depthRenderbuffer = 0;
 };
 
-// Builds the targets at width x height. An incomplete scene framebuffer logs
+// The blur buffers' side for a window side: half of it, rounded up, at least 1.
+uint32_t blurSide(uint32_t windowSide);
+
+// Builds the targets for a width x height window. An incomplete scene framebuffer logs
 // "Framebuffer incomplete!" and the build goes on. The second ping-pong
 // framebuffer is left bound; every user binds its own target first.
 BloomTargets createBloomTargets(uint32_t width, uint32_t height);

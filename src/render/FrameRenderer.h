@@ -73,6 +73,19 @@ template <class Lights> void collectLights(Lights& source, std::vector<Light*>& 
 void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
                  const Camera& camera, const RenderSettings& settings);
 
+// The stages of renderFrame, in its order (kept apart so that each can be
+// measured on its own):
+// uploads the sky's and the lighting program's per-frame uniforms;
+void prepareFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
+                  const Camera& camera);
+// clears the off-screen buffer and draws the objects into it, obstacles
+// first, each list nearest first, leaving out what lies wholly outside the
+// camera's view;
+void drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const Camera& camera,
+                      const RenderSettings& settings);
+// draws the sky behind them and binds the window's framebuffer again.
+void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene);
+
 // renderFrame with the program singletons (the first call builds the bloom
 // composite).
 void renderFrameWithSingletons(const FrameScene& scene, const Camera& camera,

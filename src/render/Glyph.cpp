@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <iostream>
 
 void printTextMessage(const char* message) {
@@ -57,4 +58,31 @@ GlyphQuad glyphQuad(const Glyph& glyph, float x, float y, float scale) {
 
 float glyphAdvance(const Glyph& glyph, float scale) {
     return float(glyph.advance >> 6) * scale;
+}
+
+TextExtent measureText(const GlyphSet& glyphs, const std::string& text, float x, float y,
+                       float scale) {
+    TextExtent extent;
+    bool any = false;
+    for (char c : text) {
+        auto found = glyphs.find(int8_t(c));
+        if (found == glyphs.end()) {
+            continue;
+        }
+        const Glyph& glyph = found->second;
+        if (glyph.size.x > 0 && glyph.size.y > 0) {
+            const GlyphQuad quad = glyphQuad(glyph, x, y, scale);
+            // Corner 1 is the bottom left, corner 5 the top right.
+            const float left = quad[1][0], bottom = quad[1][1];
+            const float right = quad[5][0], top = quad[5][1];
+            extent.left = any ? std::min(extent.left, left) : left;
+            extent.right = any ? std::max(extent.right, right) : right;
+            extent.bottom = any ? std::min(extent.bottom, bottom) : bottom;
+            extent.top = any ? std::max(extent.top, top) : top;
+            any = true;
+        }
+        x += glyphAdvance(glyph, scale);
+    }
+    extent.penEnd = x;
+    return extent;
 }

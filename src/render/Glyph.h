@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -42,6 +43,24 @@ GlyphQuad glyphQuad(const Glyph& glyph, float x, float y, float scale);
 // How far the pen moves after the glyph: whole pixels (the 1/64 fraction is
 // dropped), times the scale.
 float glyphAdvance(const Glyph& glyph, float scale);
+
+// The box a line of text covers on screen, in window pixels, and where its
+// pen ends. An empty line (or one of glyphs without bitmaps) covers nothing:
+// left > right.
+struct TextExtent {
+    float left = 0.0f, right = -1.0f;
+    float bottom = 0.0f, top = -1.0f;
+    float penEnd = 0.0f;
+
+    float width() const { return right > left ? right - left : 0.0f; }
+    bool empty() const { return right < left; }
+};
+
+// Measures `text` drawn from pen position (x, y) at `scale` with `glyphs`:
+// the union of its glyph quads. A code the set lacks covers nothing and does
+// not move the pen, as drawing treats it.
+TextExtent measureText(const GlyphSet& glyphs, const std::string& text, float x, float y,
+                       float scale);
 
 // Prints a FreeType message the way the text code reports: a bare line on
 // standard output, flushed.

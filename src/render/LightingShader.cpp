@@ -35,12 +35,20 @@ void bindMaterial(uint32_t program, const Material& material) {
     const Texture* normal = material.normalTextures.empty()
                                 ? nullptr
                                 : &TextureLoader::instance().get(material.normalTextures.front());
-    if (diffuse) {
+    // A texture that failed to load has no image: the material then draws
+    // as if it named none.
+    const bool hasDiffuse = diffuse && diffuse->id != 0;
+    const bool hasNormal = normal && normal->id != 0;
+    if (hasDiffuse) {
         diffuse->bind(program, 2, "diffuseColor");
     }
-    if (normal) {
+    if (hasNormal) {
         normal->bind(program, 3, "normalMap");
     }
+    setUniform(program, "hasDiffuseTexture", int32_t(hasDiffuse));
+    setUniform(program, "hasNormalMap", int32_t(hasNormal));
+    setUniform(program, "materialDiffuse", material.diffuseColor);
+    setUniform(program, "emissiveColor", material.emissiveColor);
     setUniform(program, "ambientColor", material.ambientColor);
     setUniform(program, "specularColor", material.specularColor);
     setUniform(program, "diffuseIntensity", material.diffuseIntensity);

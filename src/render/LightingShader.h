@@ -37,7 +37,11 @@ inline constexpr uint32_t TEXTURE_LOAD_UNIT = 4;
 
 // Binds a mesh's material into `program`: the first diffuse texture on unit 2
 // ("diffuseColor"), the first normal map on unit 3 ("normalMap"), and the
-// material values. A material without a texture leaves the unit as it was.
+// material values. A material without a texture (or whose texture failed to
+// load) leaves the unit as it was and tells the program so
+// ("hasDiffuseTexture", "hasNormalMap"): it then draws in its diffuse colour
+// ("materialDiffuse") with its surface normal as it is. "emissiveColor" is
+// the light the surface gives off.
 void bindMaterial(uint32_t program, const Material& material);
 
 // The positions of a model's level `level`, or null when the model lacks it

@@ -4,6 +4,11 @@
 
 #include <string>
 
+// The luminance above which the sky's colour glows ("skybox.frag" uses the
+// same figure). Its images hold at most white, so below this brightness the
+// sky has no bright part at all.
+inline constexpr float SKY_GLOW_THRESHOLD = 1.2f;
+
 // The program of the sky ("skybox.vert" + "skybox.frag"): a cube map on the
 // built-in unit box "skybox", centred on the viewer and kept on the far plane.
 class SkyboxShader : public VFShader {

@@ -17,6 +17,10 @@ void setUniform(uint32_t program, const std::string& name, const glm::vec3& valu
     glUniform3fv(locate(program, name), 1, glm::value_ptr(value));
 }
 
+void setUniform(uint32_t program, const std::string& name, const glm::vec2& value) {
+    glUniform2fv(locate(program, name), 1, glm::value_ptr(value));
+}
+
 void setUniform(uint32_t program, const std::string& name, float value) {
     glUniform1f(locate(program, name), value);
 }

@@ -12,6 +12,7 @@
 
 void setUniform(uint32_t program, const std::string& name, const glm::mat4& value);
 void setUniform(uint32_t program, const std::string& name, const glm::vec3& value);
+void setUniform(uint32_t program, const std::string& name, const glm::vec2& value);
 void setUniform(uint32_t program, const std::string& name, float value);
 // Integers, booleans (as 0 or 1) and sampler units.
 void setUniform(uint32_t program, const std::string& name, int32_t value);

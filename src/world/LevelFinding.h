@@ -15,3 +15,9 @@ struct LevelFinding {
     std::string problem;
     std::string remedy;
 };
+
+// The game's console text of a finding in the level file `level`:
+// "Level <file>: <node>: <problem>; <remedy>." (the node left out when the
+// finding is about the whole file). Errors are logged as ERROR lines;
+// warnings, which the game has worked around, as INFO lines.
+std::string consoleText(const std::string& level, const LevelFinding& finding);

@@ -59,6 +59,8 @@ protected:
     }
 
     static constexpr int CENTRE = 32;
+    // The hot pixel's place in the half-size blur buffers.
+    static constexpr int C = CENTRE / 2;
     std::optional<ScopedWorkingDir> cwd;
     BloomTargets targets;
     std::optional<BloomBlurStage> blurStage;
@@ -71,12 +73,25 @@ TEST_F(BloomPasses, TargetsAreHalfFloatAndComplete) {
     for (uint32_t texture : {targets.colourBuffers[0], targets.colourBuffers[1],
                              targets.pingpongBuffers[0], targets.pingpongBuffers[1]}) {
         glBindTexture(GL_TEXTURE_2D, texture);
-        GLint format = 0, width = 0;
+        GLint format = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         EXPECT_EQ(format, GL_RGB16F);
-        EXPECT_EQ(width, WIDTH);
     }
+    // The scene pass at the window's size, the blur at half of it.
+    auto size = [](uint32_t texture) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        return std::make_pair(width, height);
+    };
+    EXPECT_EQ(size(targets.colourBuffers[0]), std::make_pair(WIDTH, HEIGHT));
+    EXPECT_EQ(size(targets.colourBuffers[1]), std::make_pair(WIDTH, HEIGHT));
+    EXPECT_EQ(size(targets.pingpongBuffers[0]), std::make_pair(WIDTH / 2, HEIGHT / 2));
+    EXPECT_EQ(size(targets.pingpongBuffers[1]), std::make_pair(WIDTH / 2, HEIGHT / 2));
+    // An odd side rounds up, so that no window pixel lacks glow.
+    EXPECT_EQ(blurSide(1281), 641u);
+    EXPECT_EQ(blurSide(1), 1u);
     // Values above 1 survive: that is what the glow is made of.
     fill(targets.hdrFramebuffer, 1, glm::vec3(4.0f));
     EXPECT_FLOAT_EQ(readFloatPixel(targets.hdrFramebuffer, 3, 3, GL_COLOR_ATTACHMENT1).r, 4.0f);
@@ -92,8 +107,8 @@ TEST_F(BloomPasses, ZeroSizeReportsAnIncompleteFramebufferAndGoesOn) {
 
 TEST_F(BloomPasses, NoPassLeavesBothBuffersAndTheBlendReadsTheFirst) {
     blurStage->blur(targets, 0);
-    EXPECT_EQ(pingpong(0, CENTRE, CENTRE), GREEN);
-    EXPECT_EQ(pingpong(1, CENTRE, CENTRE), BLUE);
+    EXPECT_EQ(pingpong(0, C, C), GREEN);
+    EXPECT_EQ(pingpong(1, C, C), BLUE);
     blendStage->blend(targets, 0, true);
     auto pixel = readPixels(CENTRE, CENTRE, 1, 1);
     EXPECT_EQ(pixel[0], 0);
@@ -103,18 +118,24 @@ TEST_F(BloomPasses, NoPassLeavesBothBuffersAndTheBlendReadsTheFirst) {
 
 TEST_F(BloomPasses, OnePassIsHorizontalIntoTheSecondBuffer) {
     blurStage->blur(targets, 1);
-    // The hot pixel spread along its row only.
-    EXPECT_GT(pingpong(1, CENTRE + 3, CENTRE).r, 0.01f);
-    EXPECT_GT(pingpong(1, CENTRE - 3, CENTRE).r, 0.01f);
-    EXPECT_EQ(pingpong(1, CENTRE, CENTRE + 1), glm::vec3(0.0f));
-    EXPECT_EQ(pingpong(0, CENTRE, CENTRE), GREEN);
+    // The hot pixel, averaged down to half size, spread along its row only.
+    EXPECT_GT(pingpong(1, C, C).r, 0.01f);
+    EXPECT_GT(pingpong(1, C - 1, C).r, 0.01f);
+    EXPECT_EQ(pingpong(1, C, C + 1), glm::vec3(0.0f));
+    EXPECT_EQ(pingpong(1, C, C - 1), glm::vec3(0.0f));
+    EXPECT_EQ(pingpong(0, C, C), GREEN);
     GLint bound = -1;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     EXPECT_EQ(bound, 0);
+    // The window's viewport is back for the blend and the overlay.
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], WIDTH);
+    EXPECT_EQ(viewport[3], HEIGHT);
     // The blend shows that row, not the untouched first buffer.
     blendStage->blend(targets, 1, true);
-    auto row = readPixels(CENTRE + 2, CENTRE, 1, 1);
-    auto above = readPixels(CENTRE, CENTRE + 2, 1, 1);
+    auto row = readPixels(CENTRE, CENTRE, 1, 1);
+    auto above = readPixels(CENTRE, CENTRE + 4, 1, 1);
     EXPECT_GT(row[0], 20);
     EXPECT_EQ(row[1], 0);
     EXPECT_EQ(above[0], 0);
@@ -124,26 +145,27 @@ TEST_F(BloomPasses, OnePassIsHorizontalIntoTheSecondBuffer) {
 TEST_F(BloomPasses, TwoPassesReadTheFirstPassAndBlurBothWays) {
     blurStage->blur(targets, 2);
     // Pass 1 read pass 0's row and spread it vertically into buffer 0.
-    EXPECT_GT(pingpong(0, CENTRE + 2, CENTRE + 2).r, 0.001f);
-    EXPECT_EQ(pingpong(0, CENTRE + 10, CENTRE).g, 0.0f);
+    EXPECT_GT(pingpong(0, C, C + 1).r, 0.001f);
+    EXPECT_EQ(pingpong(0, C + 5, C).g, 0.0f);
     // Buffer 1 still holds pass 0's row.
-    EXPECT_EQ(pingpong(1, CENTRE, CENTRE + 2), glm::vec3(0.0f));
-    // The kernel keeps the energy of the hot pixel.
+    EXPECT_EQ(pingpong(1, C, C + 2), glm::vec3(0.0f));
+    // The passes keep the energy of the hot pixel (a blur texel covers four
+    // window pixels).
     float sum = 0.0f;
     for (const glm::vec3& p :
-         readFloatPixels(targets.pingpongFramebuffers[0], 0, 0, WIDTH, HEIGHT)) {
+         readFloatPixels(targets.pingpongFramebuffers[0], 0, 0, WIDTH / 2, HEIGHT / 2)) {
         sum += p.r;
     }
-    EXPECT_NEAR(sum, 1.0f, 0.02f);
+    EXPECT_NEAR(4.0f * sum, 1.0f, 0.02f);
     blendStage->blend(targets, 2, true);
-    EXPECT_GT(readPixels(CENTRE + 2, CENTRE + 2, 1, 1)[0], 20);
+    EXPECT_GT(readPixels(CENTRE, CENTRE, 1, 1)[0], 20);
 }
 
 TEST_F(BloomPasses, ThreePassesEndInTheSecondBufferAgain) {
     blurStage->blur(targets, 3);
     // Pass 2 (horizontal) read buffer 0's blob and wrote buffer 1.
-    EXPECT_GT(pingpong(1, CENTRE + 4, CENTRE + 2).r, 0.0005f);
-    EXPECT_EQ(pingpong(1, CENTRE, CENTRE).b, 0.0f);
+    EXPECT_GT(pingpong(1, C + 1, C + 1).r, 0.0005f);
+    EXPECT_EQ(pingpong(1, C, C).b, 0.0f);
 }
 
 TEST_F(BloomPasses, BloomOffLeavesNoGlowAndExposureMapsTheScene) {

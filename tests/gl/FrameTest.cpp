@@ -6,6 +6,7 @@
 #include "render/Camera.h"
 #include "render/FrameRenderer.h"
 #include "render/LightingShader.h"
+#include "render/SkyboxShader.h"
 #include "world/World.h"
 
 #include "GlWindow.h"
@@ -71,6 +72,23 @@ protected:
         m.ambientColor = glm::vec3(strength);
         m.specularColor = glm::vec3(0.0f);
         m.diffuseIntensity = 0.0f;
+        return m;
+    }
+
+    // No ambient light, and one dim white light straight in front of the
+    // quads.
+    void lightFromTheFront() {
+        ambient = glm::vec3(0.0f);
+        pointLights.emplace_back(glm::vec3(0.15f), glm::vec3(0.0f, 0.0f, 2.0f),
+                                 glm::vec3(1.0f, 0.0f, 0.0f));
+    }
+
+    // A lit material with a diffuse texture and the tilted normal map.
+    static Material bumpy(const std::string& texture) {
+        Material m;
+        m.diffuseTextures = {texture};
+        m.normalTextures = {"tilted.png"};
+        m.ambientColor = glm::vec3(0.0f);
         return m;
     }
 
@@ -145,6 +163,29 @@ TEST_F(WorldFrame, SkyStaysBehindObjectsAndTurnsButNeverMovesWithTheCamera) {
     EXPECT_EQ(CubemapLoader::instance().size(), 1u);
 }
 
+TEST_F(WorldFrame, TheSkyGlowsOnlyWhenTheBrightnessLiftsItOverTheThreshold) {
+    sky = "Faces";
+    addModel("hot_quad", makeQuad(0.3f, glowing("white.png", 30.0f)));
+    place("hot_quad", ObjectKind::Obstacle, glm::vec3(0.0f));
+    const uint32_t hdr = BloomShader::instance().targets.hdrFramebuffer;
+    auto bright = [hdr](int x, int y) { return readFloatPixel(hdr, x, y, GL_COLOR_ATTACHMENT1); };
+    // At full brightness the cyan sky ahead is below the threshold: its bright
+    // part stays black, frame after frame, while the hot quad's is kept.
+    for (int frame = 0; frame < 2; ++frame) {
+        draw();
+        EXPECT_EQ(bright(32, 6), glm::vec3(0.0f)) << "frame " << frame;
+        EXPECT_GT(bright(32, 32).r, 1.0f) << "frame " << frame;
+    }
+    // Three times as bright, the sky passes the threshold and glows.
+    config().brightness = 3.0f * SKY_GLOW_THRESHOLD;
+    draw();
+    EXPECT_GT(bright(32, 6).g, 0.5f);
+    EXPECT_GT(bright(32, 32).r, 1.0f);
+    config().brightness = 1.0f;
+    draw();
+    EXPECT_EQ(bright(32, 6), glm::vec3(0.0f));
+}
+
 TEST_F(WorldFrame, OnlyTheCurrentRingIsDrawn) {
     addModel("ring_quad", makeQuad(0.5f, glowing("green.png", 0.5f)));
     addModel("can_quad", makeQuad(0.5f, glowing("blue.png", 0.5f)));
@@ -173,34 +214,37 @@ TEST_F(WorldFrame, OnlyTheCurrentRingIsDrawn) {
 
 TEST_F(WorldFrame, BrightObjectsGlowOnlyWithBloom) {
     config().blurIterations = 6;
-    addModel("hot_quad", makeQuad(0.3f, glowing("white.png", 30.0f)));
-    place("hot_quad", ObjectKind::Obstacle, glm::vec3(0.0f));
-    RenderSettings settings;
-    settings.bloomEnabled = false;
-    draw(settings);
-    EXPECT_GT(pixel(32, 32).r, 250);
-    // A few pixels beside the quad (it spans about 29..35).
-    EXPECT_EQ(pixel(40, 32), glm::ivec3(0));
-    EXPECT_EQ(pixel(32, 41), glm::ivec3(0));
+    // Bright through the ambient light, and bright by its own emission with
+    // no light at all.
+    Material emissive;
+    emissive.emissiveColor = glm::vec3(30.0f);
+    const std::pair<const char*, Material> brightOnes[] = {
+        {"hot_quad", glowing("white.png", 30.0f)}, {"emissive_quad", emissive}};
+    for (const auto& [name, material] : brightOnes) {
+        ambient = glm::vec3(material.emissiveColor.r > 0.0f ? 0.0f : 1.0f);
+        objects.clear();
+        addModel(name, makeQuad(0.3f, material));
+        place(name, ObjectKind::Obstacle, glm::vec3(0.0f));
+        RenderSettings settings;
+        settings.bloomEnabled = false;
+        draw(settings);
+        EXPECT_GT(pixel(32, 32).r, 250) << name;
+        // A few pixels beside the quad (it spans about 29..35).
+        EXPECT_EQ(pixel(40, 32), glm::ivec3(0)) << name;
+        EXPECT_EQ(pixel(32, 41), glm::ivec3(0)) << name;
 
-    settings.bloomEnabled = true;
-    draw(settings);
-    EXPECT_GT(pixel(40, 32).r, 30);
-    EXPECT_GT(pixel(32, 41).r, 30);
-    // The glow fades with distance.
-    EXPECT_GT(pixel(39, 32).r, pixel(45, 32).r);
+        settings.bloomEnabled = true;
+        draw(settings);
+        EXPECT_GT(pixel(40, 32).r, 30) << name;
+        EXPECT_GT(pixel(32, 41).r, 30) << name;
+        // The glow fades with distance.
+        EXPECT_GT(pixel(39, 32).r, pixel(45, 32).r) << name;
+    }
 }
 
 TEST_F(WorldFrame, NormalMappingReachesObstaclesOnly) {
-    ambient = glm::vec3(0.0f);
-    // One white light straight in front of the two quads.
-    pointLights.emplace_back(glm::vec3(0.15f), glm::vec3(0.0f, 0.0f, 2.0f),
-                             glm::vec3(1.0f, 0.0f, 0.0f));
-    Material bumpy;
-    bumpy.diffuseTextures = {"white.png"};
-    bumpy.normalTextures = {"tilted.png"};
-    bumpy.ambientColor = glm::vec3(0.0f);
-    addModel("bumpy_quad", makeQuad(0.8f, bumpy));
+    lightFromTheFront();
+    addModel("bumpy_quad", makeQuad(0.8f, bumpy("white.png")));
     place("bumpy_quad", ObjectKind::Obstacle, glm::vec3(-1.2f, 0.0f, 0.0f));
     place("bumpy_quad", ObjectKind::Trash, glm::vec3(1.2f, 0.0f, 0.0f));
 
@@ -217,6 +261,67 @@ TEST_F(WorldFrame, NormalMappingReachesObstaclesOnly) {
     // keeps its geometric normal.
     EXPECT_LT(pixel(19, 32).r, obstacleFlat.r - 30);
     EXPECT_EQ(pixel(45, 32), trashFlat);
+}
+
+TEST_F(WorldFrame, AMaterialWithoutTexturesDrawsInItsOwnColourWithItsSurfaceNormal) {
+    lightFromTheFront();
+    // Drawn first, it leaves a red texture and a tilted normal map bound.
+    addModel("red_bumpy_quad", makeQuad(0.8f, bumpy("red.png")));
+    Material plain;
+    plain.diffuseColor = glm::vec3(0.0f, 0.8f, 0.0f);
+    plain.ambientColor = glm::vec3(0.0f);
+    addModel("plain_quad", makeQuad(0.8f, plain));
+    place("red_bumpy_quad", ObjectKind::Obstacle, glm::vec3(-1.2f, 0.0f, 0.0f));
+    place("plain_quad", ObjectKind::Obstacle, glm::vec3(1.2f, 0.0f, 0.0f));
+    // A texture that failed to load counts as none.
+    testing::internal::CaptureStdout();
+    Material broken = plain;
+    broken.diffuseTextures = {"missing.png"};
+    broken.normalTextures = {"missing_normal.png"};
+    addModel("broken_quad", makeQuad(0.3f, broken));
+    place("broken_quad", ObjectKind::Obstacle, glm::vec3(0.0f, 1.2f, 0.0f));
+
+    RenderSettings settings;
+    settings.normalMapping = false;
+    draw(settings);
+    const glm::ivec3 flat = pixel(45, 32), brokenFlat = pixel(32, 45);
+    settings.normalMapping = true;
+    draw(settings);
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find("missing.png"), std::string::npos) << console;
+    // Green in its own colour, never the red texture another mesh left bound.
+    EXPECT_GT(flat.g, 60);
+    EXPECT_EQ(flat.r, 0);
+    EXPECT_EQ(flat.b, 0);
+    EXPECT_GT(brokenFlat.g, 60);
+    EXPECT_EQ(brokenFlat.r, 0);
+    // Without a normal map of its own, normal mapping keeps the surface normal.
+    EXPECT_EQ(pixel(45, 32), flat);
+    EXPECT_EQ(pixel(32, 45), brokenFlat);
+    // The textured one is red and does lean away from the light.
+    EXPECT_GT(pixel(19, 32).r, 20);
+    EXPECT_EQ(pixel(19, 32).g, 0);
+}
+
+TEST_F(WorldFrame, EmissionShowsInItsOwnColourWithoutLight) {
+    ambient = glm::vec3(0.0f);
+    Material shining;
+    shining.diffuseColor = glm::vec3(0.8f);
+    shining.emissiveColor = glm::vec3(20.0f, 4.0f, 0.0f);
+    addModel("shining_quad", makeQuad(0.3f, shining));
+    Material dark = shining;
+    dark.emissiveColor = glm::vec3(0.0f);
+    addModel("dark_quad", makeQuad(0.3f, dark));
+    place("shining_quad", ObjectKind::Obstacle, glm::vec3(0.0f));
+    place("dark_quad", ObjectKind::Obstacle, glm::vec3(0.0f, 1.3f, 0.0f));
+    RenderSettings settings;
+    settings.bloomEnabled = false;
+    draw(settings);
+    EXPECT_GT(pixel(32, 32).r, 250);
+    EXPECT_GT(pixel(32, 32).g, 100);
+    EXPECT_EQ(pixel(32, 32).b, 0);
+    // The same surface without emission stays dark (it spans about 43..49).
+    EXPECT_EQ(pixel(32, 46), glm::ivec3(0));
 }
 
 TEST_F(WorldFrame, WireframeDrawsObjectEdgesAndAFilledSky) {

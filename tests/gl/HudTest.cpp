@@ -82,3 +82,87 @@ TEST_F(HudTest, ACharacterWithoutAGlyphIsLeftOut) {
 }
 
 } // namespace
+
+namespace {
+
+using Box = TextExtent;
+
+void expectInside(const Box& box, float width, float height, const std::string& what) {
+    ASSERT_FALSE(box.empty()) << what;
+    EXPECT_GE(box.left, 0.0f) << what << " at " << width << "x" << height;
+    EXPECT_LE(box.right, width) << what << " at " << width << "x" << height;
+    EXPECT_GE(box.bottom, 0.0f) << what << " at " << width << "x" << height;
+    EXPECT_LE(box.top, height) << what << " at " << width << "x" << height;
+}
+
+TEST_F(HudTest, AFullHeightWindowKeepsTheOverlayWhereItWas) {
+    const OverlayLayout layout = overlayLayout(1920.0f, 1080.0f);
+    EXPECT_FLOAT_EQ(layout.unit, 1.0f);
+    EXPECT_FLOAT_EQ(layout.label.x, 25.0f);
+    EXPECT_FLOAT_EQ(layout.label.y, 100.0f);
+    EXPECT_FLOAT_EQ(layout.label.scale, 0.5f);
+    EXPECT_FLOAT_EQ(layout.collected.x, 360.0f);
+    EXPECT_FLOAT_EQ(layout.total.x, 383.0f);
+    EXPECT_FLOAT_EQ(layout.time.y, 150.0f);
+    EXPECT_FLOAT_EQ(layout.time.scale, 0.3f);
+    // A third of the height: a third of every place and size.
+    const OverlayLayout small = overlayLayout(640.0f, 360.0f);
+    EXPECT_FLOAT_EQ(small.label.y, 100.0f / 3.0f);
+    EXPECT_FLOAT_EQ(small.collected.x, 120.0f);
+    EXPECT_FLOAT_EQ(small.time.scale, 0.1f);
+}
+
+TEST_F(HudTest, EveryOverlayTextStaysInsideTheWindowAndTheEndMessagesAreCentred) {
+    const GlyphSet& set = glyphs();
+    ASSERT_FALSE(set.empty());
+    Hud& hud = Hud::instance();
+    hud.setTotal(18);
+    hud.setCollected(17);
+    hud.setTime(599.99);
+    const std::string points = "Points: " + std::to_string(2147483647);
+    const std::pair<float, float> sizes[] = {{640, 360},  {800, 450},   {854, 480},
+                                             {960, 540},  {640, 480},   {1024, 768},
+                                             {1280, 720}, {1920, 1080}, {2560, 1440}};
+    for (auto [w, h] : sizes) {
+        hud.setWindowSize(w, h);
+        expectInside(hud.labelItem().extent(), w, h, "label");
+        expectInside(hud.collectedItem()->extent(), w, h, "count");
+        expectInside(hud.totalItem()->extent(), w, h, "total");
+        expectInside(hud.timeItem()->extent(), w, h, "clock");
+        // The count follows the label, and the total the count.
+        EXPECT_LT(hud.labelItem().extent().right, hud.collectedItem()->extent().left);
+        EXPECT_LT(hud.collectedItem()->extent().right, hud.totalItem()->extent().left);
+        Box lowestEnd;
+        for (const std::string text : {"GAME OVER", "TRACK FINISHED"}) {
+            const TextPlacement at = endMessagePlacement(set, text, w, h);
+            const Box box = measureText(set, text, at.x, at.y, at.scale);
+            expectInside(box, w, h, text);
+            EXPECT_NEAR(box.left + box.right, w, 1.0f) << text << " at " << w << "x" << h;
+            lowestEnd = box;
+        }
+        const TextPlacement at = pointsPlacement(set, points, w, h);
+        const Box box = measureText(set, points, at.x, at.y, at.scale);
+        expectInside(box, w, h, "points");
+        EXPECT_NEAR(box.left + box.right, w, 1.0f) << "points at " << w << "x" << h;
+        // Under the message, above the overlay's clock and count.
+        EXPECT_LT(box.top, lowestEnd.bottom) << w << "x" << h;
+        EXPECT_GT(box.bottom, hud.timeItem()->extent().top) << w << "x" << h;
+    }
+    hud.setWindowSize(1920.0f, 1080.0f);
+}
+
+TEST_F(HudTest, TheClockFollowsEveryChangeOfItsText) {
+    Hud& hud = Hud::instance();
+    hud.setTime(12.341);
+    hud.setTime(12.344);
+    EXPECT_EQ(hud.timeItem()->text(), "0:12:34");
+    hud.setTime(13.5);
+    EXPECT_EQ(hud.timeItem()->text(), "0:13:50");
+    // A new window size lays the clock out again with the same text.
+    hud.setWindowSize(640.0f, 360.0f);
+    EXPECT_EQ(hud.timeItem()->text(), "0:13:50");
+    EXPECT_LT(hud.timeItem()->extent().top, 360.0f * 0.5f);
+    hud.setWindowSize(1920.0f, 1080.0f);
+}
+
+} // namespace

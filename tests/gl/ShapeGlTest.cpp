@@ -3,11 +3,15 @@
 
 #include "assets/ModelLoader.h"
 #include "assets/ShapeStores.h"
+#include "world/WorldLoader.h"
 
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -183,6 +187,45 @@ TEST_F(Models, MissingModelIsReportedOnceAndHasNoLevels) {
     EXPECT_EQ(log.rfind("[ ERROR ]\tAssimp: ", 0), 0u);
     EXPECT_EQ(log.find("[ ERROR ]", 1), std::string::npos);
     EXPECT_NE(log.find("ghost.obj"), std::string::npos);
+}
+
+// A named pipe would block the importer forever; a folder is no model either.
+TEST_F(Models, WhatIsNotARegularFileIsRefusedUnopened) {
+    const std::filesystem::path models = folder.path() / "res/assets/models";
+    std::filesystem::create_directories(models / "folder.obj");
+    ASSERT_EQ(mkfifo((models / "pipe.obj").c_str(), 0600), 0);
+    ScopedWorkingDir here(folder.path());
+    ModelLoader loader;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(loader.get("pipe.obj").meshLevels.empty());
+    EXPECT_TRUE(loader.get("folder.obj").meshLevels.empty());
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log, "[ ERROR ]\tModel res/assets/models/pipe.obj cannot be read: it is a named "
+                   "pipe, not a regular file.\n"
+                   "[ ERROR ]\tModel res/assets/models/folder.obj cannot be read: it is a "
+                   "folder, not a file.\n");
+    // A level is a model file too.
+    ASSERT_EQ(mkfifo((models / "level.dae").c_str(), 0600), 0);
+    const LevelResult level = WorldLoader().readFile("res/assets/models/level.dae");
+    EXPECT_FALSE(level.world);
+    EXPECT_EQ(level.error, "Level res/assets/models/level.dae cannot be read: it is a named pipe, "
+                           "not a regular file.");
+}
+
+// Without its material table a model would be drawn without a word.
+TEST_F(Models, AMissingMaterialTableIsReported) {
+    folder.write("res/assets/models/bare.obj", "mtllib bare.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                                               "vn 0 0 1\nf 1//1 2//1 3//1\n");
+    ScopedWorkingDir here(folder.path());
+    ModelLoader loader;
+    testing::internal::CaptureStdout();
+    const Model& bare = loader.get("bare.obj");
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(bare.meshLevels.empty());
+    EXPECT_NE(log.find("[ ERROR ]\tModel res/assets/models/bare.obj names the material table "
+                       "res/assets/models/bare.mtl, which is not there"),
+              std::string::npos)
+        << log;
 }
 
 TEST_F(Models, AddRegistersModelsAndNeverShadowsAnEarlierName) {

@@ -1,37 +1,23 @@
 #include "GlWindow.h"
+#include "PngBytes.h"
 #include "TempDir.h"
 
 #include "assets/TextureLoader.h"
 
 #include <GL/glew.h>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-
 #include <string>
 #include <vector>
 
 namespace {
 
-// PNG bytes of a width x height image, `channels` bytes per pixel, every
-// pixel `pixel` unless `pixels` gives them all.
-std::string png(int width, int height, int channels, std::vector<uint8_t> pixels) {
-    std::string bytes;
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            static_cast<std::string*>(context)->append(static_cast<const char*>(data),
-                                                       std::size_t(size));
-        },
-        &bytes, width, height, channels, pixels.data(), width * channels);
-    return bytes;
-}
-
+// PNG bytes of a size x size image, every pixel `pixel`.
 std::string flatPng(int size, std::vector<uint8_t> pixel) {
     std::vector<uint8_t> pixels;
     for (int i = 0; i < size * size; ++i) {
         pixels.insert(pixels.end(), pixel.begin(), pixel.end());
     }
-    return png(size, size, int(pixel.size()), pixels);
+    return pngBytes(size, size, int(pixel.size()), pixels);
 }
 
 GLint levelParameter(GLenum target, GLenum name) {
@@ -102,7 +88,7 @@ TEST_F(Textures, OddWidthRowsUploadIntactWhateverTheUnpackAlignment) {
     // 3 x 2 RGB: rows of 9 bytes, not a multiple of 4.
     const std::vector<uint8_t> pixels = {1,  2,  3,  4,  5,  6,  7,  8,  9,
                                          10, 11, 12, 13, 14, 15, 16, 17, 18};
-    write("odd.png", png(3, 2, 3, pixels));
+    write("odd.png", pngBytes(3, 2, 3, pixels));
     ScopedWorkingDir here(folder.path());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     TextureLoader loader;
@@ -132,9 +118,49 @@ TEST_F(Textures, MissingAndCorruptFilesAreReportedOnceAndCachedAsTextureZero) {
     EXPECT_EQ(broken.id, 0u);
     EXPECT_EQ(loader.size(), 2u);
     EXPECT_EQ(log, "[ ERROR ]\tstbi: Failed to load Texture: res/assets/textures/missing.png\n"
-                   "\tUnable to open file\n"
+                   "\tUnable to open file: no such file\n"
                    "[ ERROR ]\tstbi: Failed to load Texture: res/assets/textures/broken.png\n"
                    "\tImage not of any known type, or corrupt\n");
+}
+
+// What the texture lookup hands over is a path; a bare name still means the
+// texture folder.
+TEST_F(Textures, ALocatedPathIsReadFromWhereItWasFound) {
+    folder.write("levels/beside.png", flatPng(2, {1, 2, 3}));
+    ScopedWorkingDir here(folder.path());
+    TextureLoader loader;
+    EXPECT_NE(loader.get("levels/beside.png").id, 0u);
+}
+
+// Too many pixels are refused before decoding; an edge longer than the driver
+// takes is scaled down to fit instead of drawing dark.
+TEST_F(Textures, OversizedImagesAreRefusedOrScaledDownWithALineNamingTheFile) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    ASSERT_GT(largest, 0);
+    const int wideEdge = largest + 8;
+    write("wide.png",
+          pngBytes(wideEdge, 2, 1, std::vector<uint8_t>(std::size_t(wideEdge) * 2, 200)));
+    write("huge.png", pngBytes(4097, 4097, 1, std::vector<uint8_t>(std::size_t(4097) * 4097, 1)));
+    ScopedWorkingDir here(folder.path());
+    TextureLoader loader;
+    testing::internal::CaptureStdout();
+    const Texture& wide = loader.get("wide.png");
+    const Texture& huge = loader.get("huge.png");
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_NE(wide.id, 0u);
+    glBindTexture(GL_TEXTURE_2D, wide.id);
+    EXPECT_EQ(levelParameter(GL_TEXTURE_2D, GL_TEXTURE_WIDTH), wideEdge / 2);
+    EXPECT_EQ(huge.id, 0u);
+    EXPECT_EQ(log, "[ INFO ]\tTexture res/assets/textures/wide.png: the image is " +
+                       std::to_string(wideEdge) +
+                       "x2 pixels, more than the largest edge the graphics driver takes (" +
+                       std::to_string(largest) + "); scaled down to " +
+                       std::to_string(wideEdge / 2) +
+                       "x2\n"
+                       "[ ERROR ]\tstbi: Failed to load Texture: res/assets/textures/huge.png\n"
+                       "\tthe image is 4097x4097 pixels; images of more than 16777216 pixels "
+                       "(4096x4096) are refused\n");
 }
 
 TEST_F(Textures, BindSelectsTheUnitTheTextureAndTheSampler) {

@@ -64,11 +64,12 @@ protected:
         return result;
     }
 
-    // Reads a level that must load, and without any message.
+    // Reads a level that must load, and without any message or finding.
     World load(const LevelWriter& level, const std::string& name = "level.dae") {
         LevelResult result = read(level, name);
         EXPECT_TRUE(result.world) << result.error;
         EXPECT_EQ(output, "");
+        EXPECT_TRUE(result.findings.empty()) << result.findings.front().problem;
         return result.world ? std::move(*result.world) : World{};
     }
 
@@ -85,6 +86,18 @@ protected:
     static LevelWriter withCamera() {
         LevelWriter level;
         level.addEmpty("Camera", {0, 0, 0});
+        return level;
+    }
+
+    // A level needs a ring to be played: one far away, at the end of the
+    // object list.
+    static void addTrack(LevelWriter& level) {
+        level.addMeshNode("ring_0", "trackRing", ringMesh(), {0, 0, 1000}, NO_TURN, glm::vec3(1.0f),
+                          opening());
+    }
+    static LevelWriter withTrack() {
+        LevelWriter level = withCamera();
+        addTrack(level);
         return level;
     }
 
@@ -152,11 +165,11 @@ TEST_F(Levels, ShipThenObstaclesAndTrashInSceneOrderThenRingsByNumber) {
     EXPECT_TRUE(world.pointLights.empty());
 }
 
-TEST_F(Levels, WithoutRingsOrTrashTheCountersSayNone) {
-    LevelWriter level = withCamera();
+TEST_F(Levels, WithoutTrashTheCounterSaysNone) {
+    LevelWriter level = withTrack();
     level.addMeshNode("roid_a", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());
     World world = load(level);
-    EXPECT_EQ(world.currentRing, -1);
+    EXPECT_EQ(world.currentRing, 2);
     EXPECT_EQ(world.remainingTrash, 0);
 }
 
@@ -167,8 +180,9 @@ TEST_F(Levels, TheShipStartsAtTheCameraNodeTurnedHalfAroundWithTheCameraBehindIt
     level.addEmpty("Camera.001", {100, 0, 0}); // a second camera makes nothing
     level.addMeshNode("sun", "star", sphereMesh(5.0f), {0, 100, 0}, NO_TURN, glm::vec3(1.0f),
                       sphereMesh(5.0f));
+    addTrack(level);
     World world = load(level);
-    ASSERT_EQ(world.objects.size(), 2u);
+    ASSERT_EQ(world.objects.size(), 3u);
     const GameObject& ship = world.objects.front();
     EXPECT_EQ(ship.name, "spaceshipNew.obj");
     EXPECT_EQ(ship.kind, ObjectKind::Ship);
@@ -190,14 +204,14 @@ TEST_F(Levels, TheShipStartsAtTheCameraNodeTurnedHalfAroundWithTheCameraBehindIt
 }
 
 TEST_F(Levels, TheWorldMovesIntoTheCacheWithItsObjectsAndCameraTargetInPlace) {
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     level.addMeshNode("tcan_a", "can", can(), {0, 5, 20}, NO_TURN, glm::vec3(1.0f), can());
     level.write(folder.path() / "res/assets/models/worlds/cached.dae");
     testing::internal::CaptureStdout();
     World& world = loader.get("cached.dae");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(&loader.get("cached.dae"), &world);
-    ASSERT_EQ(world.objects.size(), 2u);
+    ASSERT_EQ(world.objects.size(), 3u);
     EXPECT_EQ(world.camera.target, &world.objects.front());
     for (const GameObject& object : world.objects) {
         EXPECT_EQ(object.actor->userData(), &object);
@@ -205,7 +219,7 @@ TEST_F(Levels, TheWorldMovesIntoTheCacheWithItsObjectsAndCameraTargetInPlace) {
 }
 
 TEST_F(Levels, TransformsAreParentTimesNodeDecomposedIntoPlaceTurnAndScale) {
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     const glm::quat turn = glm::angleAxis(0.9f, glm::normalize(glm::vec3(0, 1, 1)));
     level.addMeshNode("roid_turned", "rock", rock(), {1, 2, 3}, turn, {2, 3, 4}, rock());
     // The same level with Z up: the root turns everything a quarter about x.
@@ -253,7 +267,11 @@ TEST_F(Levels, NodesSharingMeshesShareOneModelAndOneCookedMesh) {
     const std::size_t models = ModelLoader::instance().size();
     const std::size_t cooked = collisionMeshStore().size();
     const std::size_t bodies = PhysicsContext::instance().bodyCount();
-    World world = load(level);
+    LevelResult result = read(level);
+    ASSERT_TRUE(result.world) << result.error;
+    ASSERT_EQ(result.findings.size(), 1u);
+    EXPECT_EQ(result.findings[0].node, "ring_1");
+    World& world = *result.world;
     // The second ring took the first one's name and number and was dropped.
     EXPECT_EQ(names(world),
               (std::vector<std::string>{"spaceshipNew.obj", "roid_first", "roid_first", "ring_0"}));
@@ -271,12 +289,12 @@ TEST_F(Levels, NodesSharingMeshesShareOneModelAndOneCookedMesh) {
 }
 
 TEST_F(Levels, RoidGetsThreeFinerLevelsAndSunflowerIsAPlainObstacle) {
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     level.addMeshNode("asteroid", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());
     level.addMeshNode("sunflower", "flower", sphereMesh(2.0f), {-10, 0, 0}, NO_TURN,
                       glm::vec3(1.0f), sphereMesh(2.0f));
     World world = load(level);
-    ASSERT_EQ(world.objects.size(), 3u);
+    ASSERT_EQ(world.objects.size(), 4u);
     EXPECT_EQ(at(world, 1).kind, ObjectKind::Obstacle);
     EXPECT_EQ(at(world, 2).kind, ObjectKind::Obstacle);
     EXPECT_TRUE(dynamic_cast<const TriangleMesh*>(at(world, 2).actor->shapeMesh(0)));
@@ -296,13 +314,17 @@ TEST_F(Levels, RoidGetsThreeFinerLevelsAndSunflowerIsAPlainObstacle) {
 }
 
 TEST_F(Levels, LampsBecomePointLightsOnlyWhereALightHasTheNodesName) {
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     level.addLamp("Lamp.000", {1, 2, 3}, {0.5f, 0.25f, 1.0f}, {1.0f, 0.1f, 0.01f});
     level.addEmpty("Lamp.009", {7, 7, 7}); // no light of that name
     level.addLamp("Lamp.001", {-4, 5, -6}, {1, 1, 1});
     level.addMeshNode("sun", "star", sphereMesh(5.0f), {0, 100, 0}, NO_TURN, glm::vec3(1.0f),
                       sphereMesh(5.0f));
-    World world = load(level);
+    LevelResult result = read(level);
+    ASSERT_TRUE(result.world) << result.error;
+    ASSERT_EQ(result.findings.size(), 1u);
+    EXPECT_EQ(result.findings[0].node, "Lamp.009");
+    World& world = *result.world;
     ASSERT_EQ(world.pointLights.size(), 2u);
     const PointLight& lamp = world.pointLights[0];
     EXPECT_EQ(lamp.color, glm::vec3(0.5f, 0.25f, 1.0f));
@@ -315,7 +337,7 @@ TEST_F(Levels, LampsBecomePointLightsOnlyWhereALightHasTheNodesName) {
 }
 
 TEST_F(Levels, AGrandchildOfTheRootIsNeverAnObject) {
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     level.addEmpty("holder", {0, 0, 0});
     const std::string bind = "<bind_material><technique_common><instance_material "
                              "symbol=\"mat0\" target=\"#mat0\"/></technique_common>"
@@ -327,14 +349,19 @@ TEST_F(Levels, AGrandchildOfTheRootIsNeverAnObject) {
     level.addChildXml("<node id=\"roid_deep\" name=\"roid_deep\" type=\"NODE\">"
                       "<instance_geometry url=\"#can-mat0\">" +
                       bind + "</instance_geometry></node>");
-    World world = load(level);
-    EXPECT_EQ(names(world), std::vector<std::string>{"spaceshipNew.obj"});
+    LevelResult result = read(level);
+    ASSERT_TRUE(result.world) << result.error;
+    EXPECT_EQ(names(*result.world), (std::vector<std::string>{"spaceshipNew.obj", "ring_0"}));
+    // Said for each of them.
+    ASSERT_EQ(result.findings.size(), 2u);
+    EXPECT_EQ(result.findings[0].node, "tcan_deep");
+    EXPECT_EQ(result.findings[1].node, "roid_deep");
 }
 
 TEST_F(Levels, ANameAlreadyInTheModelCacheGetsAModelOfItsOwn) {
-    LevelWriter first = withCamera();
+    LevelWriter first = withTrack();
     first.addMeshNode("roid_again", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());
-    LevelWriter second = withCamera();
+    LevelWriter second = withTrack();
     second.addMeshNode("roid_again", "rock", sphereMesh(3.0f), {10, 0, 0}, NO_TURN, glm::vec3(1.0f),
                        sphereMesh(3.0f));
     World one = load(first, "one.dae");
@@ -350,40 +377,44 @@ TEST_F(Levels, ANameAlreadyInTheModelCacheGetsAModelOfItsOwn) {
 // Problems with single objects: reported, and the level still loads.
 
 TEST_F(Levels, AMeshNodeWithoutAChildMeshIsKeptWithoutShapeAndReported) {
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     level.addMeshNode("roid_bare", "bare", rock(), {10, 0, 0});
     level.addMeshNode("tcan_x", "can", can(), {0, 5, 20}, NO_TURN, glm::vec3(1.0f), can());
     const std::size_t cooked = collisionMeshStore().size();
     LevelResult result = read(level);
     ASSERT_TRUE(result.world) << result.error;
-    EXPECT_EQ(output, "[ ERROR ]\troid_bare has no collision mesh (a level node takes it from the "
-                      "first mesh of its first child): it is drawn, but the ship flies through "
-                      "it.\n");
+    EXPECT_EQ(output, "");
+    ASSERT_EQ(result.findings.size(), 1u);
+    EXPECT_EQ(result.findings[0].node, "roid_bare");
+    EXPECT_EQ(result.findings[0].problem,
+              "it has no collision child, so it is drawn but the ship flies through it");
     const World& world = *result.world;
     EXPECT_EQ(at(world, 1).actor->shapeCount(), 0u);
     EXPECT_TRUE(ModelLoader::instance().get(at(world, 1).name).collisionMeshes.empty());
-    // The can's hull is the one cooked mesh, and only the can names it.
-    EXPECT_EQ(collisionMeshStore().size(), cooked + 1);
+    // The can's hull is the one cooked mesh besides the ring's, and only the
+    // can names it.
+    EXPECT_EQ(collisionMeshStore().size(), cooked + 2);
     EXPECT_EQ(ModelLoader::instance().get(at(world, 2).name).collisionMeshes,
-              std::vector<uint32_t>{static_cast<uint32_t>(cooked)});
+              std::vector<uint32_t>{static_cast<uint32_t>(cooked + 1)});
     EXPECT_EQ(at(world, 2).actor->shapeCount(), 1u);
 }
 
 TEST_F(Levels, ACollisionMeshThatCannotBeCookedIsReportedAndTheLevelStillLoads) {
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     TestMesh flat = boxMesh({1.0f, 0.0f, 1.0f});
     level.addMeshNode("tcan_flat", "can", can(), {0, 5, 20}, NO_TURN, glm::vec3(1.0f), flat);
     LevelResult result = read(level);
     ASSERT_TRUE(result.world) << result.error;
-    EXPECT_EQ(output, "PxCreateCooking failed!\n[ ERROR ]\tThe collision mesh of tcan_flat could "
-                      "not be cooked: it is drawn, but it can never be collected.\n");
+    EXPECT_EQ(output, "PxCreateCooking failed!\n");
+    ASSERT_EQ(result.findings.size(), 1u);
+    EXPECT_EQ(result.findings[0].node, "tcan_flat");
     EXPECT_EQ(at(*result.world, 1).actor->shapeCount(), 0u);
     EXPECT_EQ(result.world->remainingTrash, 1);
 }
 
 TEST_F(Levels, AMissingShipModelIsReportedOnceAndTheLevelStillLoads) {
     std::filesystem::remove(folder.path() / "res/assets/models/spaceshipNew.obj");
-    LevelWriter level = withCamera();
+    LevelWriter level = withTrack();
     level.addMeshNode("roid_a", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());
     LevelResult result = read(level);
     ASSERT_TRUE(result.world) << result.error;
@@ -427,6 +458,24 @@ TEST_F(Levels, ALevelWithoutAnyMeshCannotBeRead) {
     level.addLamp("Lamp.000", {1, 2, 3}, {1, 1, 1});
     EXPECT_EQ(failure(level), "Level res/assets/models/worlds/level.dae cannot be read: Assimp: "
                               "the scene is incomplete; a level needs at least one mesh");
+}
+
+TEST_F(Levels, ReadWithoutUploadNothingIsHandedToOpenGLEvenWithAContext) {
+    LevelWriter level = withTrack();
+    level.addMeshNode("roid_a", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());
+    const std::filesystem::path file = folder.path() / "elsewhere/level.dae";
+    level.write(file);
+    const std::size_t meshes = meshStore().size();
+    LevelResult result = loader.readFile(file.string(), {.upload = false});
+    ASSERT_TRUE(result.world) << result.error;
+    // The level's meshes, the asteroid's finer levels and the ship's part.
+    ASSERT_GE(meshStore().size(), meshes + 6);
+    for (std::size_t i = meshes; i < meshStore().size(); ++i) {
+        EXPECT_EQ(meshStore().at(i).vao, 0u) << i;
+    }
+    // Drawing hands a mesh over when it is first needed.
+    meshStore().at(meshes).draw();
+    EXPECT_NE(meshStore().at(meshes).vao, 0u);
 }
 
 TEST_F(Levels, ALevelWithoutCameraCannotBePlayed) {
@@ -523,6 +572,7 @@ TEST_F(ShippedLevel, LoadsWithoutAnyErrorIntoTheTrackItWasMadeAs) {
     ASSERT_TRUE(result.world) << result.error;
     EXPECT_EQ(out.find("[ ERROR ]"), std::string::npos) << out;
     EXPECT_EQ(out.find("failed!"), std::string::npos) << out;
+    EXPECT_TRUE(result.findings.empty()) << result.findings.front().problem;
     const World& world = *result.world;
     std::map<ObjectKind, int> kinds;
     int shapeless = 0;

@@ -48,7 +48,13 @@ void prepareGameFolder(const fs::path& dir, int width, int height, int blurItera
         << "\nWINDOW_HEIGHT = " << height << "\nBLUR_ITERATIONS = " << blurIterations << "\n";
 }
 
-GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::string>& environment) {
+GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::string>& environment,
+                         const std::vector<std::string>& arguments) {
+    std::vector<char*> argv{const_cast<char*>(KELVARO_GAME_BINARY)};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
     outputFile_ = workingDir / "game-output.txt";
     pid_ = fork();
     if (pid_ == 0) {
@@ -69,7 +75,7 @@ GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::stri
                 setenv(name.c_str(), value.c_str(), 1);
             }
         }
-        execl(KELVARO_GAME_BINARY, KELVARO_GAME_BINARY, static_cast<char*>(nullptr));
+        execv(KELVARO_GAME_BINARY, argv.data());
         _exit(127);
     }
 }

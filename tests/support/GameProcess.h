@@ -13,10 +13,12 @@
 // events through xdotool, a WM_DELETE_WINDOW message to close it.
 class GameProcess {
 public:
-    // Starts the game in `workingDir`; `environment` entries ("NAME=value",
-    // or "NAME=" to unset) adjust the inherited environment.
+    // Starts the game in `workingDir` with `arguments` after the program
+    // name; `environment` entries ("NAME=value", or "NAME=" to unset) adjust
+    // the inherited environment.
     explicit GameProcess(const std::filesystem::path& workingDir,
-                         const std::vector<std::string>& environment = {});
+                         const std::vector<std::string>& environment = {},
+                         const std::vector<std::string>& arguments = {});
     ~GameProcess(); // kills the game if it still runs
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

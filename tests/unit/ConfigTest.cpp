@@ -58,6 +58,12 @@ TEST(Config, PartialFileOverridesOnlyItsKeys) {
     EXPECT_EQ(p.console, "[ INFO ]\t.ini parsed successfully.\n");
 }
 
+TEST(Config, RemembersWhichKeysTheFileSet) {
+    Parsed p = parse("[GRAPHICS]\nwindow_width = 1280\nBLUR_ITERATIONS = 3\n[OTHER]\nFOV = 60\n");
+    EXPECT_EQ(p.config.keysSet, (std::set<std::string>{"WINDOW_WIDTH", "BLUR_ITERATIONS"}));
+    EXPECT_TRUE(parse(nullptr).config.keysSet.empty());
+}
+
 TEST(Config, EveryKeyIsRead) {
     Parsed p = parse("[graphics]\nmax_fps=0x1e\nWINDOW_WIDTH=640\nWINDOW_HEIGHT=360\n"
                      "BLUR_ITERATIONS=010\nFOV=75.5\nBRIGHTNESS=0.5\nDRAW_DISTANCE=500\n"

@@ -45,4 +45,30 @@ TEST(GlyphQuad, DescenderDifferenceIsTakenInWholePixelsBeforeScaling) {
     EXPECT_FLOAT_EQ(quad[0][0], 0.5f);
 }
 
+TEST(GlyphQuad, ALineMeasuresTheUnionOfItsGlyphQuads) {
+    GlyphSet set;
+    set['A'] = Glyph{1, {30, 40}, {3, 35}, 64 * 40};
+    set['g'] = Glyph{2, {20, 50}, {1, 38}, 64 * 25};
+    set[' '] = Glyph{3, {0, 0}, {0, 0}, 64 * 12};
+    // "A g": A at pen 10, space moves 12 more, g at pen 62, at scale 2.
+    TextExtent e = measureText(set, "A g", 10.0f, 100.0f, 2.0f);
+    EXPECT_FLOAT_EQ(e.left, 10.0f + 6.0f);
+    EXPECT_FLOAT_EQ(e.right, 10.0f + 2.0f * (40 + 12) + 2.0f + 40.0f);
+    EXPECT_FLOAT_EQ(e.bottom, 100.0f - 2.0f * 12);
+    // The g reaches higher than the A (38 against 35 above the baseline).
+    EXPECT_FLOAT_EQ(e.top, 100.0f + 2.0f * 38);
+    EXPECT_FLOAT_EQ(e.penEnd, 10.0f + 2.0f * (40 + 12 + 25));
+    EXPECT_FLOAT_EQ(e.width(), e.right - e.left);
+    // A code the set lacks covers nothing and does not move the pen; an empty
+    // line covers nothing at all.
+    TextExtent gap = measureText(set,
+                                 "A\x01"
+                                 "A",
+                                 0.0f, 0.0f, 1.0f);
+    EXPECT_FLOAT_EQ(gap.penEnd, 80.0f);
+    EXPECT_TRUE(measureText(set, "", 5.0f, 5.0f, 1.0f).empty());
+    EXPECT_TRUE(measureText(set, "   ", 5.0f, 5.0f, 1.0f).empty());
+    EXPECT_FLOAT_EQ(measureText(set, "   ", 5.0f, 5.0f, 1.0f).width(), 0.0f);
+}
+
 } // namespace

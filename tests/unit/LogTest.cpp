@@ -31,4 +31,34 @@ TEST(Log, LevelWords) {
     EXPECT_STREQ(logLevelWord(LogLevel(7)), "UNKNOWN");
 }
 
+TEST(Log, ACaptureKeepsTheShownLinesInsteadOfPrintingThem) {
+    std::string printed;
+    {
+        LogCapture capture;
+        printed = logged(LogLevel::ERROR, "no texture");
+        printed += logged(LogLevel::INFO, "loading");
+        printed += logged(LogLevel::DEBUG, "dropped as ever");
+        ASSERT_EQ(capture.lines().size(), 2u);
+        EXPECT_EQ(capture.lines()[0].level, LogLevel::ERROR);
+        EXPECT_EQ(capture.lines()[0].text, "no texture");
+        EXPECT_EQ(capture.lines()[1].level, LogLevel::INFO);
+        EXPECT_EQ(capture.lines()[1].text, "loading");
+    }
+    EXPECT_EQ(printed, "");
+    // Once it is gone, lines reach the console again.
+    EXPECT_EQ(logged(LogLevel::ERROR, "boom"), "[ ERROR ]\tboom\n");
+}
+
+TEST(Log, CapturesNestAndTheLatestGetsTheLines) {
+    LogCapture outer;
+    {
+        LogCapture inner;
+        logMessage(LogLevel::ERROR, "inner");
+        EXPECT_EQ(inner.lines().size(), 1u);
+    }
+    logMessage(LogLevel::ERROR, "outer");
+    ASSERT_EQ(outer.lines().size(), 1u);
+    EXPECT_EQ(outer.lines()[0].text, "outer");
+}
+
 } // namespace

@@ -33,6 +33,23 @@ TEST(LoopScheduler, AStallOverOneSecondRunsNothingAndDropsTheTime) {
     EXPECT_EQ(t.runSteps([] { return true; }, [] {}), 143);
 }
 
+TEST(LoopScheduler, TheFlyingClockCountsOnlyPassesThatAreSimulated) {
+    LoopScheduler s(60, 0.0);
+    s.beginPass(0.25);
+    EXPECT_FALSE(s.stalled());
+    EXPECT_EQ(s.flyingTime(), 0.25);
+    s.runSteps([] { return true; }, [] {});
+    // A stall of 1.5 s is dropped: no step, and no time on the clock.
+    s.beginPass(1.75);
+    EXPECT_TRUE(s.stalled());
+    EXPECT_EQ(s.flyingTime(), 0.0);
+    EXPECT_EQ(s.runSteps([] { return true; }, [] {}), 0);
+    // The next ordinary pass counts again.
+    s.beginPass(1.8);
+    EXPECT_FALSE(s.stalled());
+    EXPECT_NEAR(s.flyingTime(), 0.05, 1e-12);
+}
+
 TEST(LoopScheduler, NothingIsSimulatedOutsideRunningButTimeDrains) {
     LoopScheduler s(60, 0.0);
     s.beginPass(3.5 * STEP);

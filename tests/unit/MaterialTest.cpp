@@ -1,4 +1,8 @@
+#include "TempDir.h"
+
+#include "assets/MaterialSidecar.h"
 #include "assets/MeshBuilder.h"
+#include "assets/TextureLookup.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -24,8 +28,9 @@ struct OneMeshScene {
         scene->mMeshes[0]->mMaterialIndex = 0;
     }
     aiMaterial& material() { return *scene->mMaterials[0]; }
-    Material read() {
-        return readMaterial(scene->mMeshes[0], scene.get(), glm::vec3(0.2f, 0.2f, 0.2f), 8.0f);
+    Material read(const std::string& sourceFile = {}) {
+        return readMaterial(scene->mMeshes[0], scene.get(), glm::vec3(0.2f, 0.2f, 0.2f), 8.0f,
+                            sourceFile);
     }
     std::unique_ptr<aiScene> scene;
 };
@@ -42,6 +47,8 @@ TEST(Material, EmptyMaterialGetsTheDefaults) {
     EXPECT_TRUE(m.normalTextures.empty());
     EXPECT_EQ(m.ambientColor, glm::vec3(0.2f, 0.2f, 0.2f));
     EXPECT_EQ(m.specularColor, glm::vec3(0.0f));
+    EXPECT_EQ(m.diffuseColor, glm::vec3(0.8f));
+    EXPECT_EQ(m.emissiveColor, glm::vec3(0.0f));
     EXPECT_EQ(m.diffuseIntensity, 3.0f);
     EXPECT_EQ(m.expShininess, 8.0f);
 }
@@ -136,6 +143,176 @@ TEST(Material, ImportedColladaMaterialReachesTheMesh) {
     EXPECT_EQ(mesh.material.expShininess, 8.0f);
     EXPECT_EQ(mesh.material.diffuseIntensity, 3.0f);
     EXPECT_EQ(mesh.triangleCount, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Material, DiffuseAndEmissiveColoursAreRead) {
+    OneMeshScene s;
+    const aiColor3D diffuse(0.1f, 0.2f, 0.3f), emission(4.0f, 3.0f, 1.5f);
+    s.material().AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+    s.material().AddProperty(&emission, 1, AI_MATKEY_COLOR_EMISSIVE);
+    const Material m = s.read();
+    EXPECT_EQ(m.diffuseColor, glm::vec3(0.1f, 0.2f, 0.3f));
+    EXPECT_EQ(m.emissiveColor, glm::vec3(4.0f, 3.0f, 1.5f));
+}
+
+// Textures named by a level in a folder of its own, with the game's texture
+// folder beside it in the working folder.
+class MaterialTextures : public testing::Test {
+protected:
+    MaterialTextures() : here(folder.path()) {}
+    void file(const std::string& relative) { folder.write(relative, "image"); }
+    Material read(std::initializer_list<const char*> diffuse,
+                  std::initializer_list<const char*> normals = {}, const char* name = "stone") {
+        OneMeshScene s;
+        const aiString materialName(name);
+        s.material().AddProperty(&materialName, AI_MATKEY_NAME);
+        unsigned i = 0;
+        for (const char* name : diffuse) {
+            addTexture(s.material(), aiTextureType_DIFFUSE, i++, name);
+        }
+        i = 0;
+        for (const char* name : normals) {
+            addTexture(s.material(), aiTextureType_NORMALS, i++, name);
+        }
+        return s.read(LEVEL);
+    }
+    const std::string LEVEL = "levels/my.dae";
+    TempDir folder;
+    ScopedWorkingDir here;
+};
+
+TEST_F(MaterialTextures, TheTextureFolderComesFirstThenBesideTheLevel) {
+    const std::string besideLevel = LEVEL.substr(0, LEVEL.rfind('/') + 1);
+    file("res/assets/textures/rock.png");
+    file(besideLevel + "rock.png");
+    file(besideLevel + "pics/moss.png");
+    file(besideLevel + "lichen.png");
+    file("shared/sand.png");
+    struct Case {
+        const char* name;
+        std::string found;
+    };
+    for (const Case& c : {
+             Case{"rock.png", "res/assets/textures/rock.png"},
+             Case{"../../textures/rock.png", "res/assets/textures/rock.png"},
+             Case{"pics/moss.png", besideLevel + "pics/moss.png"},
+             Case{"C:\\art\\lichen.png", besideLevel + "lichen.png"},
+             Case{"../shared/sand.png", "shared/sand.png"},
+         }) {
+        SCOPED_TRACE(c.name);
+        const Material m = read({c.name});
+        EXPECT_EQ(m.diffuseTextures, std::vector<std::string>{c.found});
+        EXPECT_TRUE(m.missingTextures.empty());
+    }
+}
+
+TEST_F(MaterialTextures, AMissingTextureIsReportedOnceWithEveryPlaceTriedAndLeftOut) {
+    const std::string besideLevel = LEVEL.substr(0, LEVEL.rfind('/') + 1);
+    testing::internal::CaptureStdout();
+    const Material first = read({"pics/gone.png"});
+    const Material second = read({"pics/gone.png"});
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(log, "[ ERROR ]\tTexture \"pics/gone.png\" named by " + LEVEL +
+                       " was not found; looked for res/assets/textures/gone.png, "
+                       "res/assets/textures/pics/gone.png, " +
+                       besideLevel + "pics/gone.png, " + besideLevel +
+                       "gone.png. The surface is drawn in its own colour.\n");
+    EXPECT_TRUE(first.diffuseTextures.empty());
+    EXPECT_EQ(first.missingTextures, std::vector<std::string>{"pics/gone.png"});
+    EXPECT_EQ(second.missingTextures, first.missingTextures);
+}
+
+TEST_F(MaterialTextures, ADiffuseTextureBringsItsNormalMapByName) {
+    const std::string besideLevel = LEVEL.substr(0, LEVEL.rfind('/') + 1);
+    file(besideLevel + "hull_diffuse.png");
+    file(besideLevel + "hull_normal.png");
+    file(besideLevel + "bare_diffuse.png");
+    file(besideLevel + "given_normal.png");
+    EXPECT_EQ(read({"hull_diffuse.png"}).normalTextures,
+              std::vector<std::string>{besideLevel + "hull_normal.png"});
+    // No companion on disk: no normal map and nothing reported.
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(read({"bare_diffuse.png"}).normalTextures.empty());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    // A normal map the file names wins.
+    EXPECT_EQ(read({"hull_diffuse.png"}, {"given_normal.png"}).normalTextures,
+              std::vector<std::string>{besideLevel + "given_normal.png"});
+    EXPECT_EQ(companionNormalMapName("a/b_diffuse.jpg"), "a/b_normal.jpg");
+    EXPECT_EQ(companionNormalMapName("diffuse.png"), "");
+}
+
+TEST_F(MaterialTextures, OnlyRegularFilesAreFound) {
+    const std::string besideLevel = LEVEL.substr(0, LEVEL.rfind('/') + 1);
+    std::filesystem::create_directories(folder.path() / besideLevel / "folder.png");
+    testing::internal::CaptureStdout();
+    const Material m = read({"folder.png"});
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(m.diffuseTextures.empty());
+    EXPECT_EQ(m.missingTextures, std::vector<std::string>{"folder.png"});
+}
+
+// What Blender cannot export comes from the level's material file.
+TEST_F(MaterialTextures, TheLevelsMaterialFileGivesWhatBlenderCannotExport) {
+    const std::string besideLevel = LEVEL.substr(0, LEVEL.rfind('/') + 1);
+    file(besideLevel + "rock_diffuse.png");
+    file(besideLevel + "maps/rock_bumps.png");
+    folder.write(besideLevel + "my.materials", "; from the designer\n"
+                                               "[rock]\n"
+                                               "normal = maps/rock_bumps.png\n"
+                                               "ambient = 4 3 1.5   ; glows\n"
+                                               "specular = 0.5 0.25 0.125\n"
+                                               "shininess = 48\n"
+                                               "emission = 0.1 0.2 0.3\n"
+                                               "[other]\n"
+                                               "shininess = 2\n");
+    const Material rock = read({"rock_diffuse.png"}, {}, "rock");
+    EXPECT_EQ(rock.normalTextures, std::vector<std::string>{besideLevel + "maps/rock_bumps.png"});
+    EXPECT_EQ(rock.ambientColor, glm::vec3(4.0f, 3.0f, 1.5f));
+    EXPECT_EQ(rock.specularColor, glm::vec3(0.5f, 0.25f, 0.125f));
+    EXPECT_EQ(rock.expShininess, 48.0f);
+    EXPECT_EQ(rock.emissiveColor, glm::vec3(0.1f, 0.2f, 0.3f));
+    // A material the file does not name keeps its own values.
+    const Material stone = read({"rock_diffuse.png"});
+    EXPECT_EQ(stone.expShininess, 8.0f);
+    EXPECT_EQ(stone.ambientColor, glm::vec3(0.2f));
+    EXPECT_EQ(materialSidecarPath("a/b/level.dae"), "a/b/level.materials");
+}
+
+TEST(MaterialFile, EachUnusableLineIsReportedOnceAndSkipped) {
+    const std::string text = "shininess = 3\n"
+                             "[rock]\n"
+                             "shininess = 0\n"
+                             "specular = 1 2\n"
+                             "ambient = 1 nan 1\n"
+                             "glow = 1\n"
+                             "no equals sign\n"
+                             "[broken\n"
+                             "[ring]\n"
+                             "normal =\n"
+                             "shininess = 16\n";
+    testing::internal::CaptureStdout();
+    const MaterialOverrides overrides = parseMaterialOverrides(text, "x.materials");
+    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string prefix = "[ ERROR ]\tMaterial file x.materials, line ";
+    const std::string end = "; the line is ignored.\n";
+    EXPECT_EQ(log, prefix + "1: a key before any [material] section" + end + prefix +
+                       "3: shininess needs one number above 0, not \"0\"" + end + prefix +
+                       "4: specular needs three numbers of 0 or more, not \"1 2\"" + end + prefix +
+                       "5: ambient needs three numbers of 0 or more, not \"1 nan 1\"" + end +
+                       prefix +
+                       "6: unknown key \"glow\" (known: normal, ambient, specular, shininess, "
+                       "emission)" +
+                       end + prefix + "7: \"no equals sign\" is not \"key = value\"" + end +
+                       prefix + "8: \"[broken\" is not a section header like [rock]" + end +
+                       prefix + "10: normal needs a file name" + end);
+    ASSERT_EQ(overrides.size(), 2u);
+    EXPECT_FALSE(overrides.at("rock").shininess);
+    EXPECT_FALSE(overrides.at("rock").specular);
+    EXPECT_EQ(overrides.at("ring").shininess, 16.0f);
 }
 
 } // namespace

@@ -215,6 +215,38 @@ TEST_F(PhysicsContextTest, ATriggerRemovedBetweenStepsIsNeverReportedAgain) {
     }
 }
 
+TEST_F(PhysicsContextTest, BodiesAddedInABatchTakePartOnlyOnceItEnds) {
+    PhysicsContext& context = PhysicsContext::instance();
+    context.beginBatch();
+    context.beginBatch();
+    // A track of triggers along the ship's line, and one that leaves before
+    // the batch ends.
+    std::vector<std::unique_ptr<RigidBody>> track;
+    for (int i = 0; i < 200; ++i) {
+        track.push_back(makeTrigger(boxHull({1, 1, 0.5f}), {0, 0, 4.0f * float(i)}));
+    }
+    auto gone = makeTrigger(boxHull({1, 1, 1}), {0, 0, 0});
+    auto ship = makeShip({0, 0, 0});
+    ship->setLinearVelocity(glm::vec3(0.0f));
+    gone.reset();
+    EXPECT_EQ(context.bodyCount(), 201u);
+    steps(1);
+    EXPECT_TRUE(record->triggers.empty());
+    context.endBatch(); // the inner one: still waiting
+    steps(1);
+    EXPECT_TRUE(record->triggers.empty());
+    context.endBatch();
+    steps(1);
+    ASSERT_EQ(record->triggers.size(), 1u);
+    EXPECT_EQ(record->triggers[0].pair.triggerBody, track[0].get());
+    // The far end of the track is met where it was placed.
+    ship->setGlobalPose({0, 0, 4.0f * 199}, glm::quat(1, 0, 0, 0));
+    steps(1);
+    ASSERT_EQ(record->triggers.size(), 3u);
+    EXPECT_EQ(record->triggers[2].pair.triggerBody, track[199].get());
+    EXPECT_EQ(record->triggers[2].pair.status, TriggerStatus::Found);
+}
+
 TEST_F(PhysicsContextTest, AMovedStaticBodyIsMetAtItsNewPlace) {
     auto trash = makeTrigger(boxHull({1, 1, 1}), {0, 50, 0});
     auto ship = makeShip({0, 0, 0});

@@ -25,6 +25,7 @@
 #include "GameProcess.h"
 #include "TempDir.h"
 #include "TrackCheck.h"
+#include "assets/MaterialSidecar.h"
 
 namespace fs = std::filesystem;
 
@@ -32,6 +33,7 @@ namespace {
 
 const fs::path RES = fs::path(KELVARO_SOURCE_DIR) / "res";
 const fs::path TEXTURES = RES / "assets" / "textures";
+const fs::path LEVEL = RES / "assets" / "models" / "worlds" / "sub2demo_debug.dae";
 constexpr unsigned WORLD_FLAGS = aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
                                  aiProcess_GenUVCoords | aiProcess_FlipUVs;
 constexpr unsigned MODEL_FLAGS =
@@ -91,8 +93,7 @@ class ShippedLevel : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         importer = new Assimp::Importer();
-        scene = importer->ReadFile(
-            (RES / "assets" / "models" / "worlds" / "sub2demo_debug.dae").string(), WORLD_FLAGS);
+        scene = importer->ReadFile(LEVEL.string(), WORLD_FLAGS);
     }
     static void TearDownTestSuite() {
         delete importer;
@@ -297,7 +298,9 @@ TEST_F(ShippedLevel, EveryMeshHasNormalsAndTextureCoordinates) {
     }
 }
 
-TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapThatExist) {
+// Named relative to the level file, so that Blender opening the level finds
+// them; the game finds the same file through its texture folder.
+TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapNamedRelativeToTheLevel) {
     ASSERT_GT(scene->mNumMaterials, 0u);
     for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
         const aiMaterial* material = scene->mMaterials[i];
@@ -312,10 +315,49 @@ TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapThatExist) {
         EXPECT_EQ(normals.size(), 1u) << name.C_Str();
         diffuse.insert(diffuse.end(), normals.begin(), normals.end());
         for (const auto& file : diffuse) {
-            EXPECT_EQ(file.find_first_of("/\\"), std::string::npos) << file;
-            EXPECT_TRUE(fs::is_regular_file(TEXTURES / file)) << file;
+            const fs::path besideLevel = (LEVEL.parent_path() / file).lexically_normal();
+            EXPECT_EQ(besideLevel, (TEXTURES / fs::path(file).filename()).lexically_normal())
+                << file;
+            EXPECT_TRUE(fs::is_regular_file(besideLevel)) << file;
         }
     }
+}
+
+// The material file restores what a Blender round trip drops, so it must say
+// exactly what the level itself says: the shipped level looks the same with it.
+TEST_F(ShippedLevel, ItsMaterialFileRepeatsTheLevelsOwnValues) {
+    std::ifstream in(materialSidecarPath(LEVEL.string()), std::ios::binary);
+    ASSERT_TRUE(in);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    testing::internal::CaptureStdout();
+    const MaterialOverrides overrides = parseMaterialOverrides(text, "sidecar");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    std::size_t named = 0;
+    for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
+        const aiMaterial* material = scene->mMaterials[i];
+        aiString name;
+        material->Get(AI_MATKEY_NAME, name);
+        const auto it = overrides.find(name.C_Str());
+        if (it == overrides.end()) {
+            continue;
+        }
+        SCOPED_TRACE(name.C_Str());
+        ++named;
+        const MaterialOverride& o = it->second;
+        aiColor3D ambient, specular;
+        float shininess = 0.0f;
+        material->Get(AI_MATKEY_COLOR_AMBIENT, ambient);
+        material->Get(AI_MATKEY_COLOR_SPECULAR, specular);
+        material->Get(AI_MATKEY_SHININESS, shininess);
+        EXPECT_EQ(o.ambient, glm::vec3(ambient.r, ambient.g, ambient.b));
+        EXPECT_EQ(o.specular, glm::vec3(specular.r, specular.g, specular.b));
+        EXPECT_EQ(o.shininess, shininess);
+        aiString normal;
+        material->GetTexture(aiTextureType_NORMALS, 0, &normal);
+        EXPECT_EQ(o.normal, std::string(normal.C_Str()));
+    }
+    EXPECT_EQ(named, overrides.size());
+    EXPECT_EQ(named, 4u);
 }
 
 TEST_F(ShippedLevel, TheSunGlowsAndALampSitsInIt) {
@@ -568,8 +610,8 @@ TEST(ShippedContent, IsExactlyWhatTheGeneratorWrites) {
         EXPECT_TRUE(fileBytes(entry.path()) == fileBytes(RES / relative))
             << relative << " differs from the generator's output: run levelgen";
     }
-    // Level, ship and its materials, ten textures, six sky faces.
-    EXPECT_EQ(files, 19);
+    // Level and its material file, ship and its materials, ten textures, six sky faces.
+    EXPECT_EQ(files, 20);
 }
 #endif
 

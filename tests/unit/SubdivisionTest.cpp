@@ -1,3 +1,5 @@
+#include "MeshChecks.h"
+
 #include "assets/Subdivision.h"
 
 #include <gtest/gtest.h>
@@ -286,6 +288,124 @@ TEST(Subdivision, EmptyInputGivesEmptyOutput) {
     EXPECT_TRUE(subdivideTriangles({}, {}, out, refined));
     EXPECT_TRUE(out.empty());
     EXPECT_TRUE(refined.empty());
+}
+
+// Each triangle with its own three corners and its face normal, as a
+// flat-shaded export writes a mesh.
+void flatten(const std::vector<Vertex>& vertices, const std::vector<uint32_t>& indices,
+             std::vector<Vertex>& flatVertices, std::vector<uint32_t>& flatIndices) {
+    for (std::size_t i = 0; i + 2 < indices.size(); i += 3) {
+        const glm::vec3 n = glm::normalize(
+            glm::cross(vertices[indices[i + 1]].position - vertices[indices[i]].position,
+                       vertices[indices[i + 2]].position - vertices[indices[i]].position));
+        for (int k = 0; k < 3; ++k) {
+            Vertex v = vertices[indices[i + k]];
+            v.normal = n;
+            flatIndices.push_back(uint32_t(flatVertices.size()));
+            flatVertices.push_back(v);
+        }
+    }
+}
+
+} // namespace
+
+// Meshes whose triangles meet at shared positions rather than shared vertices.
+namespace {
+
+TEST(SubdivisionSeams, FlatShadedClosedMeshStaysClosedAndMatchesTheSmoothOne) {
+    std::vector<Vertex> smoothVertices, flatVertices;
+    std::vector<uint32_t> smoothIndices, flatIndices;
+    torus(6, smoothVertices, smoothIndices);
+    flatten(smoothVertices, smoothIndices, flatVertices, flatIndices);
+    Mesh smooth(smoothVertices, smoothIndices, Material{});
+    Mesh flat(flatVertices, flatIndices, Material{});
+    for (int level = 1; level <= 3; ++level) {
+        SCOPED_TRACE(level);
+        smooth = subdivide(smooth);
+        flat = subdivide(flat);
+        ASSERT_EQ(flat.indices.size(), smooth.indices.size());
+        EXPECT_EQ(edgesNotSharedByTwo(flat.vertices, flat.indices), 0u);
+        // Same surface: corner k of every output triangle lies where the smooth one's does.
+        for (std::size_t k = 0; k < flat.indices.size(); ++k) {
+            expectNear(flat.vertices[flat.indices[k]].position,
+                       smooth.vertices[smooth.indices[k]].position, 1e-4f);
+        }
+        EXPECT_TRUE(allFinite(flat.vertices));
+    }
+}
+
+TEST(SubdivisionSeams, EachSideOfATextureSeamKeepsItsOwnCoordinates) {
+    // Two triangles on the edge (0,0,0)-(1,0,0), each with its own corners
+    // there: the texture is cut along that edge.
+    const std::vector<Vertex> vertices = {at(0, 0, 0, 0.0f, 0.0f),    at(1, 0, 0, 1.0f, 0.0f),
+                                          at(0.5f, 1, 0, 0.5f, 1.0f), at(1, 0, 0, 0.2f, 0.6f),
+                                          at(0, 0, 0, 0.4f, 0.6f),    at(0.5f, -1, 0, 0.3f, 0.9f)};
+    const std::vector<uint32_t> indices = {0, 1, 2, 3, 4, 5};
+    std::vector<Vertex> out;
+    std::vector<uint32_t> refined;
+    ASSERT_TRUE(subdivideTriangles(vertices, indices, out, refined, LimitPositions::Keep));
+    // The seam's split point of each face (its first edge) is its own vertex...
+    const Vertex& upper = out[refined[1]];
+    const Vertex& lower = out[refined[12 + 1]];
+    EXPECT_NE(refined[1], refined[12 + 1]);
+    EXPECT_EQ(upper.texCoord, glm::vec2(0.5f, 0.0f));
+    EXPECT_EQ(lower.texCoord, glm::vec2(0.3f, 0.6f));
+    // ...at one place, weighed with both faces as one interior edge.
+    EXPECT_EQ(upper.position, lower.position);
+    expectNear(upper.position, {0.5f, 0.0f, 0.0f});
+    // The seam's ends get the coordinates each face alone would give them,
+    // and share their position.
+    std::vector<Vertex> alone;
+    std::vector<uint32_t> aloneIndices;
+    ASSERT_TRUE(subdivideTriangles({vertices[3], vertices[4], vertices[5]}, {0, 1, 2}, alone,
+                                   aloneIndices, LimitPositions::Keep));
+    EXPECT_EQ(out[4].texCoord, alone[1].texCoord);
+    EXPECT_EQ(out[3].texCoord, alone[0].texCoord);
+    EXPECT_NE(out[0].texCoord, out[4].texCoord);
+    EXPECT_EQ(out[0].position, out[4].position);
+    EXPECT_EQ(out[1].position, out[3].position);
+}
+
+TEST(SubdivisionSeams, ArbitraryInputWithSharedPositionsNeverBreaksIt) {
+    const float nan = std::nanf("");
+    struct Case {
+        const char* what;
+        std::vector<Vertex> vertices;
+        std::vector<uint32_t> indices;
+    };
+    const Case cases[] = {
+        {"every vertex at one place",
+         {at(1, 1, 1), at(1, 1, 1), at(1, 1, 1), at(1, 1, 1)},
+         {0, 1, 2, 2, 1, 3, 3, 0, 1}},
+        {"minus zero and zero",
+         {at(0, 0, 0), at(-0.0f, 0, 0), at(1, 0, 0), at(0, 1, 0)},
+         {0, 2, 3, 1, 3, 2}},
+        {"a triangle on three copies of one edge",
+         {at(0, 0, 0), at(1, 0, 0), at(0, 0, 0), at(1, 0, 0), at(0, 1, 0), at(0, -1, 0),
+          at(0, 0, 1)},
+         {0, 1, 4, 3, 2, 5, 0, 3, 6}},
+        {"not-a-number positions",
+         {at(nan, 0, 0), at(nan, 0, 0), at(1, 0, 0), at(0, 1, 0)},
+         {0, 2, 3, 1, 3, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<Vertex> out;
+        std::vector<uint32_t> refined;
+        ASSERT_TRUE(subdivideTriangles(c.vertices, c.indices, out, refined));
+        EXPECT_EQ(refined.size(), c.indices.size() * 4);
+        for (uint32_t index : refined) {
+            ASSERT_LT(index, out.size());
+        }
+    }
+    // Out-of-range indices are refused before anything is welded.
+    std::vector<Vertex> out;
+    std::vector<uint32_t> refined;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(
+        subdivideTriangles({at(0, 0, 0), at(0, 0, 0), at(1, 0, 0)}, {0, 1, 7}, out, refined));
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(out.empty());
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 
 namespace {
 
+// From res/assets/models/worlds/ to res/assets/textures/.
+constexpr const char* LEVEL_TO_TEXTURES = "../../textures/";
+
 struct MaterialSpec {
     const char* name;
     const char* texture; // prefix of <name>_diffuse.png and <name>_normal.png
@@ -163,12 +166,15 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
     }
     out << "  </library_lights>\n";
 
+    // Images are named relative to the level file, as Blender writes and reads
+    // them, so that Blender finds them when it opens the level; the game looks
+    // in its texture folder first and finds them there as well.
     out << "  <library_images>\n";
     for (const auto& m : MATERIALS) {
         for (const char* kind : {"diffuse", "normal"}) {
             out << "    <image id=\"" << m.texture << "_" << kind << "_png\" name=\"" << m.texture
-                << "_" << kind << "_png\"><init_from>" << m.texture << "_" << kind
-                << ".png</init_from></image>\n";
+                << "_" << kind << "_png\"><init_from>" << LEVEL_TO_TEXTURES << m.texture << "_"
+                << kind << ".png</init_from></image>\n";
         }
     }
     out << "  </library_images>\n";
@@ -250,4 +256,18 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
     std::ofstream file(path, std::ios::binary);
     file << out.str();
     return static_cast<bool>(file);
+}
+
+bool writeMaterialSidecar(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "; What Blender's COLLADA export cannot carry, by material name: the game\n"
+        << "; applies it to sub2demo_debug.dae and to a copy of it that Blender wrote.\n";
+    for (const auto& m : MATERIALS) {
+        out << "\n[" << m.name << "]\n"
+            << "normal = " << LEVEL_TO_TEXTURES << m.texture << "_normal.png\n"
+            << "ambient = " << vec(m.ambient) << "\n"
+            << "specular = " << vec(m.specular) << "\n"
+            << "shininess = " << num(m.shininess) << "\n";
+    }
+    return bool(out);
 }

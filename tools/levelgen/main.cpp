@@ -93,6 +93,9 @@ int main(int argc, char** argv) {
     if (!importsCleanly(level.string(), plan, problem)) {
         return fail(level.string() + " does not import: " + problem);
     }
+    if (!writeMaterialSidecar((worlds / "sub2demo_debug.materials").string())) {
+        return fail("cannot write the level's material file");
+    }
     if (!writeShipModel((models / "spaceshipNew.obj").string(),
                         (models / "spaceshipNew.mtl").string())) {
         return fail("cannot write the ship model");

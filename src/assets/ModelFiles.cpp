@@ -1,0 +1,64 @@
+#include "assets/ModelFiles.h"
+
+#include "assets/RegularFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool hasObjExtension(const std::string& path) {
+    std::string extension = fs::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return extension == ".obj";
+}
+
+} // namespace
+
+std::vector<std::string> missingMaterialLibraries(const std::string& objPath) {
+    std::vector<std::string> missing;
+    if (!hasObjExtension(objPath) || !regularFileProblem(objPath).empty()) {
+        return missing;
+    }
+    std::ifstream in(objPath, std::ios::binary);
+    const fs::path folder = fs::path(objPath).parent_path();
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string keyword;
+        if (!(words >> keyword) || keyword != "mtllib") {
+            continue;
+        }
+        // The rest of the line is the table's name (it may hold spaces).
+        std::string name;
+        std::getline(words >> std::ws, name);
+        while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) {
+            name.pop_back();
+        }
+        const std::string path = (folder / name).lexically_normal().generic_string();
+        if (!name.empty() && !regularFileProblem(path).empty() &&
+            std::find(missing.begin(), missing.end(), path) == missing.end()) {
+            missing.push_back(path);
+        }
+    }
+    return missing;
+}
+
+std::string materialLibraryProblem(const std::string& objPath) {
+    const std::vector<std::string> missing = missingMaterialLibraries(objPath);
+    if (missing.empty()) {
+        return {};
+    }
+    std::string list;
+    for (const std::string& path : missing) {
+        list += (list.empty() ? "" : ", ") + path;
+    }
+    return "Model " + objPath + " names the material table " + list +
+           ", which is not there: its surfaces are drawn in plain colours, without textures.";
+}

@@ -1,0 +1,98 @@
+#include "assets/TextureImage.h"
+
+#include "assets/RegularFile.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+// Long, readable failure reasons ("Image not of any known type, or corrupt").
+#define STBI_FAILURE_USERMSG
+#include <stb_image.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+std::string size(int width, int height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// Averages blocks of fx x fy pixels; the last partial block of a row or a
+// column is dropped, so the result is width / fx by height / fy.
+unsigned char* shrink(const unsigned char* in, int width, int height, int channels, int fx,
+                      int fy) {
+    const int w = width / fx, h = height / fy;
+    auto* out = static_cast<unsigned char*>(std::malloc(std::size_t(w) * h * channels));
+    if (!out) {
+        return nullptr;
+    }
+    const unsigned block = unsigned(fx) * unsigned(fy);
+    std::vector<unsigned> sum(static_cast<std::size_t>(channels));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            std::fill(sum.begin(), sum.end(), 0u);
+            for (int dy = 0; dy < fy; ++dy) {
+                const unsigned char* row =
+                    in + (std::size_t(y) * fy + dy) * std::size_t(width) * channels;
+                for (int dx = 0; dx < fx; ++dx) {
+                    const unsigned char* p = row + (std::size_t(x) * fx + dx) * channels;
+                    for (int c = 0; c < channels; ++c) {
+                        sum[c] += p[c];
+                    }
+                }
+            }
+            unsigned char* q = out + (std::size_t(y) * w + x) * channels;
+            for (int c = 0; c < channels; ++c) {
+                q[c] = static_cast<unsigned char>((sum[c] + block / 2) / block);
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TextureImage::TextureImage(const std::string& path, int maxEdge) {
+    if (const std::string problem = regularFileProblem(path); !problem.empty()) {
+        failure = "Unable to open file: " + problem;
+        return;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        failure = "Unable to open file";
+        return;
+    }
+    int fileChannels = 0;
+    if (stbi_info_from_file(file, &fileWidth, &fileHeight, &fileChannels) &&
+        int64_t(fileWidth) * fileHeight > MAX_TEXTURE_PIXELS) {
+        std::fclose(file);
+        failure = "the image is " + size(fileWidth, fileHeight) + " pixels; images of more than " +
+                  std::to_string(MAX_TEXTURE_PIXELS) + " pixels (4096x4096) are refused";
+        return;
+    }
+    pixels.reset(stbi_load_from_file(file, &width, &height, &channels, 0));
+    std::fclose(file);
+    if (!pixels) {
+        const char* reason = stbi_failure_reason();
+        failure = reason ? reason : "unknown decoding failure";
+        return;
+    }
+    fileWidth = width;
+    fileHeight = height;
+    if (maxEdge > 0 && (width > maxEdge || height > maxEdge)) {
+        const int fx = (width + maxEdge - 1) / maxEdge;
+        const int fy = (height + maxEdge - 1) / maxEdge;
+        unsigned char* smaller = shrink(pixels.get(), width, height, channels, fx, fy);
+        if (!smaller) {
+            pixels.reset();
+            failure = "out of memory scaling the image down";
+            return;
+        }
+        pixels.reset(smaller);
+        width /= fx;
+        height /= fy;
+        note = "the image is " + size(fileWidth, fileHeight) +
+               " pixels, more than the largest edge the graphics driver takes (" +
+               std::to_string(maxEdge) + "); scaled down to " + size(width, height);
+    }
+}

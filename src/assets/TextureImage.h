@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+// The pixels of one image file at 8 bits per channel with the file's own
+// channel count, first row first, read without OpenGL and kept within what
+// the game can afford to hold and draw:
+// - an image of more than MAX_TEXTURE_PIXELS pixels is refused from its
+//   header, before any pixel is decoded (a 16,384 x 16,384 image would cost
+//   gigabytes and seconds);
+// - an image with an edge longer than `maxEdge` (the driver's largest
+//   texture) is scaled down along that edge by the smallest whole factor that
+//   fits, averaging the pixels it merges;
+// - a path that is not a regular file (a folder, a named pipe) is refused
+//   without being opened.
+class TextureImage {
+public:
+    static constexpr int64_t MAX_TEXTURE_PIXELS = int64_t(4096) * 4096;
+
+    TextureImage(const std::string& path, int maxEdge);
+
+    bool ok() const { return pixels != nullptr; }
+    const unsigned char* data() const { return pixels.get(); }
+
+    int width = 0;  // as held, after any scaling
+    int height = 0; // as held, after any scaling
+    int channels = 0;
+    int fileWidth = 0;   // as the file gives it
+    int fileHeight = 0;  // as the file gives it
+    std::string failure; // why nothing is held
+    std::string note;    // what was done to fit, "" when nothing
+
+private:
+    std::unique_ptr<unsigned char, decltype(&std::free)> pixels{nullptr, &std::free};
+};

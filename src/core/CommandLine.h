@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What the player asked for on the command line:
+//   kelvaro19              the shipped level
+//   kelvaro19 LEVEL        play a level file (relative to the working folder, or absolute)
+//   kelvaro19 --check LEVEL  check a level without a window
+//   kelvaro19 --help       the usage
+struct CommandLine {
+    enum class Action { Play, Check, Help, Usage };
+
+    Action action = Action::Play;
+    // The level file; empty plays the shipped level.
+    std::string level;
+    // For Usage: what was wrong with the arguments.
+    std::string problem;
+};
+
+// Reads the arguments after the program name. Never fails: arguments it cannot
+// make sense of give Action::Usage with the reason.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// The text printed by --help (and after a usage error), several lines.
+std::string usageText();
+
+// Why a level file cannot be opened (no such file, a folder, a pipe or
+// another special file that would block or fail on reading), or nothing for
+// a regular file. The text names the file, in the loader's words.
+std::optional<std::string> levelPathProblem(const std::string& path);

@@ -1,0 +1,104 @@
+#include "levelcheck/LevelCheck.h"
+
+#include "core/CommandLine.h"
+#include "core/Log.h"
+#include "game/TestPilot.h"
+#include "levelcheck/WorldFindings.h"
+#include "world/WorldLoader.h"
+
+#include <ostream>
+
+namespace {
+
+using Severity = LevelFinding::Severity;
+
+int unreadable(const std::string& path, const std::string& problem, std::ostream& out) {
+    out << findingLine({Severity::Error, path, problem,
+                        "check the path, and that the file is a COLLADA level exported from "
+                        "Blender"})
+        << "\nUNREADABLE: " << path << " cannot be read\n";
+    return 2;
+}
+
+// The loader's own messages begin with the file they are about; the finding
+// names the file already.
+std::string withoutLevelPrefix(const std::string& text, const std::string& path) {
+    for (const std::string& prefix : {"Level " + path + ": ", "Level " + path + " "}) {
+        if (text.rfind(prefix, 0) == 0) {
+            return text.substr(prefix.size());
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::string findingLine(const LevelFinding& finding) {
+    std::string line = finding.severity == Severity::Error ? "ERROR " : "WARNING ";
+    line += finding.node + ": " + finding.problem;
+    if (!finding.remedy.empty()) {
+        // Messages written as sentences end in a full stop; the remedy follows.
+        if (line.ends_with('.')) {
+            line.pop_back();
+        }
+        line += "; " + finding.remedy;
+    }
+    return line;
+}
+
+int checkLevel(const std::string& path, std::ostream& out) {
+    if (auto problem = levelPathProblem(path)) {
+        return unreadable(path, withoutLevelPrefix(*problem, path), out);
+    }
+    std::vector<LevelFinding> findings;
+    std::optional<PilotReport> flight;
+    std::string refusal;
+    {
+        // Everything the game would say while loading and flying the level
+        // becomes a finding instead of a console line.
+        LogCapture capture;
+        WorldLoader loader;
+        LevelResult level = loader.readFile(path, {.times = nullptr, .upload = false});
+        if (!level.world && level.error.rfind("Level " + path + " cannot be read", 0) == 0) {
+            return unreadable(path, withoutLevelPrefix(level.error, path), out);
+        }
+        findings = std::move(level.findings);
+        for (const LogCapture::Line& line : capture.lines()) {
+            if (line.level == LogLevel::ERROR) {
+                findings.push_back({Severity::Error, path, line.text,
+                                    "the game reports this when it loads the level"});
+            }
+        }
+        if (level.world) {
+            for (LevelFinding& finding : builtWorldFindings(*level.world)) {
+                findings.push_back(std::move(finding));
+            }
+            flight = flyTrack(*level.world);
+            if (flight->outcome == PilotReport::Outcome::Hit && flight->steps <= 1) {
+                findings.push_back(
+                    {Severity::Error, flight->object,
+                     "touches the ship's shapes where it starts, so the game ends at once",
+                     "move it away from the Camera node, or the Camera node away from it"});
+            }
+        } else {
+            refusal = withoutLevelPrefix(level.error, path);
+        }
+    }
+
+    for (const LevelFinding& finding : findings) {
+        out << findingLine(finding) << '\n';
+    }
+    if (!refusal.empty()) {
+        out << findingLine({Severity::Error, path, refusal, ""}) << '\n'
+            << "REFUSED: the game does not play " << path << '\n';
+        return 1;
+    }
+    out << flight->line() << '\n';
+    if (!flight->finished()) {
+        out << "NOT FINISHABLE: the game plays " << path
+            << ", but the test pilot does not finish it\n";
+        return 1;
+    }
+    out << "OK: the game plays " << path << " and the test pilot finishes it\n";
+    return 0;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+// The checks a level file passes before it is handed to the importer, which
+// would block on a pipe, run out of stack on nodes nested thousands of
+// levels deep.
+
+// Deeper XML nesting than this is refused. A Blender scene nests a few
+// elements per object below a dozen for the file itself; a thousand leaves
+// room for hierarchies of some hundreds of objects while staying far below
+// the depth (some 6,000 nested nodes) at which the importer's recursion
+// exhausts an 8 MB stack.
+inline constexpr int MAX_LEVEL_NESTING = 1000;
+
+// Empty when the file may be imported; otherwise the end of a sentence that
+// starts with the file's name, saying why not: it is not a regular file (a
+// directory, a pipe, a device: never opened), it cannot be read, its elements
+// nest deeper than MAX_LEVEL_NESTING, or a list of whole numbers (<p>,
+// <vcount>, <int_array>, ...) holds a character that cannot be part of one,
+// on which the importer would loop for ever. Reads the file once in small
+// pieces; comments, CDATA and processing instructions are skipped. A file
+// that does not exist passes: the importer reports it.
+std::string levelFileProblem(const std::string& path);

@@ -1,0 +1,137 @@
+#include "GameProcess.h"
+#include "LevelWriter.h"
+#include "ScreenImage.h"
+#include "TempDir.h"
+
+#include "physics/CollisionLines.h"
+#include "render/CollisionLineRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+void addRing(LevelWriter& level, int number, float z) {
+    level.addMeshNode("ring_" + std::to_string(number), "ring" + std::to_string(number),
+                      torusMesh(6.0f, 0.4f), {0, 0, z}, glm::quat(1, 0, 0, 0), glm::vec3(1.0f),
+                      discMesh(5.6f, 0.5f));
+}
+
+// A game folder without any level of its own in res/.
+struct Folder {
+    TempDir dir;
+    explicit Folder(int width = 320, int height = 180) {
+        prepareGameFolder(dir.path(), width, height, 2, 30);
+        writeTestShip(dir.path() / "res/assets/models");
+    }
+};
+
+TEST(LevelTools, PlaysALevelFileFromOutsideResToTheFinish) {
+    Folder folder;
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    addRing(level, 0, -20);
+    addRing(level, 1, -40);
+    level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
+    level.write(folder.dir.path() / "my levels/first track.dae");
+    GameProcess game(folder.dir.path(), {}, {"my levels/first track.dae"});
+    ASSERT_NE(game.waitForWindow(120s), 0u) << game.output();
+    EXPECT_TRUE(game.waitForTitle("Kelvaro19: Game finished @", 60s)) << game.windowTitle() << "\n"
+                                                                      << game.output();
+    // Nothing was looked for in the shipped level's place.
+    EXPECT_EQ(game.output().find("sub2demo_debug.dae"), std::string::npos) << game.output();
+    game.requestClose();
+    EXPECT_EQ(game.waitForExit(30s), 0);
+}
+
+TEST(LevelTools, ALevelFileThatCannotBePlayedEndsWithOneLineNamingIt) {
+    struct Case {
+        const char* file;
+        const char* content; // null: no file at all
+        const char* line;
+    };
+    const Case cases[] = {
+        {"missing.dae", nullptr,
+         "[ ERROR ]\tLevel missing.dae cannot be read: there is no such file."},
+        {"broken.dae", "<COLLADA>", "[ ERROR ]\tLevel broken.dae cannot be read: Assimp: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Folder folder;
+        if (c.content) {
+            folder.dir.write(c.file, c.content);
+        }
+        GameProcess game(folder.dir.path(), {}, {c.file});
+        auto code = game.waitForExit(60s);
+        ASSERT_TRUE(code) << game.output();
+        EXPECT_EQ(*code, 1);
+        const std::string out = game.output();
+        EXPECT_NE(out.find(c.line), std::string::npos) << out;
+        // One ERROR line, and no window was needed to say it.
+        EXPECT_EQ(out.find("[ ERROR ]"), out.rfind("[ ERROR ]")) << out;
+    }
+}
+
+TEST(LevelTools, HelpAndBadArgumentsPrintTheUsage) {
+    Folder folder;
+    GameProcess help(folder.dir.path(), {}, {"--help"});
+    EXPECT_EQ(help.waitForExit(30s), 0);
+    EXPECT_NE(help.output().find("Usage: kelvaro19 [LEVEL]\n"), std::string::npos) << help.output();
+    GameProcess wrong(folder.dir.path(), {}, {"--fly-me"});
+    EXPECT_EQ(wrong.waitForExit(30s), 2);
+    EXPECT_NE(wrong.output().find("[ ERROR ]\tkelvaro19: unknown option --fly-me."),
+              std::string::npos)
+        << wrong.output();
+    EXPECT_NE(wrong.output().find("Usage: kelvaro19 [LEVEL]\n"), std::string::npos);
+}
+
+TEST(LevelTools, CheckingNeedsNoDisplayAndSaysWhenThereIsNothingToCheck) {
+    Folder folder;
+    GameProcess missing(folder.dir.path(), {"DISPLAY="}, {"--check", "missing.dae"});
+    EXPECT_EQ(missing.waitForExit(30s), 2);
+    EXPECT_NE(missing.output().find("ERROR missing.dae: cannot be read: there is no such file; "),
+              std::string::npos)
+        << missing.output();
+    EXPECT_NE(missing.output().find("\nUNREADABLE: missing.dae cannot be read\n"),
+              std::string::npos)
+        << missing.output();
+    GameProcess nothing(folder.dir.path(), {"DISPLAY="}, {"--check"});
+    EXPECT_EQ(nothing.waitForExit(30s), 2);
+    EXPECT_NE(nothing.output().find("[ ERROR ]\tkelvaro19: --check needs the level file to check."),
+              std::string::npos)
+        << nothing.output();
+}
+
+TEST(LevelTools, F11ShowsTheShipsCollisionHullsAndHidesThemAgain) {
+    Folder folder(320, 180);
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    addRing(level, 0, -3000);
+    level.write(folder.dir.path() / "far.dae");
+    GameProcess game(folder.dir.path(), {}, {"far.dae"});
+    ASSERT_NE(game.waitForWindow(120s), 0u) << game.output();
+    ASSERT_TRUE(game.waitForTitle("Kelvaro19: Game running @", 60s)) << game.output();
+    const glm::vec3 ship = shapeKindColor(ShapeKind::Ship) * 255.0f;
+    auto shipPixels = [&](const char* name) {
+        const auto file = folder.dir.path() / name;
+        ScreenImage image;
+        if (!game.screenshot(file) || !image.load(file)) {
+            ADD_FAILURE() << "no screenshot";
+            return -1;
+        }
+        return image.countColor(uint8_t(ship.r), uint8_t(ship.g), uint8_t(ship.b), 3);
+    };
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(shipPixels("before.png"), 0);
+    game.holdKey("F11", 300ms);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_GT(shipPixels("on.png"), 30);
+    game.holdKey("F11", 300ms);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(shipPixels("off.png"), 0);
+}
+
+} // namespace

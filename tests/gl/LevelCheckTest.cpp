@@ -1,0 +1,276 @@
+#include "LevelFolderTest.h"
+
+#include "levelcheck/LevelCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const glm::quat NO_TURN(1, 0, 0, 0);
+constexpr float RING_RADIUS = 6.0f;
+
+TestMesh moved(TestMesh mesh, glm::vec3 offset) {
+    for (glm::vec3& p : mesh.positions) {
+        p += offset;
+    }
+    return mesh;
+}
+
+// The ship starts at the Camera node half a turn round, so with the node at
+// the origin it flies towards -z.
+void addRing(LevelWriter& level, int number, glm::vec3 position,
+             const TestMesh& collision = discMesh(RING_RADIUS - 0.4f, 0.5f),
+             const TestMaterial& material = {}) {
+    level.addMeshNode("ring_" + std::to_string(number), "ring" + std::to_string(number),
+                      torusMesh(RING_RADIUS, 0.4f), position, NO_TURN, glm::vec3(1.0f), collision,
+                      material);
+}
+
+void addRock(LevelWriter& level, const std::string& name, glm::vec3 position, float radius) {
+    level.addMeshNode(name, name, sphereMesh(radius), position, NO_TURN, glm::vec3(1.0f),
+                      sphereMesh(radius));
+}
+
+void addCan(LevelWriter& level, const std::string& name, glm::vec3 position) {
+    level.addMeshNode(name, "can", boxMesh({0.5f, 0.8f, 0.5f}), position, NO_TURN, glm::vec3(1.0f),
+                      boxMesh({0.5f, 0.8f, 0.5f}));
+}
+
+LevelWriter straightTrack() {
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    addRing(level, 0, {0, 0, -30});
+    addRing(level, 1, {0, 0, -60});
+    level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
+    return level;
+}
+
+// One mistake per row: the level that makes it, lines the checker must print
+// (whole lines; a line ending in "..." must only begin with the text before
+// it) and the exit code. The level is written as "level.dae" in the working
+// folder and checked under that name.
+struct CheckRow {
+    const char* name;
+    std::function<void(const TempDir&)> write;
+    std::vector<std::string> lines;
+    int exitCode;
+};
+
+void writeLevel(const TempDir& dir, const LevelWriter& level) {
+    level.write(dir.path() / "level.dae");
+}
+
+const std::vector<CheckRow>& rows() {
+    static const std::vector<CheckRow> table = {
+        {"a playable level",
+         [](const TempDir& dir) { writeLevel(dir, straightTrack()); },
+         {"FINISHED 2/2 rings in 1.7 s, 0/0 cans, closest approach none (no obstacles)",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a missing file",
+         [](const TempDir&) {},
+         {"ERROR level.dae: cannot be read: there is no such file; check the path, and that the "
+          "file is a COLLADA level exported from Blender",
+          "UNREADABLE: level.dae cannot be read"},
+         2},
+        {"a folder",
+         [](const TempDir& dir) { std::filesystem::create_directories(dir.path() / "level.dae"); },
+         {"ERROR level.dae: cannot be read: it is a folder, not a level file; check the path, and "
+          "that the file is a COLLADA level exported from Blender",
+          "UNREADABLE: level.dae cannot be read"},
+         2},
+        {"a file that is not COLLADA",
+         [](const TempDir& dir) { dir.write("level.dae", "not a level at all\n"); },
+         {"ERROR level.dae: cannot be read: Assimp: ...", "UNREADABLE: level.dae cannot be read"},
+         2},
+        {"no Camera node",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             addRing(level, 0, {0, 0, -30});
+             writeLevel(dir, level);
+         },
+         {"ERROR level.dae: has no node named \"Camera\": it marks where the ship starts, and the "
+          "level cannot be played without it.",
+          "REFUSED: the game does not play level.dae"},
+         1},
+        {"a ring whose collision shape misses the middle of its opening",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             addRing(level, 0, {0, 0, -30}, moved(discMesh(2.0f, 0.5f), {5.0f, 0.0f, 0.0f}));
+             writeLevel(dir, level);
+         },
+         {"ERROR ring_0: its collision shape does not reach the middle of its opening, so a ship "
+          "flying through the middle is not counted; make its collision child a solid disc that "
+          "fills the opening, centred on the ring, with scale and rotation applied to the mesh "
+          "data",
+          "NOT FINISHED: missed ring_0 at 0.9 s (passed its opening without touching its "
+          "collision shape)",
+          "NOT FINISHABLE: the game plays level.dae, but the test pilot does not finish it"},
+         1},
+        {"a ring whose collision shape fills only the middle of its opening",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             addRing(level, 0, {0, 0, -30}, discMesh(1.5f, 0.5f));
+             writeLevel(dir, level);
+         },
+         {"WARNING ring_0: its collision shape spans only 27% of the width of its opening, so a "
+          "ship passing off the middle is not counted; scale the collision child's mesh data to "
+          "fill the opening (the game ignores the child's own transform: apply its scale in "
+          "Blender)",
+          "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a ring without a collision child (a line the game logs)",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             level.addMeshNode("ring_0", "ring0", torusMesh(RING_RADIUS, 0.4f), {0, 0, -30});
+             writeLevel(dir, level);
+         },
+         {"ERROR level.dae: ring_0...",
+          "NOT FINISHED: ring_0 cannot be passed at 0.0 s (it has no collision shape)",
+          "NOT FINISHABLE: the game plays level.dae, but the test pilot does not finish it"},
+         1},
+        {"an asteroid touching the ship where it starts",
+         [](const TempDir& dir) {
+             LevelWriter level = straightTrack();
+             addRock(level, "roid_start", {0, 0, 0}, 1.0f);
+             writeLevel(dir, level);
+         },
+         {"ERROR roid_start: touches the ship's shapes where it starts, so the game ends at once; "
+          "move it away from the Camera node, or the Camera node away from it",
+          "NOT FINISHED: hit roid_start at 0.0 s",
+          "NOT FINISHABLE: the game plays level.dae, but the test pilot does not finish it"},
+         1},
+        {"a can inside an asteroid",
+         [](const TempDir& dir) {
+             LevelWriter level = straightTrack();
+             addRock(level, "roid_big", {25, 0, -30}, 5.0f);
+             addCan(level, "tcan_0", {25, 0, -30});
+             writeLevel(dir, level);
+         },
+         {"ERROR tcan_0: lies inside roid_big, so the ship cannot collect it without hitting the "
+          "asteroid; move it out of the asteroid",
+          "FINISHED 2/2 rings in 1.7 s, 0/1 cans, closest approach 20.0 m (roid_big at 0.9 s)",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a missing texture",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             addRing(level, 0, {0, 0, -30}, discMesh(RING_RADIUS - 0.4f, 0.5f),
+                     {"nothere.png", "", {0.1f, 0.1f, 0.1f}, {0.5f, 0.5f, 0.5f}, 16.0f});
+             writeLevel(dir, level);
+         },
+         {"ERROR ring_0: its material names the texture nothere.png, which is not a file in "
+          "res/assets/textures/ (the game draws the surface without it); copy the image there, or "
+          "give the material the bare file name of one that is",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a ring too sharp a turn away",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             addRing(level, 0, {0, 0, -20});
+             addRing(level, 1, {30, 0, -26});
+             writeLevel(dir, level);
+         },
+         {"NOT FINISHED: missed ring_1 at 0.8 s (passed 24.4 m outside its opening)",
+          "NOT FINISHABLE: the game plays level.dae, but the test pilot does not finish it"},
+         1},
+    };
+    return table;
+}
+
+bool matches(const std::string& line, const std::string& expected) {
+    if (expected.ends_with("...")) {
+        return line.rfind(expected.substr(0, expected.size() - 3), 0) == 0;
+    }
+    return line == expected;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class LevelCheck : public LevelFolderTest {
+protected:
+    // Runs the checker; its exit code, with the lines in `lines`.
+    int check(const std::string& path) {
+        std::ostringstream out;
+        testing::internal::CaptureStdout();
+        const int code = checkLevel(path, out);
+        console = testing::internal::GetCapturedStdout();
+        lines = splitLines(out.str());
+        return code;
+    }
+
+    std::vector<std::string> lines;
+    std::string console;
+};
+
+TEST_F(LevelCheck, EachMistakeGetsItsLineAndExitCode) {
+    for (const CheckRow& row : rows()) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(folder.path() / "level.dae");
+        row.write(folder);
+        const int code = check("level.dae");
+        std::string all;
+        for (const std::string& line : lines) {
+            all += line + "\n";
+        }
+        EXPECT_EQ(code, row.exitCode) << all;
+        for (const std::string& expected : row.lines) {
+            EXPECT_TRUE(
+                std::any_of(lines.begin(), lines.end(),
+                            [&](const std::string& line) { return matches(line, expected); }))
+                << "missing line: " << expected << "\nprinted:\n"
+                << all;
+        }
+        // The verdict comes last; nothing goes to the console besides it.
+        ASSERT_FALSE(lines.empty());
+        EXPECT_TRUE(matches(lines.back(), row.lines.back())) << all;
+        EXPECT_EQ(console, "");
+    }
+}
+
+TEST_F(LevelCheck, APlayableLevelGetsNoErrorOrWarning) {
+    straightTrack().write(folder.path() / "level.dae");
+    EXPECT_EQ(check("level.dae"), 0);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(matches(lines[0], "FINISHED 2/2 rings in ...")) << lines[0];
+    EXPECT_EQ(lines[0].find("ERROR"), std::string::npos);
+}
+
+TEST_F(LevelCheck, TheShippedLevelHasNoFindingsAndIsFinished) {
+    const std::string shipped =
+        std::string(KELVARO_SOURCE_DIR) + "/res/assets/models/worlds/sub2demo_debug.dae";
+    ScopedWorkingDir here(KELVARO_SOURCE_DIR);
+    EXPECT_EQ(check(shipped), 0);
+    ASSERT_EQ(lines.size(), 2u) << lines.front();
+    EXPECT_TRUE(matches(lines[0], "FINISHED 12/12 rings in ...")) << lines[0];
+    EXPECT_EQ(lines[1], "OK: the game plays " + shipped + " and the test pilot finishes it");
+}
+
+TEST(FindingLine, NamesTheSeverityNodeProblemAndRemedy) {
+    EXPECT_EQ(findingLine({LevelFinding::Severity::Error, "ring_3", "too small.", "scale it up"}),
+              "ERROR ring_3: too small; scale it up");
+    EXPECT_EQ(findingLine({LevelFinding::Severity::Warning, "Lamp", "very bright", "use 1-10 W"}),
+              "WARNING Lamp: very bright; use 1-10 W");
+    EXPECT_EQ(findingLine({LevelFinding::Severity::Error, "a.dae", "no Camera.", ""}),
+              "ERROR a.dae: no Camera.");
+}
+
+} // namespace

@@ -1,0 +1,108 @@
+#include "LevelFolderTest.h"
+
+#include "game/TestPilot.h"
+#include "world/WorldLoader.h"
+
+#include <glm/gtc/constants.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+const glm::quat NO_TURN(1, 0, 0, 0);
+
+// A ring facing along `heading` (an angle about +y from -z), numbered `number`.
+void addRing(LevelWriter& level, int number, glm::vec3 position, float heading) {
+    level.addMeshNode("ring_" + std::to_string(number), "ring" + std::to_string(number),
+                      torusMesh(6.0f, 0.4f), position, glm::angleAxis(heading, glm::vec3(0, 1, 0)),
+                      glm::vec3(1.0f), discMesh(5.6f, 0.5f));
+}
+
+void addRock(LevelWriter& level, const std::string& name, glm::vec3 position, TestMesh mesh) {
+    level.addMeshNode(name, name, mesh, position, NO_TURN, glm::vec3(1.0f), mesh);
+}
+
+// Rings along a quarter circle of radius 400 m turning right from -z to +x,
+// with an asteroid on the straight line between the second and third ring.
+LevelWriter curvedTrack() {
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    constexpr float RADIUS = 400.0f;
+    const int rings = 6;
+    glm::vec3 previous(0.0f);
+    for (int i = 0; i < rings; ++i) {
+        const float angle = glm::half_pi<float>() * float(i + 1) / float(rings + 1);
+        const glm::vec3 position(RADIUS - RADIUS * std::cos(angle), 0.0f,
+                                 -RADIUS * std::sin(angle));
+        addRing(level, i, position, -angle);
+        if (i == 2) {
+            addRock(level, "roid_inway", 0.5f * (previous + position), sphereMesh(4.0f));
+        }
+        previous = position;
+    }
+    addRock(level, "roid_aside", {150, 0, -100}, sphereMesh(5.0f));
+    return level;
+}
+
+class TestPilot : public LevelFolderTest {
+protected:
+    PilotReport fly(const LevelWriter& level) {
+        level.write(folder.path() / "level.dae");
+        WorldLoader loader;
+        testing::internal::CaptureStdout();
+        LevelResult result = loader.readFile("level.dae");
+        const std::string console = testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(result.world) << result.error << console;
+        if (!result.world) {
+            return {};
+        }
+        return flyTrack(*result.world);
+    }
+};
+
+TEST_F(TestPilot, FinishesACurvedTrackAroundAnAsteroidInTheWay) {
+    const PilotReport report = fly(curvedTrack());
+    EXPECT_TRUE(report.finished()) << report.line();
+    EXPECT_EQ(report.ringsPassed, 6);
+    EXPECT_EQ(report.ringCount, 6);
+    // It passed the asteroid on the line between two rings, not through it.
+    EXPECT_EQ(report.closestObject, "roid_inway") << report.line();
+    EXPECT_GT(report.closestApproach, 2.0f) << report.line();
+    EXPECT_LT(report.closestApproach, 12.0f) << report.line();
+    EXPECT_EQ(report.line().rfind("FINISHED 6/6 rings in ", 0), 0u) << report.line();
+}
+
+TEST_F(TestPilot, TheSameLevelGivesTheSameLine) {
+    const std::string first = fly(curvedTrack()).line();
+    EXPECT_EQ(fly(curvedTrack()).line(), first);
+}
+
+TEST_F(TestPilot, ReportsTheObstacleThatBlocksTheTrack) {
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    // A wall across the whole way to the ring: there is no room to pass it.
+    addRock(level, "roid_wall", {0, 0, -40}, boxMesh({150.0f, 150.0f, 1.0f}));
+    addRing(level, 0, {0, 0, -60}, 0.0f);
+    const PilotReport report = fly(level);
+    EXPECT_EQ(report.outcome, PilotReport::Outcome::Hit);
+    EXPECT_EQ(report.line(), "NOT FINISHED: hit roid_wall at 1.1 s");
+    EXPECT_EQ(report.ringsPassed, 0);
+}
+
+TEST_F(TestPilot, ALevelWithoutRingsCannotBeFinished) {
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    addRock(level, "roid", {0, 30, -40}, sphereMesh(2.0f));
+    level.write(folder.path() / "level.dae");
+    WorldLoader loader;
+    testing::internal::CaptureStdout();
+    LevelResult result = loader.readFile("level.dae");
+    testing::internal::GetCapturedStdout();
+    if (!result.world) {
+        GTEST_SKIP() << "the loader refuses a level without rings: " << result.error;
+    }
+    EXPECT_EQ(flyTrack(*result.world).line(), "NOT FINISHED: the level has no ring to fly through");
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#include "PngBytes.h"
+#include "TempDir.h"
+
+#include "assets/ModelFiles.h"
+#include "assets/RegularFile.h"
+#include "assets/TextureImage.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The start of a PNG whose header claims the given size, with no pixel data:
+// enough for the size to be read, far too little to decode.
+std::string pngHeaderOnly(uint32_t width, uint32_t height) {
+    std::string bytes("\x89PNG\r\n\x1a\n", 8);
+    const auto word = [&bytes](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) {
+            bytes.push_back(char((v >> shift) & 0xFF));
+        }
+    };
+    word(13);
+    bytes += "IHDR";
+    word(width);
+    word(height);
+    bytes += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit RGB
+    word(0);                                         // checksum (not checked)
+    return bytes;
+}
+
+TEST(TextureImage, ImagesWithinTheCeilingsAreReadAsTheyAre) {
+    TempDir folder;
+    const auto path = folder.write("small.png", pngBytes(3, 2, 3, std::vector<uint8_t>(18, 7)));
+    const TextureImage image(path.string(), 16384);
+    ASSERT_TRUE(image.ok()) << image.failure;
+    EXPECT_EQ(image.width, 3);
+    EXPECT_EQ(image.height, 2);
+    EXPECT_EQ(image.channels, 3);
+    EXPECT_EQ(image.note, "");
+    EXPECT_EQ(image.data()[17], 7);
+}
+
+TEST(TextureImage, AnImageOfTooManyPixelsIsRefusedFromItsHeader) {
+    TempDir folder;
+    const auto path = folder.write("huge.png", pngHeaderOnly(16384, 16384));
+    const TextureImage image(path.string(), 16384);
+    EXPECT_FALSE(image.ok());
+    EXPECT_EQ(image.failure, "the image is 16384x16384 pixels; images of more than 16777216 "
+                             "pixels (4096x4096) are refused");
+}
+
+TEST(TextureImage, AnEdgeLongerThanTheDriverTakesIsScaledDownAveraging) {
+    TempDir folder;
+    // 20,000 x 8 fits the pixel ceiling but not a 16,384 edge: halved along x.
+    const auto wide =
+        folder.write("wide.png", pngBytes(20000, 8, 1, std::vector<uint8_t>(160000, 9)));
+    const TextureImage scaled(wide.string(), 16384);
+    ASSERT_TRUE(scaled.ok()) << scaled.failure;
+    EXPECT_EQ(scaled.width, 10000);
+    EXPECT_EQ(scaled.height, 8);
+    EXPECT_EQ(scaled.fileWidth, 20000);
+    EXPECT_EQ(scaled.note, "the image is 20000x8 pixels, more than the largest edge the graphics "
+                           "driver takes (16384); scaled down to 10000x8");
+    // Blocks of 3 x 1 are averaged (rounded) and the partial block is dropped.
+    const auto row = folder.write("row.png", pngBytes(7, 1, 1, {0, 3, 6, 10, 20, 31, 99}));
+    const TextureImage small(row.string(), 3);
+    ASSERT_TRUE(small.ok());
+    ASSERT_EQ(small.width, 2);
+    EXPECT_EQ(small.data()[0], 3);
+    EXPECT_EQ(small.data()[1], 20);
+}
+
+TEST(TextureImage, WhatIsNotARegularFileIsRefusedUnopened) {
+    TempDir folder;
+    const std::string pipe = (folder.path() / "pipe.png").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_directories(folder.path() / "folder.png");
+    struct Case {
+        std::string path;
+        std::string problem;
+    };
+    for (const Case& c :
+         {Case{pipe, "it is a named pipe, not a regular file"},
+          Case{(folder.path() / "folder.png").string(), "it is a folder, not a file"},
+          Case{(folder.path() / "none.png").string(), "no such file"}}) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(regularFileProblem(c.path), c.problem);
+        const TextureImage image(c.path, 16384);
+        EXPECT_FALSE(image.ok());
+        EXPECT_EQ(image.failure, "Unable to open file: " + c.problem);
+    }
+}
+
+TEST(ModelFiles, AMissingMaterialTableIsNamed) {
+    TempDir folder;
+    const auto ship =
+        folder.write("ship.obj", "mtllib ship.mtl\nmtllib  extra parts.mtl \no hull\n");
+    folder.write("extra parts.mtl", "newmtl a\n");
+    const std::string expected = (folder.path() / "ship.mtl").generic_string();
+    EXPECT_EQ(missingMaterialLibraries(ship.string()), std::vector<std::string>{expected});
+    EXPECT_EQ(materialLibraryProblem(ship.string()),
+              "Model " + ship.string() + " names the material table " + expected +
+                  ", which is not there: its surfaces are drawn in plain colours, without "
+                  "textures.");
+    folder.write("ship.mtl", "newmtl b\n");
+    EXPECT_EQ(materialLibraryProblem(ship.string()), "");
+    // Other formats name no tables.
+    const auto level = folder.write("level.dae", "mtllib ship.mtl\n");
+    EXPECT_TRUE(missingMaterialLibraries(level.string()).empty());
+}
+
+} // namespace
