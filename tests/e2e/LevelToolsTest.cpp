@@ -54,8 +54,7 @@ TEST(LevelTools, ALevelFileThatCannotBePlayedEndsWithOneLineNamingIt) {
         const char* line;
     };
     const Case cases[] = {
-        {"missing.dae", nullptr,
-         "[ ERROR ]\tLevel missing.dae cannot be read: there is no such file."},
+        {"missing.dae", nullptr, "[ ERROR ]\tLevel missing.dae cannot be read: no such file."},
         {"broken.dae", "<COLLADA>", "[ ERROR ]\tLevel broken.dae cannot be read: Assimp: "},
     };
     for (const Case& c : cases) {
@@ -92,7 +91,7 @@ TEST(LevelTools, CheckingNeedsNoDisplayAndSaysWhenThereIsNothingToCheck) {
     Folder folder;
     GameProcess missing(folder.dir.path(), {"DISPLAY="}, {"--check", "missing.dae"});
     EXPECT_EQ(missing.waitForExit(30s), 2);
-    EXPECT_NE(missing.output().find("ERROR missing.dae: cannot be read: there is no such file; "),
+    EXPECT_NE(missing.output().find("ERROR missing.dae: cannot be read: no such file; "),
               std::string::npos)
         << missing.output();
     EXPECT_NE(missing.output().find("\nUNREADABLE: missing.dae cannot be read\n"),
