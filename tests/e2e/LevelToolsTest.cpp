@@ -104,6 +104,32 @@ TEST(LevelTools, CheckingNeedsNoDisplayAndSaysWhenThereIsNothingToCheck) {
         << nothing.output();
 }
 
+TEST(LevelTools, CheckingALevelWithoutADisplayFliesItAndGivesTheVerdict) {
+    Folder folder;
+    LevelWriter straight;
+    straight.addEmpty("Camera", {0, 0, 0});
+    addRing(straight, 0, -20);
+    addRing(straight, 1, -40);
+    straight.write(folder.dir.path() / "straight.dae");
+    GameProcess good(folder.dir.path(), {"DISPLAY="}, {"--check", "straight.dae"});
+    EXPECT_EQ(good.waitForExit(60s), 0) << good.output();
+    EXPECT_NE(good.output().find("\nFINISHED 2/2 rings in "), std::string::npos) << good.output();
+    EXPECT_NE(
+        good.output().find("\nOK: the game plays straight.dae and the test pilot finishes it\n"),
+        std::string::npos)
+        << good.output();
+    EXPECT_EQ(good.output().find("WARNING"), std::string::npos) << good.output();
+
+    LevelWriter gap;
+    gap.addEmpty("Camera", {0, 0, 0});
+    addRing(gap, 0, -20);
+    addRing(gap, 2, -40);
+    gap.write(folder.dir.path() / "gap.dae");
+    GameProcess refused(folder.dir.path(), {"DISPLAY="}, {"--check", "gap.dae"});
+    EXPECT_EQ(refused.waitForExit(60s), 1) << refused.output();
+    EXPECT_NE(refused.output().find("\nREFUSED: "), std::string::npos) << refused.output();
+}
+
 TEST(LevelTools, F11ShowsTheShipsCollisionHullsAndHidesThemAgain) {
     Folder folder(320, 180);
     LevelWriter level;
