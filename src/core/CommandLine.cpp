@@ -1,6 +1,7 @@
 #include "core/CommandLine.h"
 
-#include <filesystem>
+#include "assets/RegularFile.h"
+
 #include <string_view>
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
@@ -52,20 +53,8 @@ std::string usageText() {
 }
 
 std::optional<std::string> levelPathProblem(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found) {
-        return "Level " + path + " cannot be read: there is no such file.";
-    }
-    if (error) {
-        return "Level " + path + " cannot be read: " + error.message() + ".";
-    }
-    if (status.type() == fs::file_type::directory) {
-        return "Level " + path + " cannot be read: it is a folder, not a level file.";
-    }
-    if (status.type() != fs::file_type::regular) {
-        return "Level " + path + " cannot be read: it is not a regular file (a pipe or a device).";
+    if (const std::string problem = regularFileProblem(path); !problem.empty()) {
+        return "Level " + path + " cannot be read: " + problem + ".";
     }
     return std::nullopt;
 }

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <set>
 
@@ -132,22 +131,19 @@ void checkTextures(const GameObject& object, std::set<std::string>& reported,
             continue;
         }
         const Material& material = meshStore().at(position).material;
-        for (const auto* list : {&material.diffuseTextures, &material.normalTextures}) {
-            if (list->empty()) {
-                continue;
-            }
-            const std::string& name = list->front();
-            std::error_code error;
-            if (std::filesystem::is_regular_file(textureDirectory + name, error) ||
-                !reported.insert(name).second) {
+        // The loader has looked in the texture folder and beside the level
+        // already; what it kept as missing was found nowhere.
+        for (const std::string& name : material.missingTextures) {
+            if (!reported.insert(name).second) {
                 continue;
             }
             findings.push_back(
                 {Severity::Error, designerName(object.name),
-                 "its material names the texture " + name + ", which is not a file in " +
-                     textureDirectory + " (the game draws the surface without it)",
-                 "copy the image there, or give the material the bare file name of one that "
-                 "is"});
+                 "its material names the texture " + name + ", which is neither in " +
+                     textureDirectory +
+                     " nor beside the level (the game draws the surface in its "
+                     "own colour)",
+                 "copy the image to one of those places, or name one that is there"});
         }
     }
 }

@@ -1,9 +1,10 @@
 #include "world/LevelFile.h"
 
+#include "assets/RegularFile.h"
+
 #include <array>
 #include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -224,16 +225,9 @@ private:
 } // namespace
 
 std::string levelFileProblem(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) {
-        // The importer says so in its own words.
-        return {};
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        return std::filesystem::is_directory(status)
-                   ? "is a folder, not a level file"
-                   : "is not a regular file (a pipe or a device); it was not opened";
+    // A file that is not there passes: the importer says so in its own words.
+    if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
+        return "cannot be read: " + problem;
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {

@@ -54,8 +54,7 @@ TEST(LevelTools, ALevelFileThatCannotBePlayedEndsWithOneLineNamingIt) {
         const char* line;
     };
     const Case cases[] = {
-        {"missing.dae", nullptr,
-         "[ ERROR ]\tLevel missing.dae cannot be read: there is no such file."},
+        {"missing.dae", nullptr, "[ ERROR ]\tLevel missing.dae cannot be read: no such file."},
         {"broken.dae", "<COLLADA>", "[ ERROR ]\tLevel broken.dae cannot be read: Assimp: "},
     };
     for (const Case& c : cases) {
@@ -92,7 +91,7 @@ TEST(LevelTools, CheckingNeedsNoDisplayAndSaysWhenThereIsNothingToCheck) {
     Folder folder;
     GameProcess missing(folder.dir.path(), {"DISPLAY="}, {"--check", "missing.dae"});
     EXPECT_EQ(missing.waitForExit(30s), 2);
-    EXPECT_NE(missing.output().find("ERROR missing.dae: cannot be read: there is no such file; "),
+    EXPECT_NE(missing.output().find("ERROR missing.dae: cannot be read: no such file; "),
               std::string::npos)
         << missing.output();
     EXPECT_NE(missing.output().find("\nUNREADABLE: missing.dae cannot be read\n"),
@@ -103,6 +102,32 @@ TEST(LevelTools, CheckingNeedsNoDisplayAndSaysWhenThereIsNothingToCheck) {
     EXPECT_NE(nothing.output().find("[ ERROR ]\tkelvaro19: --check needs the level file to check."),
               std::string::npos)
         << nothing.output();
+}
+
+TEST(LevelTools, CheckingALevelWithoutADisplayFliesItAndGivesTheVerdict) {
+    Folder folder;
+    LevelWriter straight;
+    straight.addEmpty("Camera", {0, 0, 0});
+    addRing(straight, 0, -20);
+    addRing(straight, 1, -40);
+    straight.write(folder.dir.path() / "straight.dae");
+    GameProcess good(folder.dir.path(), {"DISPLAY="}, {"--check", "straight.dae"});
+    EXPECT_EQ(good.waitForExit(60s), 0) << good.output();
+    EXPECT_NE(good.output().find("\nFINISHED 2/2 rings in "), std::string::npos) << good.output();
+    EXPECT_NE(
+        good.output().find("\nOK: the game plays straight.dae and the test pilot finishes it\n"),
+        std::string::npos)
+        << good.output();
+    EXPECT_EQ(good.output().find("WARNING"), std::string::npos) << good.output();
+
+    LevelWriter gap;
+    gap.addEmpty("Camera", {0, 0, 0});
+    addRing(gap, 0, -20);
+    addRing(gap, 2, -40);
+    gap.write(folder.dir.path() / "gap.dae");
+    GameProcess refused(folder.dir.path(), {"DISPLAY="}, {"--check", "gap.dae"});
+    EXPECT_EQ(refused.waitForExit(60s), 1) << refused.output();
+    EXPECT_NE(refused.output().find("\nREFUSED: "), std::string::npos) << refused.output();
 }
 
 TEST(LevelTools, F11ShowsTheShipsCollisionHullsAndHidesThemAgain) {

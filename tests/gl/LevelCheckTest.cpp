@@ -74,13 +74,13 @@ const std::vector<CheckRow>& rows() {
          0},
         {"a missing file",
          [](const TempDir&) {},
-         {"ERROR level.dae: cannot be read: there is no such file; check the path, and that the "
+         {"ERROR level.dae: cannot be read: no such file; check the path, and that the "
           "file is a COLLADA level exported from Blender",
           "UNREADABLE: level.dae cannot be read"},
          2},
         {"a folder",
          [](const TempDir& dir) { std::filesystem::create_directories(dir.path() / "level.dae"); },
-         {"ERROR level.dae: cannot be read: it is a folder, not a level file; check the path, and "
+         {"ERROR level.dae: cannot be read: it is a folder, not a file; check the path, and "
           "that the file is a COLLADA level exported from Blender",
           "UNREADABLE: level.dae cannot be read"},
          2},
@@ -127,14 +127,16 @@ const std::vector<CheckRow>& rows() {
           "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
-        {"a ring without a collision child (a line the game logs)",
+        {"a ring without a collision child",
          [](const TempDir& dir) {
              LevelWriter level;
              level.addEmpty("Camera", {0, 0, 0});
              level.addMeshNode("ring_0", "ring0", torusMesh(RING_RADIUS, 0.4f), {0, 0, -30});
              writeLevel(dir, level);
          },
-         {"ERROR level.dae: ring_0...",
+         {"ERROR ring_0: it has no collision child, so it is drawn but can never be passed; give "
+          "it a child object whose mesh is its collision shape (a convex volume spanning the "
+          "opening)",
           "NOT FINISHED: ring_0 cannot be passed at 0.0 s (it has no collision shape)",
           "NOT FINISHABLE: the game plays level.dae, but the test pilot does not finish it"},
          1},
@@ -169,9 +171,9 @@ const std::vector<CheckRow>& rows() {
                      {"nothere.png", "", {0.1f, 0.1f, 0.1f}, {0.5f, 0.5f, 0.5f}, 16.0f});
              writeLevel(dir, level);
          },
-         {"ERROR ring_0: its material names the texture nothere.png, which is not a file in "
-          "res/assets/textures/ (the game draws the surface without it); copy the image there, or "
-          "give the material the bare file name of one that is",
+         {"ERROR ring_0: its material names the texture nothere.png, which is neither in "
+          "res/assets/textures/ nor beside the level (the game draws the surface in its own "
+          "colour); copy the image to one of those places, or name one that is there",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
         {"a ring too sharp a turn away",

@@ -64,12 +64,11 @@ TEST(CommandLine, OnlyARegularFileIsALevelFileToOpen) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_EQ(levelPathProblem(file), std::nullopt);
     EXPECT_EQ(levelPathProblem(dir.path().string() + "/none.dae"),
-              "Level " + dir.path().string() + "/none.dae cannot be read: there is no such file.");
+              "Level " + dir.path().string() + "/none.dae cannot be read: no such file.");
     EXPECT_EQ(levelPathProblem(dir.path().string()),
-              "Level " + dir.path().string() +
-                  " cannot be read: it is a folder, not a level file.");
+              "Level " + dir.path().string() + " cannot be read: it is a folder, not a file.");
     EXPECT_EQ(levelPathProblem(pipe),
-              "Level " + pipe + " cannot be read: it is not a regular file (a pipe or a device).");
+              "Level " + pipe + " cannot be read: it is a named pipe, not a regular file.");
 }
 
 } // namespace

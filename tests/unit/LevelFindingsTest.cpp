@@ -104,6 +104,9 @@ TEST_F(WindowlessLevels, AWholeLevelIsBuiltWithoutOpenGL) {
                       textured);
     level.addMeshNode("tcan_a", "can", can(), {0, 5, 20}, NO_TURN, glm::vec3(1), can());
     level.addLamp("Lamp.000", {1, 2, 3}, {1, 0.9f, 0.8f});
+    // Textures are only located, never read, without a window.
+    folder.write("res/assets/textures/rock_diffuse.png", "not read");
+    folder.write("res/assets/textures/rock_normal.png", "not read");
     const std::size_t bodies = PhysicsContext::instance().bodyCount();
     const std::size_t meshes = meshStore().size();
     LevelResult result = read(level);
@@ -129,8 +132,11 @@ TEST_F(WindowlessLevels, AWholeLevelIsBuiltWithoutOpenGL) {
     const Model& asteroid = ModelLoader::instance().get(std::next(world.objects.begin())->name);
     EXPECT_EQ(asteroid.meshLevels.size(), 4u);
     const Material& material = meshStore().at(asteroid.meshLevels[0][0]).material;
-    EXPECT_EQ(material.diffuseTextures, std::vector<std::string>{"rock_diffuse.png"});
-    EXPECT_EQ(material.normalTextures, std::vector<std::string>{"rock_normal.png"});
+    EXPECT_EQ(material.diffuseTextures,
+              std::vector<std::string>{"res/assets/textures/rock_diffuse.png"});
+    EXPECT_EQ(material.normalTextures,
+              std::vector<std::string>{"res/assets/textures/rock_normal.png"});
+    EXPECT_TRUE(material.missingTextures.empty());
 }
 
 // Levels that cannot be played: no world, the error line, and the reason as
@@ -608,12 +614,12 @@ TEST_F(WindowlessLevels, APathThatIsNoRegularFileIsNeverOpened) {
     LevelResult fromPipe = loader.readFile(pipe.string(), {.upload = false});
     EXPECT_FALSE(fromPipe.world);
     EXPECT_EQ(fromPipe.error, "Level " + pipe.string() +
-                                  " is not a regular file (a pipe or a device); it was not "
-                                  "opened.");
+                                  " cannot be read: it is a named pipe, not a regular "
+                                  "file.");
     LevelResult fromFolder = loader.readFile(folder.path().string(), {.upload = false});
     EXPECT_FALSE(fromFolder.world);
     EXPECT_EQ(fromFolder.error,
-              "Level " + folder.path().string() + " is a folder, not a level file.");
+              "Level " + folder.path().string() + " cannot be read: it is a folder, not a file.");
     ASSERT_EQ(fromFolder.findings.size(), 1u);
     EXPECT_EQ(fromFolder.findings[0].node, folder.path().string());
 }
