@@ -50,6 +50,50 @@ unsigned char* shrink(const unsigned char* in, int width, int height, int channe
     return out;
 }
 
+// stb_image as Debian ships it writes past its table when a JPEG declares a
+// Huffman table of more than 256 codes (found by fuzzing). Such a file is
+// refused before decoding: the JPEG segments up to the image data are walked,
+// and every table's code count is summed. The file is left at its start.
+std::string jpegHuffmanProblem(std::FILE* file) {
+    auto byte = [file] { return std::fgetc(file); };
+    std::string problem;
+    if (byte() == 0xFF && byte() == 0xD8) {
+        for (;;) {
+            int marker = byte();
+            while (marker == 0xFF) {
+                marker = byte();
+            }
+            if (marker == EOF || marker == 0xDA || marker == 0xD9) {
+                break; // the image data, the end, or a cut file: stb_image copes
+            }
+            const int high = byte(), low = byte();
+            if (high == EOF || low == EOF) {
+                break;
+            }
+            long left = high * 256 + low - 2;
+            while (marker == 0xC4 && left >= 17 && problem.empty()) {
+                byte(); // table class and number
+                int codes = 0;
+                for (int i = 0; i < 16; ++i) {
+                    codes += std::max(byte(), 0);
+                }
+                left -= 17;
+                if (codes > 256) {
+                    problem = "the JPEG declares a Huffman table of " + std::to_string(codes) +
+                              " codes, more than 256; refused before decoding";
+                }
+                std::fseek(file, std::min<long>(codes, left), SEEK_CUR);
+                left -= std::min<long>(codes, left);
+            }
+            if (!problem.empty() || left < 0 || std::fseek(file, left, SEEK_CUR) != 0) {
+                break;
+            }
+        }
+    }
+    std::fseek(file, 0, SEEK_SET);
+    return problem;
+}
+
 } // namespace
 
 TextureImage::TextureImage(const std::string& path, int maxEdge) {
@@ -60,6 +104,11 @@ TextureImage::TextureImage(const std::string& path, int maxEdge) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         failure = "Unable to open file";
+        return;
+    }
+    if (std::string problem = jpegHuffmanProblem(file); !problem.empty()) {
+        std::fclose(file);
+        failure = problem;
         return;
     }
     int fileChannels = 0;

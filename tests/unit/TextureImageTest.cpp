@@ -54,6 +54,28 @@ TEST(TextureImage, AnImageOfTooManyPixelsIsRefusedFromItsHeader) {
                              "pixels (4096x4096) are refused");
 }
 
+// The image reader would write past its table on such a file.
+TEST(TextureImage, AJpegWithAnOverfullHuffmanTableIsRefusedBeforeDecoding) {
+    TempDir folder;
+    std::string bytes("\xFF\xD8\xFF\xC4", 4);
+    const int codes = 16 * 17; // 272 codes, 16 more than a table holds
+    const int length = 2 + 1 + 16 + codes;
+    bytes.push_back(char(length >> 8));
+    bytes.push_back(char(length & 0xFF));
+    bytes.push_back('\x00');
+    bytes.append(16, char(17));
+    bytes.append(size_t(codes), '\x01');
+    bytes += std::string("\xFF\xD9", 2);
+    const TextureImage image(folder.write("overfull.jpg", bytes).string(), 0);
+    EXPECT_FALSE(image.ok());
+    EXPECT_EQ(image.failure, "the JPEG declares a Huffman table of 272 codes, more than 256; "
+                             "refused before decoding");
+    // A sound JPEG still reads.
+    const TextureImage sound(std::string(KELVARO_SOURCE_DIR) + "/fuzz/corpus/image/plasma.jpg", 0);
+    EXPECT_TRUE(sound.ok()) << sound.failure;
+    EXPECT_EQ(sound.width, 8);
+}
+
 TEST(TextureImage, AnEdgeLongerThanTheDriverTakesIsScaledDownAveraging) {
     TempDir folder;
     // 20,000 x 8 fits the pixel ceiling but not a 16,384 edge: halved along x.
