@@ -52,41 +52,49 @@ unsigned char* shrink(const unsigned char* in, int width, int height, int channe
 
 // stb_image as Debian ships it writes past its table when a JPEG declares a
 // Huffman table of more than 256 codes (found by fuzzing). Such a file is
-// refused before decoding: the JPEG segments up to the image data are walked,
-// and every table's code count is summed. The file is left at its start.
+// refused before decoding. The walk finds the tables the way stb_image does:
+// segments are skipped by their length, and where no marker follows, bytes are
+// skipped up to the next one (this also crosses the image data, in which 0xFF
+// is only ever followed by 0 or a restart marker). The file is left at its
+// start.
 std::string jpegHuffmanProblem(std::FILE* file) {
     auto byte = [file] { return std::fgetc(file); };
     std::string problem;
     if (byte() == 0xFF && byte() == 0xD8) {
-        for (;;) {
+        for (int c = byte(); c != EOF && problem.empty(); c = byte()) {
+            if (c != 0xFF) {
+                continue;
+            }
             int marker = byte();
             while (marker == 0xFF) {
                 marker = byte();
             }
-            if (marker == EOF || marker == 0xDA || marker == 0xD9) {
-                break; // the image data, the end, or a cut file: stb_image copes
+            // No length: the stuffed zero of the image data, restarts, start.
+            if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+                continue;
             }
             const int high = byte(), low = byte();
-            if (high == EOF || low == EOF) {
+            if (marker == EOF || marker == 0xD9 || low == EOF) {
                 break;
             }
-            long left = high * 256 + low - 2;
-            while (marker == 0xC4 && left >= 17 && problem.empty()) {
+            long left = long(high) * 256 + low - 2;
+            while (marker == 0xC4 && left > 0 && problem.empty() && !std::feof(file)) {
                 byte(); // table class and number
                 int codes = 0;
                 for (int i = 0; i < 16; ++i) {
                     codes += std::max(byte(), 0);
                 }
-                left -= 17;
                 if (codes > 256) {
                     problem = "the JPEG declares a Huffman table of " + std::to_string(codes) +
                               " codes, more than 256; refused before decoding";
                 }
-                std::fseek(file, std::min<long>(codes, left), SEEK_CUR);
-                left -= std::min<long>(codes, left);
+                left -= 17 + codes;
+                std::fseek(file, codes, SEEK_CUR);
             }
-            if (!problem.empty() || left < 0 || std::fseek(file, left, SEEK_CUR) != 0) {
-                break;
+            // The scan header of the image data is skipped; the data itself
+            // is crossed byte by byte.
+            if (marker != 0xC4 && left > 0) {
+                std::fseek(file, left, SEEK_CUR);
             }
         }
     }
