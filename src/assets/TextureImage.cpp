@@ -136,6 +136,13 @@ TextureImage::TextureImage(const std::string& path, int maxEdge) {
     }
     fileWidth = width;
     fileHeight = height;
+    // The reader hands back images with a side of 0 (a PNM header can say so,
+    // found by fuzzing): nothing to draw, and nothing to scale.
+    if (width < 1 || height < 1) {
+        pixels.reset();
+        failure = "the image is " + size(width, height) + " pixels: it has no pixels to draw";
+        return;
+    }
     if (maxEdge > 0 && (width > maxEdge || height > maxEdge)) {
         const int fx = (width + maxEdge - 1) / maxEdge;
         const int fy = (height + maxEdge - 1) / maxEdge;

@@ -76,6 +76,15 @@ TEST(TextureImage, AJpegWithAnOverfullHuffmanTableIsRefusedBeforeDecoding) {
     EXPECT_EQ(sound.width, 8);
 }
 
+TEST(TextureImage, AnImageWithASideOfNoPixelsIsRefused) {
+    TempDir folder;
+    // A binary PNM 20000 pixels wide and 0 high: wider than any texture.
+    const auto path = folder.write("flat.ppm", std::string("P6\n20000 0\n255\n"));
+    const TextureImage image(path.string(), 16384);
+    EXPECT_FALSE(image.ok());
+    EXPECT_NE(image.failure.find("no pixels"), std::string::npos) << image.failure;
+}
+
 TEST(TextureImage, AnEdgeLongerThanTheDriverTakesIsScaledDownAveraging) {
     TempDir folder;
     // 20,000 x 8 fits the pixel ceiling but not a 16,384 edge: halved along x.
