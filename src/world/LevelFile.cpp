@@ -5,6 +5,7 @@
 #include <array>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -226,12 +227,16 @@ private:
 
 std::string levelFileProblem(const std::string& path) {
     // A file that is not there passes: the importer says so in its own words.
-    if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
+    std::error_code missing;
+    if (!std::filesystem::exists(path, missing)) {
+        return {};
+    }
+    if (const std::string problem = regularFileProblem(path); !problem.empty()) {
         return "cannot be read: " + problem;
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        return std::string("cannot be opened: ") + std::strerror(errno);
+        return std::string("cannot be read: ") + std::strerror(errno);
     }
     LevelScanner counter;
     std::array<char, 1 << 16> buffer;
