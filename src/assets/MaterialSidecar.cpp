@@ -1,6 +1,6 @@
 #include "assets/MaterialSidecar.h"
 
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 #include "assets/TextureLookup.h"
 #include "core/Log.h"
 

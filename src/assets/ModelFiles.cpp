@@ -1,6 +1,6 @@
 #include "assets/ModelFiles.h"
 
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,7 +3,7 @@
 #include "assets/AssetPaths.h"
 #include "assets/MeshBuilder.h"
 #include "assets/ModelFiles.h"
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
 

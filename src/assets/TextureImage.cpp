@@ -1,6 +1,6 @@
 #include "assets/TextureImage.h"
 
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 // Long, readable failure reasons ("Image not of any known type, or corrupt").

@@ -1,7 +1,7 @@
 #include "assets/TextureLookup.h"
 
 #include "assets/AssetPaths.h"
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 #include "core/Log.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "core/CommandLine.h"
 
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 
 #include <string_view>
 

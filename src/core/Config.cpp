@@ -1,6 +1,7 @@
 #include "core/Config.h"
 
 #include "core/Log.h"
+#include "core/RegularFile.h"
 
 #include <INIReader.h>
 
@@ -8,7 +9,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
 #include <iomanip>
 #include <sstream>
 #include <type_traits>
@@ -59,10 +59,7 @@ Config parseConfig(const std::string& path) {
     Config cfg;
     // Only a regular file is opened: a directory would read as an empty file
     // and a named pipe would block the start until someone writes to it.
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    const bool exists = std::filesystem::exists(status);
-    if (exists && !std::filesystem::is_regular_file(status)) {
+    if (!nonRegularFileProblem(path).empty()) {
         logMessage(LogLevel::ERROR,
                    "Settings file " + path + " is not a regular file. Using default values.");
         return cfg;

@@ -4,7 +4,7 @@
 #include "assets/MeshBuilder.h"
 #include "assets/ModelFiles.h"
 #include "assets/ModelLoader.h"
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
 #include "physics/CollisionGroup.h"

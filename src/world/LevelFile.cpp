@@ -1,6 +1,6 @@
 #include "world/LevelFile.h"
 
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 
 #include <array>
 #include <cctype>

@@ -2,7 +2,7 @@
 
 #include "assets/MeshBuilder.h"
 #include "assets/ModelLoader.h"
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
 #include "physics/CollisionMeshes.h"

@@ -2,7 +2,7 @@
 #include "TempDir.h"
 
 #include "assets/ModelFiles.h"
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 #include "assets/TextureImage.h"
 
 #include <gtest/gtest.h>

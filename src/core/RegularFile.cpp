@@ -1,4 +1,4 @@
-#include "assets/RegularFile.h"
+#include "core/RegularFile.h"
 
 #include <filesystem>
 #include <system_error>
