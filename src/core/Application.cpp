@@ -18,19 +18,32 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 GLFWwindow* window = nullptr;
 double totalTime = 0.0;
 
 namespace {
 
+// GLFW's own description of its last failure: "cannot open the display"
+// and "the display has no GLX" both end in the same start-up line otherwise.
+std::string lastGlfwError;
+
+void rememberGlfwError(int, const char* description) {
+    lastGlfwError = description ? description : "";
+}
+
 [[noreturn]] void failStartUp(const char* message) {
     logMessage(LogLevel::ERROR, message);
+    if (!lastGlfwError.empty()) {
+        logMessage(LogLevel::ERROR, "GLFW says: " + lastGlfwError);
+    }
     std::exit(1);
 }
 
 void openWindow() {
     const Config& cfg = config();
+    glfwSetErrorCallback(rememberGlfwError);
     if (!glfwInit()) {
         failStartUp("Failed to initialize GLFW.");
     }

@@ -67,7 +67,9 @@ TEST(StartUp, WithoutADisplayItFailsWithExitCodeOne) {
     auto code = game.waitForExit(30s);
     ASSERT_TRUE(code);
     EXPECT_EQ(*code, 1);
-    EXPECT_NE(game.output().find("[ ERROR ]\tFailed to initialize GLFW.\n"), std::string::npos)
+    EXPECT_NE(game.output().find("[ ERROR ]\tFailed to initialize GLFW.\n[ ERROR ]\tGLFW says: "
+                                 "X11: The DISPLAY environment variable is missing\n"),
+              std::string::npos)
         << game.output();
     EXPECT_EQ(game.output().find("Terminating"), std::string::npos);
 }
