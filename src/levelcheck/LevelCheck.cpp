@@ -94,8 +94,12 @@ int checkLevel(const std::string& path, std::ostream& out) {
         out << findingLine(finding) << '\n';
     }
     if (!refusal.empty()) {
-        out << findingLine({Severity::Error, path, refusal, ""}) << '\n'
-            << "REFUSED: the game does not play " << path << '\n';
+        // A refused level's last finding is its reason, with the remedy; the
+        // game's own wording of it would only say the same again.
+        if (findings.empty()) {
+            out << findingLine({Severity::Error, path, refusal, ""}) << '\n';
+        }
+        out << "REFUSED: the game does not play " << path << '\n';
         return 1;
     }
     out << flight->line() << '\n';

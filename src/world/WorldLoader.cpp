@@ -2,9 +2,9 @@
 
 #include "assets/MeshBuilder.h"
 #include "assets/ModelLoader.h"
-#include "core/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
+#include "core/RegularFile.h"
 #include "physics/CollisionMeshes.h"
 #include "physics/GameBodies.h"
 #include "physics/PhysicsContext.h"
@@ -747,8 +747,13 @@ LevelResult WorldLoader::readFile(const std::string& path, const LevelReadOption
     LevelLoadTimes* times = options.times;
     Stopwatch total(times ? &times->total : nullptr);
     if (const std::string problem = levelFileProblem(path); !problem.empty()) {
+        // A file that cannot be opened is the wrong path; one that opens but
+        // is broken inside wants exporting again.
+        const bool unopened = problem.starts_with("cannot be read");
         return refused("Level " + path + " " + problem + ".",
-                       {{Severity::Error, path, problem, "give the path of a COLLADA file"}});
+                       {{Severity::Error, path, problem,
+                         unopened ? "give the path of a COLLADA file"
+                                  : "export it again from Blender as COLLADA (.dae)"}});
     }
     // The model cache first, so that its own start-up entries are in the
     // stores before the level's positions are counted.
