@@ -27,13 +27,14 @@ template <typename Number> std::string numberText(Number value) {
 // is not a number of the field's kind at all, is rejected loudly, naming the
 // key, instead of wrapping around (-1 would otherwise become four billion) or
 // being dropped without a word. NaN and the infinities are outside every
-// range. An absent or empty value leaves the field as it is.
+// range. An absent or empty value leaves the field as it is. True when the
+// file's value was taken.
 template <typename Field, typename Bound>
-void readKey(const INIReader& reader, const std::string& path, const char* key, Bound minimum,
+bool readKey(const INIReader& reader, const std::string& path, const char* key, Bound minimum,
              Bound maximum, Field& field) {
     const std::string text = reader.Get(SECTION, key, "");
     if (text.empty()) {
-        return;
+        return false;
     }
     constexpr bool whole = std::is_integral_v<Field>;
     Bound value;
@@ -48,9 +49,10 @@ void readKey(const INIReader& reader, const std::string& path, const char* key, 
                                         " from " + numberText(minimum) + " to " +
                                         numberText(maximum) + ". Keeping the default " +
                                         numberText(field) + ".");
-        return;
+        return false;
     }
     field = Field(value);
+    return true;
 }
 
 } // namespace
@@ -74,23 +76,27 @@ Config parseConfig(const std::string& path) {
                                           std::to_string(result) + ". Using default values.");
     }
 
-    readKey(reader, path, "MAX_FPS", 1L, long(UINT32_MAX), cfg.maxFps);
-    // The window system takes sizes as int; the graphics driver's own limit is
-    // only known once a context exists (see fitWindowToDriver).
-    readKey(reader, path, "WINDOW_WIDTH", 1L, long(INT_MAX), cfg.windowWidth);
-    readKey(reader, path, "WINDOW_HEIGHT", 1L, long(INT_MAX), cfg.windowHeight);
-    readKey(reader, path, "BLUR_ITERATIONS", 0L, MAX_BLUR_ITERATIONS, cfg.blurIterations);
-    readKey(reader, path, "FOV", MIN_FOV, MAX_FOV, cfg.fov);
-    readKey(reader, path, "BRIGHTNESS", MIN_BRIGHTNESS, MAX_BRIGHTNESS, cfg.brightness);
-    readKey(reader, path, "DRAW_DISTANCE", MIN_DRAW_DISTANCE, MAX_DRAW_DISTANCE, cfg.drawDistance);
-    cfg.aspectRatio = float(cfg.windowWidth) / float(cfg.windowHeight);
-    cfg.fullscreenMode = reader.GetBoolean(SECTION, "FULLSCREEN_MODE", cfg.fullscreenMode);
-
-    for (const char* key : {"MAX_FPS", "WINDOW_WIDTH", "WINDOW_HEIGHT", "BLUR_ITERATIONS", "FOV",
-                            "BRIGHTNESS", "DRAW_DISTANCE", "FULLSCREEN_MODE"}) {
-        if (reader.HasValue(SECTION, key)) {
+    // A rejected value leaves its key unset, so that start-up still chooses
+    // for it (a typo in WINDOW_WIDTH must not pin a software renderer to the
+    // full-size default).
+    auto read = [&](const char* key, auto minimum, auto maximum, auto& field) {
+        if (readKey(reader, path, key, minimum, maximum, field)) {
             cfg.keysSet.insert(key);
         }
+    };
+    read("MAX_FPS", 1L, long(UINT32_MAX), cfg.maxFps);
+    // The window system takes sizes as int; the graphics driver's own limit is
+    // only known once a context exists (see fitWindowToDriver).
+    read("WINDOW_WIDTH", 1L, long(INT_MAX), cfg.windowWidth);
+    read("WINDOW_HEIGHT", 1L, long(INT_MAX), cfg.windowHeight);
+    read("BLUR_ITERATIONS", 0L, MAX_BLUR_ITERATIONS, cfg.blurIterations);
+    read("FOV", MIN_FOV, MAX_FOV, cfg.fov);
+    read("BRIGHTNESS", MIN_BRIGHTNESS, MAX_BRIGHTNESS, cfg.brightness);
+    read("DRAW_DISTANCE", MIN_DRAW_DISTANCE, MAX_DRAW_DISTANCE, cfg.drawDistance);
+    cfg.aspectRatio = float(cfg.windowWidth) / float(cfg.windowHeight);
+    cfg.fullscreenMode = reader.GetBoolean(SECTION, "FULLSCREEN_MODE", cfg.fullscreenMode);
+    if (reader.HasValue(SECTION, "FULLSCREEN_MODE")) {
+        cfg.keysSet.insert("FULLSCREEN_MODE");
     }
 
     if (result == 0) {

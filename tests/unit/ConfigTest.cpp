@@ -61,6 +61,10 @@ TEST(Config, PartialFileOverridesOnlyItsKeys) {
 TEST(Config, RemembersWhichKeysTheFileSet) {
     Parsed p = parse("[GRAPHICS]\nwindow_width = 1280\nBLUR_ITERATIONS = 3\n[OTHER]\nFOV = 60\n");
     EXPECT_EQ(p.config.keysSet, (std::set<std::string>{"WINDOW_WIDTH", "BLUR_ITERATIONS"}));
+    // A rejected value is no choice: start-up still chooses for its key.
+    Parsed rejected = parse("[GRAPHICS]\nWINDOW_WIDTH = wide\nWINDOW_HEIGHT = 720\n"
+                            "BLUR_ITERATIONS = -1\nFOV = \n");
+    EXPECT_EQ(rejected.config.keysSet, (std::set<std::string>{"WINDOW_HEIGHT"}));
     EXPECT_TRUE(parse(nullptr).config.keysSet.empty());
 }
 
