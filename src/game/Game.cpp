@@ -9,6 +9,7 @@
 #include "game/GameState.h"
 #include "game/Hud.h"
 #include "game/Input.h"
+#include "game/Score.h"
 #include "physics/PhysicsContext.h"
 #include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
@@ -42,7 +43,7 @@ std::optional<std::string> pointsText;
 
 void dimOnce() {
     if (!endDimmed) {
-        config().brightness -= 0.5f;
+        config().brightness = endScreenBrightness(config().brightness);
         endDimmed = true;
     }
 }

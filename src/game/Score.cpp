@@ -1,5 +1,6 @@
 #include "game/Score.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -39,4 +40,8 @@ std::string formatClock(double seconds) {
     char text[48];
     std::snprintf(text, sizeof text, "%d:%d:%02d", minutes, secs, hundredths);
     return text;
+}
+
+float endScreenBrightness(float brightness) {
+    return std::max(brightness - 0.5f, brightness * 0.5f);
 }

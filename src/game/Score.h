@@ -13,3 +13,9 @@ int32_t computeScore(int32_t collectedTrash, double totalTime);
 // minutes and seconds unpadded (65.5 s gives "1:5:50"). The hundredths are cut,
 // never rounded, so the clock only ever moves forward (59.996 s shows 0:59:99).
 std::string formatClock(double seconds);
+
+// The scene's brightness behind an end message: 0.5 lower, as the end screens
+// have always been dimmed, but never below half of what it was, so that a
+// player who turned BRIGHTNESS below 1 still sees the scene dimmed and not
+// black (0.4 would otherwise become -0.4).
+float endScreenBrightness(float brightness);

@@ -18,6 +18,13 @@ TEST(Score, ATrackFinishedBeforeTheClockMovedScoresNothingInsteadOfOverflowing) 
     EXPECT_EQ(computeScore(100000, 1e-9), std::numeric_limits<int32_t>::max());
 }
 
+TEST(EndScreen, DimsByHalfAUnitButNeverToBlack) {
+    EXPECT_FLOAT_EQ(endScreenBrightness(1.0f), 0.5f);
+    EXPECT_FLOAT_EQ(endScreenBrightness(3.0f), 2.5f);
+    EXPECT_FLOAT_EQ(endScreenBrightness(0.4f), 0.2f);
+    EXPECT_FLOAT_EQ(endScreenBrightness(0.1f), 0.05f);
+}
+
 TEST(Clock, MinutesAndSecondsAreUnpadded) {
     EXPECT_EQ(formatClock(65.5), "1:5:50");
     EXPECT_EQ(formatClock(125.25), "2:5:25");
