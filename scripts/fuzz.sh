@@ -46,7 +46,7 @@ shipped() {
 
 # The GL-using targets need a display; start one when there is none.
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$SECONDS_EACH" $TARGETS
+    exec xvfb-run -a -s "-noreset -screen 0 640x480x24" "$0" "$SECONDS_EACH" $TARGETS
 fi
 
 failed=""

@@ -24,7 +24,7 @@ if [ -n "${KELVARO_SOAK_DISPLAY:-}" ]; then
     DISPLAY=$KELVARO_SOAK_DISPLAY
     export DISPLAY
 elif [ -z "${KELVARO_SOAK_OWN_DISPLAY:-}" ]; then
-    KELVARO_SOAK_OWN_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" "$@"
+    KELVARO_SOAK_OWN_DISPLAY=1 exec xvfb-run -a -s "-noreset -screen 0 1920x1080x24" "$0" "$@"
 fi
 if [ ! -x "$BUILD_DIR/kelvaro19" ]; then
     "$ROOT/scripts/setup.sh"

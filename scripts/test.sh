@@ -27,7 +27,10 @@ fi
 KELVARO_BUILD_DIR=$BUILD_DIR "$ROOT/scripts/setup.sh"
 cd "$BUILD_DIR"
 if [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1920x1080x24" \
+    # -noreset: an X server resets when its last client leaves, and refuses
+    # the connections that arrive meanwhile ("Failed to open display"); one
+    # test's game closing would then now and then fail the next one's start.
+    exec xvfb-run -a -s "-noreset -screen 0 1920x1080x24" \
         ctest --output-on-failure -j "$(nproc)" "$@"
 fi
 exec ctest --output-on-failure -j "$(nproc)" "$@"
