@@ -17,15 +17,21 @@ bool isIntegerList(const std::string& element) {
            element == "ph" || element == "int_array";
 }
 
+// Only the blanks the importer skips between numbers: on any other one (a
+// form feed, say) it reads the same zero again and again until it runs out
+// of memory, and so it does on a character that cannot start a number.
 bool fitsIntegerList(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) ||
-           std::isspace(static_cast<unsigned char>(c)) || c == '-' || c == '+';
+    return std::isdigit(static_cast<unsigned char>(c)) || c == ' ' || c == '\t' || c == '\n' ||
+           c == '\r' || c == '-' || c == '+';
 }
 
 // Follows the element structure of XML text fed in pieces, counting how deep
 // elements nest and watching the text of integer lists. Only the markup that
 // can hide a '<' or a '>' is told apart: comments, CDATA sections,
 // processing instructions and declarations, and quoted attribute values.
+// Markup inside an integer list (a comment, a CDATA section, an element) is
+// itself a stray '<': the importer reads the list from the text around it,
+// which would then go unwatched.
 class LevelScanner {
 public:
     void feed(const char* data, std::size_t size) {
@@ -50,7 +56,6 @@ private:
         case State::Text:
             if (c == '<') {
                 state_ = State::TagStart;
-                inList_ = false;
                 endArray();
             } else if (inArray_) {
                 const bool blank = std::isspace(static_cast<unsigned char>(c));
@@ -63,8 +68,13 @@ private:
             }
             break;
         case State::TagStart:
+            if (c != '/' && inList_ && !stray_) {
+                stray_ = '<';
+                strayElement_ = name_;
+            }
             if (c == '/') {
                 state_ = State::Close;
+                inList_ = false;
             } else if (c == '!' || c == '?') {
                 // Comments, CDATA, declarations and instructions end with
                 // "-->", "]]>", ">" or "?>"; the sentinel decides.
@@ -74,6 +84,7 @@ private:
                 skipped_ = 0;
             } else {
                 state_ = State::Open;
+                inList_ = false;
                 quote_ = 0;
                 last_ = c;
                 name_.assign(1, c);

@@ -583,6 +583,15 @@ TEST_F(WindowlessLevels, DamageTheImporterCannotSurviveIsRefusedBeforeTheImport)
          "holds 'a' in a list of whole numbers (<p>), which the importer cannot read past"},
         {"<p>0 1 2", "<p>0 /1 2",
          "holds '/' in a list of whole numbers (<p>), which the importer cannot read past"},
+        // A blank the importer does not skip: it once asked for 4.8 GB on it.
+        {"<p>0 1 2", "<p>0 1\f2",
+         "holds a byte that is no character in a list of whole numbers (<p>), which the "
+         "importer cannot read past"},
+        // Markup would hide the list's text from the watch.
+        {"<p>0 1 2", "<p><!-- -->0 1 2",
+         "holds '<' in a list of whole numbers (<p>), which the importer cannot read past"},
+        {"<p>0 1 2", "<p><![CDATA[0 1 2]]>",
+         "holds '<' in a list of whole numbers (<p>), which the importer cannot read past"},
         {"count=\"", "cuont=\"",
          "has a <float_array> without a readable count, which the importer would read past"},
         {"\">0 0 ", "\">0 ",
