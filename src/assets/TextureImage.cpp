@@ -55,12 +55,23 @@ unsigned char* shrink(const unsigned char* in, int width, int height, int channe
 // refused before decoding. The walk finds the tables the way stb_image does:
 // segments are skipped by their length, and where no marker follows, bytes are
 // skipped up to the next one (this also crosses the image data, in which 0xFF
-// is only ever followed by 0 or a restart marker). The file is left at its
-// start.
+// is only ever followed by 0 or a restart marker). Like every marker, the
+// start of the image may follow any number of 0xFF fill bytes. The file is
+// left at its start.
 std::string jpegHuffmanProblem(std::FILE* file) {
     auto byte = [file] { return std::fgetc(file); };
+    auto startOfImage = [&] {
+        if (byte() != 0xFF) {
+            return false;
+        }
+        int c = byte();
+        while (c == 0xFF) {
+            c = byte();
+        }
+        return c == 0xD8;
+    };
     std::string problem;
-    if (byte() == 0xFF && byte() == 0xD8) {
+    if (startOfImage()) {
         for (int c = byte(); c != EOF && problem.empty(); c = byte()) {
             if (c != 0xFF) {
                 continue;
