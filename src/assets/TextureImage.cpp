@@ -18,34 +18,57 @@ std::string size(int width, int height) {
 }
 
 // Averages blocks of fx x fy pixels; the last partial block of a row or a
-// column is dropped, so the result is width / fx by height / fy.
-unsigned char* shrink(const unsigned char* in, int width, int height, int channels, int fx,
-                      int fy) {
+// column is dropped, so the result is width / fx by height / fy. Each input
+// row is added into one row of sums, pixel by pixel with the channel count
+// fixed, so that a long image costs one pass and no loop per channel.
+template <int CHANNELS>
+void shrinkInto(unsigned char* out, const unsigned char* in, int width, int height, int fx,
+                int fy) {
     const int w = width / fx, h = height / fy;
-    auto* out = static_cast<unsigned char*>(std::malloc(std::size_t(w) * h * channels));
-    if (!out) {
-        return nullptr;
-    }
+    const std::size_t rowBytes = std::size_t(width) * CHANNELS;
+    const std::size_t blockBytes = std::size_t(fx) * CHANNELS;
     const unsigned block = unsigned(fx) * unsigned(fy);
-    std::vector<unsigned> sum(static_cast<std::size_t>(channels));
+    std::vector<unsigned> sums(std::size_t(w) * CHANNELS);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            std::fill(sum.begin(), sum.end(), 0u);
-            for (int dy = 0; dy < fy; ++dy) {
-                const unsigned char* row =
-                    in + (std::size_t(y) * fy + dy) * std::size_t(width) * channels;
-                for (int dx = 0; dx < fx; ++dx) {
-                    const unsigned char* p = row + (std::size_t(x) * fx + dx) * channels;
-                    for (int c = 0; c < channels; ++c) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int dy = 0; dy < fy; ++dy) {
+            const unsigned char* p = in + (std::size_t(y) * fy + dy) * rowBytes;
+            unsigned* sum = sums.data();
+            for (int x = 0; x < w; ++x, sum += CHANNELS) {
+                for (const unsigned char* end = p + blockBytes; p < end; p += CHANNELS) {
+                    for (int c = 0; c < CHANNELS; ++c) {
                         sum[c] += p[c];
                     }
                 }
             }
-            unsigned char* q = out + (std::size_t(y) * w + x) * channels;
-            for (int c = 0; c < channels; ++c) {
-                q[c] = static_cast<unsigned char>((sum[c] + block / 2) / block);
-            }
         }
+        unsigned char* q = out + std::size_t(y) * w * CHANNELS;
+        for (std::size_t i = 0; i < sums.size(); ++i) {
+            q[i] = static_cast<unsigned char>((sums[i] + block / 2) / block);
+        }
+    }
+}
+
+unsigned char* shrink(const unsigned char* in, int width, int height, int channels, int fx,
+                      int fy) {
+    auto* out = static_cast<unsigned char*>(
+        std::malloc(std::size_t(width / fx) * std::size_t(height / fy) * channels));
+    if (!out) {
+        return nullptr;
+    }
+    switch (channels) {
+    case 1:
+        shrinkInto<1>(out, in, width, height, fx, fy);
+        break;
+    case 2:
+        shrinkInto<2>(out, in, width, height, fx, fy);
+        break;
+    case 3:
+        shrinkInto<3>(out, in, width, height, fx, fy);
+        break;
+    default: // the reader gives 1 to 4
+        shrinkInto<4>(out, in, width, height, fx, fy);
+        break;
     }
     return out;
 }
@@ -115,7 +138,7 @@ std::string jpegHuffmanProblem(std::FILE* file) {
 
 } // namespace
 
-TextureImage::TextureImage(const std::string& path, int maxEdge) {
+TextureImage::TextureImage(const std::string& path, int maxEdge, Shape shape) {
     if (const std::string problem = regularFileProblem(path); !problem.empty()) {
         failure = "Unable to open file: " + problem;
         return;
@@ -136,6 +159,11 @@ TextureImage::TextureImage(const std::string& path, int maxEdge) {
         std::fclose(file);
         failure = "the image is " + size(fileWidth, fileHeight) + " pixels; images of more than " +
                   std::to_string(MAX_TEXTURE_PIXELS) + " pixels (4096x4096) are refused";
+        return;
+    }
+    if (shape == Shape::Square && fileWidth != fileHeight) {
+        std::fclose(file);
+        failure = "the image is " + size(fileWidth, fileHeight) + " pixels; it must be square";
         return;
     }
     pixels.reset(stbi_load_from_file(file, &width, &height, &channels, 0));

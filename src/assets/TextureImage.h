@@ -15,12 +15,17 @@
 //   texture) is scaled down along that edge by the smallest whole factor that
 //   fits, averaging the pixels it merges;
 // - a path that is not a regular file (a folder, a named pipe) is refused
-//   without being opened.
+//   without being opened;
+// - asked for a square image (a cube map face), one whose header gives
+//   unequal sides is refused before decoding, rather than decoded and scaled
+//   only to be thrown away.
 class TextureImage {
 public:
     static constexpr int64_t MAX_TEXTURE_PIXELS = int64_t(4096) * 4096;
 
-    TextureImage(const std::string& path, int maxEdge);
+    enum class Shape { Any, Square };
+
+    TextureImage(const std::string& path, int maxEdge, Shape shape = Shape::Any);
 
     bool ok() const { return pixels != nullptr; }
     const unsigned char* data() const { return pixels.get(); }

@@ -110,18 +110,20 @@ Cubemap CubemapLoader::load(const std::string& name) {
     int faceSize = 0; // edge length of the first face read; all faces must match it
     for (std::size_t i = 0; i < cubeFaceNames.size(); ++i) {
         const std::string path = directory + name + "/" + cubeFaceNames[i] + cubeFaceExtension;
-        const TextureImage image(path, largestEdge(GL_MAX_CUBE_MAP_TEXTURE_SIZE));
-        if (!image.ok()) {
+        // A cube map with a non-square face or faces of different sizes is
+        // incomplete and samples black: report it like an unreadable face.
+        const TextureImage image(path, largestEdge(GL_MAX_CUBE_MAP_TEXTURE_SIZE),
+                                 TextureImage::Shape::Square);
+        const bool square = image.fileWidth == image.fileHeight;
+        if (!image.ok() && square) {
             failed = true;
             logMessage(LogLevel::ERROR, "Failed to load cubemap texture: " + path);
             continue;
         }
-        // A cube map with a non-square face or faces of different sizes is
-        // incomplete and samples black: report it like an unreadable face.
-        if (faceSize == 0 && image.width == image.height) {
+        if (faceSize == 0 && image.ok()) {
             faceSize = image.width;
         }
-        if (image.width != image.height || image.width != faceSize) {
+        if (!square || image.width != faceSize) {
             failed = true;
             logMessage(LogLevel::ERROR, "Failed to load cubemap texture: " + path +
                                             "\n\tface is not square or differs in size from "

@@ -275,6 +275,16 @@ TEST_F(Cubemaps, FacesOfDifferentSizesAreReported) {
     EXPECT_EQ(sky.id, 0u);
     EXPECT_EQ(count(log, "[ ERROR ]"), 1u);
     EXPECT_NE(log.find("res/assets/textures/cubemaps/Odd/back.png"), std::string::npos);
+
+    // A face that is not square, refused from its header, says so too.
+    writeFaces("Strip");
+    folder.write("res/assets/textures/cubemaps/Strip/top.png",
+                 pngBytes(4, 2, 3, std::vector<uint8_t>(4 * 2 * 3, 100)));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(loader.get("Strip").id, 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[ ERROR ]\tFailed to load cubemap texture: res/assets/textures/cubemaps/Strip/"
+              "top.png\n\tface is not square or differs in size from the other faces\n");
 }
 
 } // namespace

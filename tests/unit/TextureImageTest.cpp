@@ -54,6 +54,18 @@ TEST(TextureImage, AnImageOfTooManyPixelsIsRefusedFromItsHeader) {
                              "pixels (4096x4096) are refused");
 }
 
+TEST(TextureImage, ASquareImageIsAskedOfTheHeaderBeforeDecoding) {
+    TempDir folder;
+    // Only a header: were it decoded, the failure would be the reader's.
+    const auto path = folder.write("strip.png", pngHeaderOnly(622526, 6));
+    const TextureImage face(path.string(), 2048, TextureImage::Shape::Square);
+    EXPECT_FALSE(face.ok());
+    EXPECT_EQ(face.failure, "the image is 622526x6 pixels; it must be square");
+    const TextureImage any(path.string(), 2048);
+    EXPECT_FALSE(any.ok());
+    EXPECT_NE(any.failure, face.failure);
+}
+
 // The image reader would write past its table on such a file.
 TEST(TextureImage, AJpegWithAnOverfullHuffmanTableIsRefusedBeforeDecoding) {
     TempDir folder;
@@ -105,6 +117,21 @@ TEST(TextureImage, AnEdgeLongerThanTheDriverTakesIsScaledDownAveraging) {
     ASSERT_EQ(small.width, 2);
     EXPECT_EQ(small.data()[0], 3);
     EXPECT_EQ(small.data()[1], 20);
+    // Blocks of 2 x 2 over rows and channels: grey 10x + 40y, alpha 255 - grey.
+    std::vector<uint8_t> square;
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            square.push_back(uint8_t(10 * x + 40 * y));
+            square.push_back(uint8_t(255 - 10 * x - 40 * y));
+        }
+    }
+    const auto grid = folder.write("grid.png", pngBytes(4, 4, 2, square));
+    const TextureImage halved(grid.string(), 2);
+    ASSERT_TRUE(halved.ok());
+    ASSERT_EQ(halved.width, 2);
+    ASSERT_EQ(halved.height, 2);
+    EXPECT_EQ(std::vector<uint8_t>(halved.data(), halved.data() + 8),
+              (std::vector<uint8_t>{25, 230, 45, 210, 105, 150, 125, 130}));
 }
 
 TEST(TextureImage, WhatIsNotARegularFileIsRefusedUnopened) {
