@@ -1,5 +1,6 @@
 #include "assets/TextureImage.h"
 
+#include "assets/ImageFileChecks.h"
 #include "core/RegularFile.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -73,69 +74,6 @@ unsigned char* shrink(const unsigned char* in, int width, int height, int channe
     return out;
 }
 
-// stb_image as Debian ships it writes past its table when a JPEG declares a
-// Huffman table of more than 256 codes (found by fuzzing). Such a file is
-// refused before decoding. The walk finds the tables the way stb_image does:
-// segments are skipped by their length, and where no marker follows, bytes are
-// skipped up to the next one (this also crosses the image data, in which 0xFF
-// is only ever followed by 0 or a restart marker). Like every marker, the
-// start of the image may follow any number of 0xFF fill bytes. The file is
-// left at its start.
-std::string jpegHuffmanProblem(std::FILE* file) {
-    auto byte = [file] { return std::fgetc(file); };
-    auto startOfImage = [&] {
-        if (byte() != 0xFF) {
-            return false;
-        }
-        int c = byte();
-        while (c == 0xFF) {
-            c = byte();
-        }
-        return c == 0xD8;
-    };
-    std::string problem;
-    if (startOfImage()) {
-        for (int c = byte(); c != EOF && problem.empty(); c = byte()) {
-            if (c != 0xFF) {
-                continue;
-            }
-            int marker = byte();
-            while (marker == 0xFF) {
-                marker = byte();
-            }
-            // No length: the stuffed zero of the image data, restarts, start.
-            if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
-                continue;
-            }
-            const int high = byte(), low = byte();
-            if (marker == EOF || marker == 0xD9 || low == EOF) {
-                break;
-            }
-            long left = long(high) * 256 + low - 2;
-            while (marker == 0xC4 && left > 0 && problem.empty() && !std::feof(file)) {
-                byte(); // table class and number
-                int codes = 0;
-                for (int i = 0; i < 16; ++i) {
-                    codes += std::max(byte(), 0);
-                }
-                if (codes > 256) {
-                    problem = "the JPEG declares a Huffman table of " + std::to_string(codes) +
-                              " codes, more than 256; refused before decoding";
-                }
-                left -= 17 + codes;
-                std::fseek(file, codes, SEEK_CUR);
-            }
-            // The scan header of the image data is skipped; the data itself
-            // is crossed byte by byte.
-            if (marker != 0xC4 && left > 0) {
-                std::fseek(file, left, SEEK_CUR);
-            }
-        }
-    }
-    std::fseek(file, 0, SEEK_SET);
-    return problem;
-}
-
 } // namespace
 
 TextureImage::TextureImage(const std::string& path, int maxEdge, Shape shape) {
@@ -148,7 +86,7 @@ TextureImage::TextureImage(const std::string& path, int maxEdge, Shape shape) {
         failure = "Unable to open file";
         return;
     }
-    if (std::string problem = jpegHuffmanProblem(file); !problem.empty()) {
+    if (std::string problem = imageReaderProblem(file); !problem.empty()) {
         std::fclose(file);
         failure = problem;
         return;

@@ -89,6 +89,26 @@ TEST(TextureImage, AJpegWithAnOverfullHuffmanTableIsRefusedBeforeDecoding) {
     EXPECT_EQ(sound.width, 8);
 }
 
+// The image reader would overflow its int on these headers.
+TEST(TextureImage, APnmHeaderNumberBeyondAnIntIsRefusedBeforeDecoding) {
+    TempDir folder;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"P6\n2147483648 1\n255\n", "width"},
+        {"P5 # a comment\n1\t99999999999\n255\n", "height"},
+        {"P6\n1 1\n\v2147483648\n", "largest value"},
+    };
+    for (const auto& [header, field] : cases) {
+        SCOPED_TRACE(header);
+        const TextureImage image(folder.write("big.ppm", header + "xyz").string(), 0);
+        EXPECT_EQ(image.failure, "the PNM header gives a " + field +
+                                     " of more than 2147483647; refused before decoding");
+    }
+    // Within an int the reader's own checks answer.
+    const TextureImage fits(folder.write("fits.ppm", "P6\n2147483647 1\n255\n").string(), 0);
+    EXPECT_FALSE(fits.ok());
+    EXPECT_EQ(fits.failure.find("PNM header"), std::string::npos) << fits.failure;
+}
+
 TEST(TextureImage, AnImageWithASideOfNoPixelsIsRefused) {
     TempDir folder;
     // A binary PNM 20000 pixels wide and 0 high: wider than any texture.
