@@ -3,9 +3,6 @@
 #include "assets/ImageFileChecks.h"
 #include "core/RegularFile.h"
 
-#define STB_IMAGE_IMPLEMENTATION
-// Long, readable failure reasons ("Image not of any known type, or corrupt").
-#define STBI_FAILURE_USERMSG
 #include <stb_image.h>
 
 #include <algorithm>
