@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
 
 namespace {
 
@@ -108,11 +111,104 @@ std::string pnmHeaderProblem(std::FILE* file) {
     return problem;
 }
 
+// A TGA has no signature: the image reader takes as one any file whose first
+// bytes pass its test (repeated here), which no other format's signature
+// does. It then reads zeros past the end of a file too short for its pixels,
+// taking seconds to decode pixels a file of a few hundred bytes never held.
+// The bound is the least a TGA of those pixels can take: its header, its
+// name and its pixels, each run-length packet holding one pixel for 128.
+std::string tgaProblem(std::FILE* file) {
+    unsigned char header[18];
+    const std::size_t got = std::fread(header, 1, sizeof header, file);
+    std::fseek(file, 0, SEEK_END);
+    const long fileSize = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    if (got < sizeof header) {
+        return {};
+    }
+    const int colourType = header[1], imageType = header[2];
+    const int width = header[12] | header[13] << 8, height = header[14] | header[15] << 8;
+    const int bits = header[16];
+    const bool mapped = colourType == 1;
+    const auto oneOf = [](int value, std::initializer_list<int> allowed) {
+        return std::find(allowed.begin(), allowed.end(), value) != allowed.end();
+    };
+    const bool tga =
+        colourType <= 1 && width >= 1 && height >= 1 &&
+        (mapped ? oneOf(imageType, {1, 9}) && oneOf(header[7], {8, 15, 16, 24, 32}) &&
+                      oneOf(bits, {8, 16})
+                : oneOf(imageType, {2, 3, 10, 11}) && oneOf(bits, {8, 15, 16, 24, 32}));
+    if (!tga) {
+        return {};
+    }
+    const long long pixels = static_cast<long long>(width) * height;
+    const long long bytesPerPixel = (bits + 7) / 8;
+    const bool runLength = imageType >= 9;
+    const long long least =
+        18 + header[0] +
+        (runLength ? (pixels + 127) / 128 * (1 + bytesPerPixel) : pixels * bytesPerPixel);
+    if (fileSize >= least) {
+        return {};
+    }
+    return "the TGA file is " + std::to_string(fileSize) + " bytes, too short for the " +
+           std::to_string(width) + "x" + std::to_string(height) +
+           " pixels its header gives (at least " + std::to_string(least) +
+           "); refused before decoding";
+}
+
+// An uncompressed BMP holds its rows of pixels whole, each padded to four
+// bytes; a file too short for them is decoded the same way, from nothing.
+std::string bmpProblem(std::FILE* file) {
+    unsigned char header[34] = {};
+    const std::size_t got = std::fread(header, 1, sizeof header, file);
+    std::fseek(file, 0, SEEK_END);
+    const long fileSize = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    auto number = [&header](int at, int bytes) {
+        uint32_t value = 0;
+        for (int i = bytes - 1; i >= 0; --i) {
+            value = value << 8 | header[at + i];
+        }
+        return value;
+    };
+    if (got < 26 || header[0] != 'B' || header[1] != 'M') {
+        return {};
+    }
+    const uint32_t infoSize = number(14, 4);
+    long long width = 0, height = 0, bits = 0;
+    if (infoSize == 12) { // the old OS/2 header: 16-bit sizes, no compression
+        width = number(18, 2);
+        height = number(20, 2);
+        bits = number(24, 2);
+    } else if (const auto compression = int32_t(number(30, 4));
+               got == sizeof header && infoSize >= 40 && compression != 1 && compression != 2 &&
+               compression < 4) {
+        // The reader refuses run-length and embedded JPEG or PNG data, and
+        // reads any other value, a negative one too, as uncompressed.
+        width = int32_t(number(18, 4));
+        height = std::llabs(int32_t(number(22, 4)));
+        bits = number(28, 2);
+    }
+    if (width < 1 || height < 1 || bits < 1 || bits > 32) {
+        return {};
+    }
+    const long long least = (width * bits + 31) / 32 * 4 * height;
+    if (fileSize >= least) {
+        return {};
+    }
+    return "the BMP file is " + std::to_string(fileSize) + " bytes, too short for the " +
+           std::to_string(width) + "x" + std::to_string(height) +
+           " pixels its header gives (at least " + std::to_string(least) +
+           "); refused before decoding";
+}
+
 } // namespace
 
 std::string imageReaderProblem(std::FILE* file) {
-    if (std::string problem = jpegHuffmanProblem(file); !problem.empty()) {
-        return problem;
+    for (auto check : {jpegHuffmanProblem, pnmHeaderProblem, tgaProblem, bmpProblem}) {
+        if (std::string problem = check(file); !problem.empty()) {
+            return problem;
+        }
     }
-    return pnmHeaderProblem(file);
+    return {};
 }

@@ -15,13 +15,15 @@
 //   texture) is scaled down along that edge by the smallest whole factor that
 //   fits, averaging the pixels it merges;
 // - a path that is not a regular file (a folder, a named pipe) is refused
-//   without being opened;
+//   without being opened, and a file of more than MAX_FILE_BYTES unread;
 // - asked for a square image (a cube map face), one whose header gives
 //   unequal sides is refused before decoding, rather than decoded and scaled
 //   only to be thrown away.
 class TextureImage {
 public:
     static constexpr int64_t MAX_TEXTURE_PIXELS = int64_t(4096) * 4096;
+    // Files are read whole before decoding; a larger one is refused unread.
+    static constexpr long MAX_FILE_BYTES = 256L << 20;
 
     enum class Shape { Any, Square };
 

@@ -109,6 +109,50 @@ TEST(TextureImage, APnmHeaderNumberBeyondAnIntIsRefusedBeforeDecoding) {
     EXPECT_EQ(fits.failure.find("PNM header"), std::string::npos) << fits.failure;
 }
 
+// The reader would decode a short file's missing pixels as zeros, for seconds.
+TEST(TextureImage, ATgaOrBmpTooShortForItsPixelsIsRefusedBeforeDecoding) {
+    TempDir folder;
+    auto tga = [](int type, int width, int height, const std::string& body) {
+        std::string header(18, '\0');
+        header[2] = char(type);
+        header[12] = char(width & 0xFF);
+        header[13] = char(width >> 8);
+        header[14] = char(height & 0xFF);
+        header[15] = char(height >> 8);
+        header[16] = 24;
+        return header + body;
+    };
+    const TextureImage whole(folder.write("whole.tga", tga(2, 2, 2, std::string(12, 'x'))).string(),
+                             0);
+    EXPECT_TRUE(whole.ok()) << whole.failure;
+    // One run-length packet: four pixels of one colour.
+    const TextureImage packed(folder.write("rle.tga", tga(10, 2, 2, "\x83xyz")).string(), 0);
+    EXPECT_TRUE(packed.ok()) << packed.failure;
+    const TextureImage cut(folder.write("cut.tga", tga(2, 2, 2, std::string(11, 'x'))).string(), 0);
+    EXPECT_EQ(cut.failure, "the TGA file is 29 bytes, too short for the 2x2 pixels its header "
+                           "gives (at least 30); refused before decoding");
+    // A BMP of two million one-pixel rows in 233 bytes (found by fuzzing); the
+    // reader takes its compression, a negative number, for none.
+    const std::string bmp = "BM" + std::string(12, '\0') + "|" + std::string(3, '\0') +
+                            std::string("\x01\0\0\0\x34\x01\x20\0\x01\0\x18\0", 12) +
+                            std::string(4, '\xBD');
+    const TextureImage rows(folder.write("rows.bmp", bmp).string(), 0);
+    // The same header for 1x2 pixels, with its two padded rows, is read.
+    std::string small = bmp;
+    small[10] = 54; // where the pixels start, after a 40-byte header
+    small[14] = 40;
+    small[22] = 2;
+    small[23] = small[24] = 0;
+    small.resize(54, '\0');
+    const TextureImage twoRows(folder.write("two.bmp", small + std::string(8, 'x')).string(), 0);
+    EXPECT_TRUE(twoRows.ok()) << twoRows.failure;
+    EXPECT_EQ(rows.failure, "the BMP file is 34 bytes, too short for the 1x2097460 pixels its "
+                            "header gives (at least 8389840); refused before decoding");
+    const TextureImage huge(folder.write("huge.tga", tga(10, 65284, 224, "\x83xyz")).string(), 0);
+    EXPECT_EQ(huge.failure, "the TGA file is 22 bytes, too short for the 65284x224 pixels its "
+                            "header gives (at least 457006); refused before decoding");
+}
+
 TEST(TextureImage, AnImageWithASideOfNoPixelsIsRefused) {
     TempDir folder;
     // A binary PNM 20000 pixels wide and 0 high: wider than any texture.
