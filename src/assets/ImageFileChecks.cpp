@@ -111,6 +111,14 @@ std::string pnmHeaderProblem(std::FILE* file) {
     return problem;
 }
 
+std::string tooShort(const char* format, long fileSize, long long width, long long height,
+                     long long least) {
+    return std::string("the ") + format + " file is " + std::to_string(fileSize) +
+           " bytes, too short for the " + std::to_string(width) + "x" + std::to_string(height) +
+           " pixels its header gives (at least " + std::to_string(least) +
+           "); refused before decoding";
+}
+
 // A TGA has no signature: the image reader takes as one any file whose first
 // bytes pass its test (repeated here), which no other format's signature
 // does. It then reads zeros past the end of a file too short for its pixels,
@@ -150,10 +158,7 @@ std::string tgaProblem(std::FILE* file) {
     if (fileSize >= least) {
         return {};
     }
-    return "the TGA file is " + std::to_string(fileSize) + " bytes, too short for the " +
-           std::to_string(width) + "x" + std::to_string(height) +
-           " pixels its header gives (at least " + std::to_string(least) +
-           "); refused before decoding";
+    return tooShort("TGA", fileSize, width, height, least);
 }
 
 // An uncompressed BMP holds its rows of pixels whole, each padded to four
@@ -196,10 +201,7 @@ std::string bmpProblem(std::FILE* file) {
     if (fileSize >= least) {
         return {};
     }
-    return "the BMP file is " + std::to_string(fileSize) + " bytes, too short for the " +
-           std::to_string(width) + "x" + std::to_string(height) +
-           " pixels its header gives (at least " + std::to_string(least) +
-           "); refused before decoding";
+    return tooShort("BMP", fileSize, width, height, least);
 }
 
 } // namespace
