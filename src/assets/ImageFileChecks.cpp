@@ -197,7 +197,10 @@ std::string bmpProblem(std::FILE* file) {
     if (width < 1 || height < 1 || bits < 1 || bits > 32) {
         return {};
     }
-    const long long least = (width * bits + 31) / 32 * 4 * height;
+    // Rows of up to 2^31 pixels, 2^31 of them: more bytes than a long long
+    // counts is no file's size either.
+    const long long rowBytes = (width * bits + 31) / 32 * 4;
+    const long long least = height > LLONG_MAX / rowBytes ? LLONG_MAX : rowBytes * height;
     if (fileSize >= least) {
         return {};
     }

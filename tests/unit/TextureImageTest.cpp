@@ -148,6 +148,12 @@ TEST(TextureImage, ATgaOrBmpTooShortForItsPixelsIsRefusedBeforeDecoding) {
     EXPECT_TRUE(twoRows.ok()) << twoRows.failure;
     EXPECT_EQ(rows.failure, "the BMP file is 34 bytes, too short for the 1x2097460 pixels its "
                             "header gives (at least 8389840); refused before decoding");
+    // Sides of 2^31 - 1 make more bytes than the check can count: still too short.
+    std::string widest = bmp;
+    widest.replace(18, 8, std::string("\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8));
+    EXPECT_NE(TextureImage(folder.write("widest.bmp", widest).string(), 0)
+                  .failure.find("too short for the 2147483647x2147483647 pixels"),
+              std::string::npos);
     const TextureImage huge(folder.write("huge.tga", tga(10, 65284, 224, "\x83xyz")).string(), 0);
     EXPECT_EQ(huge.failure, "the TGA file is 22 bytes, too short for the 65284x224 pixels its "
                             "header gives (at least 457006); refused before decoding");
