@@ -194,9 +194,11 @@ std::string bmpProblem(std::FILE* file) {
         height = std::llabs(int32_t(number(22, 4)));
         bits = number(28, 2);
     }
-    if (width < 1 || height < 1 || bits < 1 || bits > 32) {
+    if (width < 1 || height < 1 || bits < 1) {
         return {};
     }
+    // The reader takes any depth beyond 24 bits but 16 as four bytes a pixel.
+    bits = std::min(bits, 32LL);
     // Rows of up to 2^31 pixels, 2^31 of them: more bytes than a long long
     // counts is no file's size either.
     const long long rowBytes = (width * bits + 31) / 32 * 4;

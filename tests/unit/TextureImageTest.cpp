@@ -148,6 +148,12 @@ TEST(TextureImage, ATgaOrBmpTooShortForItsPixelsIsRefusedBeforeDecoding) {
     EXPECT_TRUE(twoRows.ok()) << twoRows.failure;
     EXPECT_EQ(rows.failure, "the BMP file is 34 bytes, too short for the 1x2097460 pixels its "
                             "header gives (at least 8389840); refused before decoding");
+    // A depth of 48,408 bits is read as 32 (found by fuzzing).
+    std::string deep = bmp;
+    deep[29] = '\xBD';
+    EXPECT_EQ(TextureImage(folder.write("deep.bmp", deep).string(), 0).failure,
+              "the BMP file is 34 bytes, too short for the 1x2097460 pixels its header gives (at "
+              "least 8389840); refused before decoding");
     // Sides of 2^31 - 1 make more bytes than the check can count: still too short.
     std::string widest = bmp;
     widest.replace(18, 8, std::string("\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8));
