@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include <glm/gtc/quaternion.hpp>
 
@@ -14,22 +15,30 @@ namespace {
 constexpr const char* LEVEL_TO_TEXTURES = "../../textures/";
 
 struct MaterialSpec {
-    const char* name;
-    const char* texture; // prefix of <name>_diffuse.png and <name>_normal.png
+    std::string name;
+    std::string diffuse; // prefix of <diffuse>_diffuse.png
+    std::string normal;  // prefix of <normal>_normal.png
     glm::vec3 ambient;
     glm::vec3 specular;
     float shininess;
+
+    const std::string& texture(const char* kind) const {
+        return std::string(kind) == "diffuse" ? diffuse : normal;
+    }
 };
 
 // Ambient colours are added on top of the lighting (times the world's ambient of 1): dark
 // for rock, a little glow for the rings and cans, and far past 1 for the sun so that it
-// blooms.
-const MaterialSpec MATERIALS[] = {
-    {"rock", "rock", {0.09f, 0.085f, 0.08f}, {0.08f, 0.08f, 0.08f}, 12.0f},
-    {"ring", "ring", {0.55f, 0.45f, 0.2f}, {0.6f, 0.6f, 0.6f}, 48.0f},
-    {"tcan", "tcan", {0.25f, 0.3f, 0.25f}, {0.5f, 0.5f, 0.5f}, 32.0f},
-    {"sun", "sun", {4.0f, 3.0f, 1.7f}, {0.0f, 0.0f, 0.0f}, 1.0f},
-};
+// blooms. Rings and cans look the same on every track, so that a player knows them.
+std::vector<MaterialSpec> materialsOf(const LevelPlan& plan) {
+    const TrackLook& look = plan.design.look;
+    return {
+        {"rock", look.rockTexture, "rock", {0.09f, 0.085f, 0.08f}, {0.08f, 0.08f, 0.08f}, 12.0f},
+        {"ring", "ring", "ring", {0.55f, 0.45f, 0.2f}, {0.6f, 0.6f, 0.6f}, 48.0f},
+        {"tcan", "tcan", "tcan", {0.25f, 0.3f, 0.25f}, {0.5f, 0.5f, 0.5f}, 32.0f},
+        {"sun", "sun", "sun", look.sunGlow, {0.0f, 0.0f, 0.0f}, 1.0f},
+    };
+}
 
 std::string num(float v) {
     char text[32];
@@ -142,6 +151,7 @@ void meshNode(std::ostream& out, const Placement& p, const std::string& geometry
 } // namespace
 
 bool writeCollada(const std::string& path, const LevelPlan& plan) {
+    const std::vector<MaterialSpec> materials = materialsOf(plan);
     std::ostringstream out;
     out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
         << "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
@@ -170,21 +180,21 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
     // them, so that Blender finds them when it opens the level; the game looks
     // in its texture folder first and finds them there as well.
     out << "  <library_images>\n";
-    for (const auto& m : MATERIALS) {
+    for (const auto& m : materials) {
         for (const char* kind : {"diffuse", "normal"}) {
-            out << "    <image id=\"" << m.texture << "_" << kind << "_png\" name=\"" << m.texture
-                << "_" << kind << "_png\"><init_from>" << LEVEL_TO_TEXTURES << m.texture << "_"
-                << kind << ".png</init_from></image>\n";
+            const std::string& t = m.texture(kind);
+            out << "    <image id=\"" << t << "_" << kind << "_png\" name=\"" << t << "_" << kind
+                << "_png\"><init_from>" << LEVEL_TO_TEXTURES << t << "_" << kind
+                << ".png</init_from></image>\n";
         }
     }
     out << "  </library_images>\n";
 
     out << "  <library_effects>\n";
-    for (const auto& m : MATERIALS) {
-        std::string t = m.texture;
+    for (const auto& m : materials) {
         out << "    <effect id=\"" << m.name << "-effect\">\n      <profile_COMMON>\n";
         for (const char* kind : {"diffuse", "normal"}) {
-            std::string image = t + "_" + kind + "_png";
+            std::string image = m.texture(kind) + "_" + kind + "_png";
             out << "        <newparam sid=\"" << image << "-surface\"><surface type=\"2D\">"
                 << "<init_from>" << image << "</init_from></surface></newparam>\n"
                 << "        <newparam sid=\"" << image << "-sampler\"><sampler2D><source>" << image
@@ -194,20 +204,20 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
             << "            <emission><color sid=\"emission\">0 0 0 1</color></emission>\n"
             << "            <ambient><color sid=\"ambient\">" << vec(m.ambient)
             << " 1</color></ambient>\n"
-            << "            <diffuse><texture texture=\"" << t
+            << "            <diffuse><texture texture=\"" << m.diffuse
             << "_diffuse_png-sampler\" texcoord=\"UVMap\"/></diffuse>\n"
             << "            <specular><color sid=\"specular\">" << vec(m.specular)
             << " 1</color></specular>\n"
             << "            <shininess><float sid=\"shininess\">" << num(m.shininess)
             << "</float></shininess>\n          </phong>\n"
-            << "          <extra><technique profile=\"FCOLLADA\"><bump><texture texture=\"" << t
+            << "          <extra><technique profile=\"FCOLLADA\"><bump><texture texture=\"" << m.normal
             << "_normal_png-sampler\" texcoord=\"UVMap\"/></bump></technique></extra>\n"
             << "        </technique>\n      </profile_COMMON>\n    </effect>\n";
     }
     out << "  </library_effects>\n";
 
     out << "  <library_materials>\n";
-    for (const auto& m : MATERIALS) {
+    for (const auto& m : materials) {
         out << "    <material id=\"" << m.name << "-material\" name=\"" << m.name
             << "\"><instance_effect url=\"#" << m.name << "-effect\"/></material>\n";
     }
@@ -258,13 +268,13 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
     return static_cast<bool>(file);
 }
 
-bool writeMaterialSidecar(const std::string& path) {
+bool writeMaterialSidecar(const std::string& path, const LevelPlan& plan) {
     std::ofstream out(path, std::ios::binary);
     out << "; What Blender's COLLADA export cannot carry, by material name: the game\n"
-        << "; applies it to sub2demo_debug.dae and to a copy of it that Blender wrote.\n";
-    for (const auto& m : MATERIALS) {
+        << "; applies it to " << plan.design.file << " and to a copy of it that Blender wrote.\n";
+    for (const auto& m : materialsOf(plan)) {
         out << "\n[" << m.name << "]\n"
-            << "normal = " << LEVEL_TO_TEXTURES << m.texture << "_normal.png\n"
+            << "normal = " << LEVEL_TO_TEXTURES << m.normal << "_normal.png\n"
             << "ambient = " << vec(m.ambient) << "\n"
             << "specular = " << vec(m.specular) << "\n"
             << "shininess = " << num(m.shininess) << "\n";

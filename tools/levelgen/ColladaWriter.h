@@ -12,4 +12,4 @@ bool writeCollada(const std::string& path, const LevelPlan& plan);
 // Writes the level's material sidecar: the normal map, ambient and specular
 // colours and shininess of every material, which a Blender round trip drops
 // from the COLLADA file.
-bool writeMaterialSidecar(const std::string& path);
+bool writeMaterialSidecar(const std::string& path, const LevelPlan& plan);

@@ -11,18 +11,6 @@ namespace {
 
 constexpr float DEG = 0.017453292f;
 
-// The track as a designer would sketch it: for each ring, how far the heading turns left
-// (yaw, degrees), how far the nose rises (pitch, degrees) and the distance from the
-// previous ring.
-struct Leg {
-    float yaw;
-    float pitch;
-    float spacing;
-};
-const Leg TRACK[] = {{0, 0, 90},    {25, 0, 110},    {35, 10, 115},   {20, 15, 105},
-                     {-10, 0, 120}, {-40, -15, 110}, {-35, -10, 115}, {-15, 10, 100},
-                     {30, 5, 120},  {40, -10, 110},  {15, -5, 105},   {-25, 0, 115}};
-
 glm::vec3 headingDirection(float yaw, float pitch) {
     // Yaw 0, pitch 0 is -Z; positive yaw turns towards -X (left), positive pitch up.
     return {-std::sin(yaw) * std::cos(pitch), std::sin(pitch), -std::cos(yaw) * std::cos(pitch)};
@@ -55,10 +43,14 @@ std::string numbered(const char* prefix, int i, const char* format = "%s%03d") {
 
 } // namespace
 
-bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
+bool planLevel(const TrackDesign& design, LevelPlan& plan, std::string& problem) {
+    const uint64_t seed = design.seed;
     Random random(seed);
     Noise noise(seed * 31 + 7);
+    plan.design = design;
+    plan.limits = design.limits;
     const FlightLimits& limits = plan.limits;
+    const std::vector<Leg>& legs = design.legs;
 
     // Meshes.
     const float elongations[] = {1.0f, 1.35f, 1.15f, 1.6f, 0.9f};
@@ -101,11 +93,11 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
     float yaw = 0.0f, pitch = 0.0f;
     plan.startDirection = headingDirection(yaw, pitch);
     glm::vec3 position = plan.start, direction = plan.startDirection;
-    for (size_t i = 0; i < std::size(TRACK); ++i) {
-        yaw += TRACK[i].yaw * DEG;
-        pitch += TRACK[i].pitch * DEG;
+    for (size_t i = 0; i < legs.size(); ++i) {
+        yaw += legs[i].yaw * DEG;
+        pitch += legs[i].pitch * DEG;
         glm::vec3 next = headingDirection(yaw, pitch);
-        position += glm::normalize(direction + next) * TRACK[i].spacing;
+        position += glm::normalize(direction + next) * legs[i].spacing;
         direction = next;
         plan.rings.push_back({position, direction});
         plan.ringNodes.push_back(
@@ -115,7 +107,26 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
     // turn about Y, and it moves along its own +Z).
     plan.cameraRotation = rotationBetween(glm::vec3(0, 0, -1), plan.startDirection);
 
-    TrackLine line = planTrackLine(plan.start, plan.startDirection, plan.rings, limits.runOut);
+    // Rocks are set along the line the ship will fly.
+    PlayerFlight flight;
+    if (limits.playerLine) {
+        flight = flyPlayerLine(plan.start, plan.startDirection, plan.rings, limits);
+    } else {
+        flight.line = planTrackLine(plan.start, plan.startDirection, plan.rings, limits.runOut);
+    }
+    const TrackLine& line = flight.line;
+    if (flight.missed >= 0) {
+        char text[128];
+        std::snprintf(text, sizeof text, "a player misses ring %d by %.1f units after %.1f s",
+                      flight.missed, flight.missedBy, flight.seconds);
+        problem = text;
+        return false;
+    }
+    // Where the line runs between two rings (-1: the start).
+    auto legOf = [&](int afterRing) {
+        size_t from = afterRing < 0 ? 0 : line.ringSamples[afterRing];
+        return std::make_pair(from, line.ringSamples[afterRing + 1]);
+    };
     glm::vec3 lo = line.points[0], hi = line.points[0];
     for (const auto& p : line.points) {
         lo = glm::min(lo, p);
@@ -143,12 +154,46 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
             plan.rockMeshes[mesh].boundingRadius() * std::max(scale.x, std::max(scale.y, scale.z));
         return std::make_tuple(mesh, scale, radius);
     };
+    // The narrow gaps come first, so that the rocks beside the line keep clear of them.
+    for (const Gate& gate : design.gates) {
+        if (gate.afterRing + 1 >= static_cast<int>(plan.rings.size())) {
+            problem = "a narrow gap lies beyond the last ring";
+            return false;
+        }
+        auto [from, to] = legOf(gate.afterRing);
+        size_t i = (from + to) / 2;
+        glm::vec3 t = line.tangents[i];
+        glm::vec3 u = perpendicular(t, random), v = glm::cross(t, u);
+        for (int k = 0; k < gate.rocks; ++k) {
+            auto [mesh, scale, radius] = chooseRock(gate.size);
+            float a = 6.2831853f * static_cast<float>(k) / static_cast<float>(gate.rocks);
+            glm::vec3 out = u * std::cos(a) + v * std::sin(a);
+            glm::vec3 c = line.points[i] + out * (gate.clearance + radius);
+            // The line curves, so another part of it may lie nearer: move the rock out until
+            // its clearance is the gap's.
+            for (int push = 0; push < 8; ++push) {
+                float shortBy = gate.clearance + 0.05f - (distanceToLine(line, c) - radius);
+                if (shortBy <= 0.0f) {
+                    break;
+                }
+                c += out * shortBy;
+            }
+            if (!fits(c, radius, gate.clearance)) {
+                problem = "the narrow gap after ring " + std::to_string(gate.afterRing) +
+                          " does not fit";
+                return false;
+            }
+            spheres.push_back({c, radius});
+            plan.asteroids.push_back({"", mesh, c, random.rotation(), scale});
+            ++plan.gateAsteroids;
+        }
+    }
     int attempts = 0;
-    while (plan.nearAsteroids < 26 && attempts++ < 20000) {
+    while (plan.nearAsteroids < design.nearRocks && attempts++ < 20000) {
         size_t i = 40 + random.below(static_cast<int>(line.points.size() - 40));
-        float size = random.range(3.5f, 9.0f);
+        float size = random.range(design.nearSize.x, design.nearSize.y);
         auto [mesh, scale, radius] = chooseRock(size);
-        float gap = random.range(1.0f, 10.0f);
+        float gap = random.range(design.nearGap.x, design.nearGap.y);
         glm::vec3 c = line.points[i] + perpendicular(line.tangents[i], random) *
                                            (limits.corridorRadius + radius + gap);
         if (!fits(c, radius, limits.corridorRadius + 0.5f)) {
@@ -159,7 +204,7 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
         ++plan.nearAsteroids;
     }
     attempts = 0;
-    while (plan.asteroids.size() < 70 && attempts++ < 20000) {
+    while (plan.asteroids.size() < static_cast<size_t>(design.rocks) && attempts++ < 20000) {
         glm::vec3 c(random.range(lo.x - 250, hi.x + 250), random.range(lo.y - 150, hi.y + 150),
                     random.range(lo.z - 250, hi.z + 250));
         float size = random.range(6.0f, 32.0f);
@@ -175,8 +220,8 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
     }
 
     // Sun: far off to the right and above the way ahead, so that it is in view at the start.
-    float sunRadius = 150.0f;
-    glm::vec3 sunPosition = plan.start + glm::vec3(900.0f, 550.0f, -1900.0f);
+    float sunRadius = design.sunRadius;
+    glm::vec3 sunPosition = plan.start + design.sunOffset;
     plan.sun = {"sun", 0, sunPosition, glm::quat(1, 0, 0, 0), glm::vec3(sunRadius)};
     float sunDistance = distanceToLine(line, sunPosition) - sunRadius;
     if (sunDistance < 500.0f) {
@@ -191,7 +236,8 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
         size_t slot = plan.trashCans.size();
         // Segment after segment, somewhere in the middle part between two rings.
         size_t segment = (slot * 5) % plan.rings.size();
-        size_t i = segment * 200 + 40 + random.below(120);
+        auto [from, to] = legOf(static_cast<int>(segment) - 1);
+        size_t i = from + (to - from) / 5 + random.below(static_cast<int>((to - from) * 3 / 5));
         glm::vec3 c =
             line.points[i] + perpendicular(line.tangents[i], random) * random.range(2.5f, 6.5f);
         bool clear = true;
@@ -210,15 +256,16 @@ bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem) {
     }
 
     // Lamps: one in the sun, two fill lights along the track.
-    plan.lamps.push_back({"Lamp.000", sunPosition, {1.0f, 0.93f, 0.82f}, {2.2f, 0.0004f, 0.0f}});
+    const TrackLook& look = design.look;
+    plan.lamps.push_back({"Lamp.000", sunPosition, look.sunLight, {2.2f, 0.0004f, 0.0f}});
     size_t third = line.points.size() / 3;
     plan.lamps.push_back({"Lamp.001",
                           line.points[third] + glm::vec3(-40, 70, 0),
-                          {0.35f, 0.45f, 0.75f},
+                          look.fillA,
                           {1.0f, 0.004f, 0.00004f}});
     plan.lamps.push_back({"Lamp.002",
                           line.points[2 * third] + glm::vec3(50, -60, 0),
-                          {0.75f, 0.5f, 0.35f},
+                          look.fillB,
                           {1.0f, 0.004f, 0.00004f}});
 
     spheres.pop_back(); // the sun is checked above, the pilot never goes near it

@@ -9,6 +9,7 @@
 
 #include "GenMesh.h"
 #include "TrackCheck.h"
+#include "Tracks.h"
 
 // One placed node of the level.
 struct Placement {
@@ -28,6 +29,7 @@ struct LampPlan {
 
 // Everything the level file holds, decided before anything is written.
 struct LevelPlan {
+    TrackDesign design;
     glm::vec3 start{0.0f};
     glm::vec3 startDirection{0.0f, 0.0f, -1.0f}; // the ship's first flight direction
     glm::quat cameraRotation{1.0f, 0.0f, 0.0f, 0.0f};
@@ -45,8 +47,9 @@ struct LevelPlan {
     FlightLimits limits;
     TrackReport report;
     int nearAsteroids = 0; // asteroids placed close beside the line
+    int gateAsteroids = 0; // asteroids that make the narrow gaps
 };
 
 // Designs the track, checks it and places everything around it. Returns false with the
 // reason when a check fails; nothing should be written then.
-bool planLevel(uint64_t seed, LevelPlan& plan, std::string& problem);
+bool planLevel(const TrackDesign& design, LevelPlan& plan, std::string& problem);

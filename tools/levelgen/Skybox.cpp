@@ -8,6 +8,7 @@
 #include "Noise.h"
 #include "Random.h"
 #include "Textures.h"
+#include "Tracks.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ int cubeFaceOf(glm::vec3 d, float& s, float& t) {
     return face;
 }
 
-bool writeSkybox(const std::string& directory, int n, uint64_t seed) {
+bool writeSkybox(const std::string& directory, int n, uint64_t seed, const TrackLook& look) {
     Noise noise(seed);
     Random random(seed ^ 0x5EEDull);
     std::array<std::vector<glm::vec3>, 6> faces;
@@ -121,11 +122,10 @@ bool writeSkybox(const std::string& directory, int n, uint64_t seed) {
                 float cloud = noise.fbm(d * 1.8f + glm::vec3(3.1f), 5);
                 float density = std::pow(std::max(0.0f, cloud - 0.05f) * 2.2f, 1.6f);
                 float hue = 0.5f + 0.5f * noise.fbm(d * 1.1f + glm::vec3(11.0f), 3);
-                glm::vec3 tint =
-                    glm::mix(glm::vec3(0.42f, 0.12f, 0.5f), glm::vec3(0.06f, 0.3f, 0.42f), hue);
+                glm::vec3 tint = glm::mix(look.nebulaA, look.nebulaB, hue);
                 float band = std::exp(-std::pow(glm::dot(d, bandNormal) / 0.22f, 2.0f));
                 float dust = 0.5f + 0.5f * noise.fbm(d * 6.0f, 3);
-                glm::vec3 c = tint * density * 0.9f + glm::vec3(0.09f, 0.085f, 0.1f) * band * dust +
+                glm::vec3 c = tint * density * 0.9f + look.starBand * band * dust +
                               glm::vec3(0.004f, 0.004f, 0.01f);
                 faces[face][static_cast<size_t>(y) * n + x] = c;
             }

@@ -14,4 +14,6 @@ glm::vec3 cubeFaceDirection(int face, float s, float t);
 // The face a direction falls on and its s, t there; the inverse of cubeFaceDirection.
 int cubeFaceOf(glm::vec3 direction, float& s, float& t);
 
-bool writeSkybox(const std::string& directory, int faceSize, uint64_t seed);
+struct TrackLook;
+
+bool writeSkybox(const std::string& directory, int faceSize, uint64_t seed, const TrackLook& look);

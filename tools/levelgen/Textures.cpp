@@ -8,6 +8,7 @@
 #include <stb/stb_image_write.h>
 
 #include "Noise.h"
+#include "Tracks.h"
 
 namespace {
 
@@ -32,7 +33,10 @@ bool writePair(const std::string& dir, const std::string& name, const Image& dif
            writePng(dir + "/" + name + "_normal.png", normalMapFromHeight(height, strength));
 }
 
-bool writeRock(const std::string& dir, const Noise& noise) {
+// The rock's relief is the same on every track (they share one normal map); only its
+// colours change.
+bool writeRock(const std::string& dir, const std::string& name, const Noise& noise,
+               glm::vec3 grey, glm::vec3 brown, bool withNormalMap) {
     const int n = 512;
     Image diffuse(n, n);
     HeightField height(n, n);
@@ -45,13 +49,15 @@ bool writeRock(const std::string& dir, const Noise& noise) {
             float h = 0.55f * broad + 0.25f * grit + 0.35f * ridges * ridges;
             height.at(x, y) = h;
             float mineral = smoothstep(0.05f, 0.35f, noise.periodicFbm(u, v + 0.6f, 3, 3));
-            glm::vec3 grey(0.42f, 0.40f, 0.38f), brown(0.45f, 0.34f, 0.25f);
             glm::vec3 c = glm::mix(grey, brown, mineral);
             c *= 0.7f + 0.45f * h + 0.25f * grit;
             diffuse.set(x, y, c);
         }
     }
-    return writePair(dir, "rock", diffuse, height, 5.0f);
+    if (!withNormalMap) {
+        return writePng(dir + "/" + name + "_diffuse.png", diffuse);
+    }
+    return writePair(dir, name, diffuse, height, 5.0f);
 }
 
 bool writeRing(const std::string& dir, const Noise& noise) {
@@ -206,7 +212,13 @@ Image normalMapFromHeight(const HeightField& height, float strength) {
 }
 
 bool writeMaterialTextures(const std::string& textureDir, const Noise& noise) {
-    return writeRock(textureDir, noise) && writeRing(textureDir, noise) &&
+    const TrackLook shipped;
+    return writeRock(textureDir, "rock", noise, shipped.rockBase, shipped.rockMineral, true) &&
+           writeRing(textureDir, noise) &&
            writeTrashCan(textureDir, noise) && writeShip(textureDir, noise) &&
            writeSun(textureDir, noise);
+}
+
+bool writeRockColours(const std::string& textureDir, const Noise& noise, const TrackLook& look) {
+    return writeRock(textureDir, look.rockTexture, noise, look.rockBase, look.rockMineral, false);
 }

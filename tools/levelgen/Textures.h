@@ -7,6 +7,7 @@
 #include <glm/glm.hpp>
 
 class Noise;
+struct TrackLook;
 
 // An 8-bit RGB image, first row first (the row the game uploads first).
 struct Image {
@@ -42,3 +43,5 @@ Image normalMapFromHeight(const HeightField& height, float strength);
 
 // The material textures; each returns false if a file could not be written.
 bool writeMaterialTextures(const std::string& textureDir, const Noise& noise);
+// A track's own rock colours over the shared relief: <rockTexture>_diffuse.png.
+bool writeRockColours(const std::string& textureDir, const Noise& noise, const TrackLook& look);

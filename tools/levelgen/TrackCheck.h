@@ -21,7 +21,9 @@ struct ObstacleSphere {
 
 struct FlightLimits {
     float speed = 35.0f;          // units per second, always
-    float steeringRate = 1.03f;   // rad/s a held key settles at
+    // rad/s a held key settles at: torque 300 x 60 / 144 on every step of 1/144 s against
+    // the damping of 2 per second.
+    float steeringRate = 0.43f;
     float designTurnRate = 0.55f; // the planned line may need at most this much
     float pilotInput = 0.8f;      // the simulated pilot holds keys at most this firmly
     float holeRadius = 8.5f;      // radius of a ring's opening
@@ -29,6 +31,13 @@ struct FlightLimits {
     float corridorRadius = 12.0f; // free space kept around the planned line
     float minSpacing = 60.0f;     // between consecutive rings
     float runOut = 80.0f;         // straight line kept free after the last ring
+
+    // With `playerLine`, the line is the one a player flies rather than a smooth curve: a
+    // player who sees the next ring `reactionTime` late, acts every `reactionPeriod` and
+    // holds each key fully or not at all, aiming at the ring's centre.
+    bool playerLine = false;
+    float reactionTime = 0.25f;
+    float reactionPeriod = 0.1f;
 };
 
 // The planned line: a smooth curve from the start through every ring centre, leaving each
@@ -37,10 +46,25 @@ struct TrackLine {
     std::vector<glm::vec3> points;   // dense samples
     std::vector<glm::vec3> tangents; // unit
     std::vector<float> distance;     // along the line from the start
+    std::vector<size_t> ringSamples; // the sample at each ring, in ring order
 };
 
 TrackLine planTrackLine(glm::vec3 start, glm::vec3 startDirection,
                         const std::vector<TrackRing>& rings, float runOut);
+
+// The line a player flies (see FlightLimits::playerLine), up to the first ring missed;
+// `missed` is that ring's number and `missedBy` how far from its centre the line crossed
+// its plane (-1 and 0 when every ring is passed). `worstOffset` is the farthest any ring
+// was passed from its centre.
+struct PlayerFlight {
+    TrackLine line;
+    int missed = -1;
+    float missedBy = 0.0f;
+    float worstOffset = 0.0f;
+    float seconds = 0.0f;
+};
+PlayerFlight flyPlayerLine(glm::vec3 start, glm::vec3 startDirection,
+                           const std::vector<TrackRing>& rings, const FlightLimits& limits);
 
 struct TrackReport {
     bool flyable = false;
