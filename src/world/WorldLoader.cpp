@@ -11,6 +11,7 @@
 #include "world/DetailLevels.h"
 #include "world/LevelChecks.h"
 #include "world/LevelFile.h"
+#include "world/LevelSky.h"
 #include "world/RingNumber.h"
 
 #include <assimp/Importer.hpp>
@@ -36,7 +37,6 @@ constexpr unsigned LEVEL_IMPORT_FLAGS = aiProcess_JoinIdenticalVertices | aiProc
 static_assert(LEVEL_IMPORT_FLAGS == 0x84000A);
 
 const std::string levelDirectory = "res/assets/models/worlds/";
-const char* const SKYBOX_NAME = "BSpace";
 const glm::vec3 CAMERA_OFFSET{0.0f, 3.0f, -10.0f};
 // Blender writes matrices with float noise: an identity within this is one.
 constexpr float IDENTITY_TOLERANCE = 1e-5f;
@@ -684,7 +684,7 @@ void appendRings(LevelBuild& build) {
 World makeWorld(LevelBuild& build) {
     World world;
     world.objects = std::move(build.objects);
-    world.skyboxName = SKYBOX_NAME;
+    world.skyboxName = levelSkyName(build.path);
     world.ambient = glm::vec3(1.0f);
     world.pointLights = std::move(build.pointLights);
     world.camera = build.cameras.front();

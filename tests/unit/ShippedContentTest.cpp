@@ -1,5 +1,6 @@
-// The content shipped in res/ read the way the game reads it: the level and the ship with
-// the game's import flags, the textures they name, the sky faces and the font.
+// The content shipped in res/ read the way the game reads it: every track of the list and
+// the ship with the game's import flags, the textures they name, the sky faces and the
+// font; and the level checker's verdict on every track.
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,9 @@
 #include "GameProcess.h"
 #include "TempDir.h"
 #include "TrackCheck.h"
+#include "Tracks.h"
 #include "assets/MaterialSidecar.h"
+#include "world/LevelSky.h"
 
 namespace fs = std::filesystem;
 
@@ -33,7 +36,7 @@ namespace {
 
 const fs::path RES = fs::path(KELVARO_SOURCE_DIR) / "res";
 const fs::path TEXTURES = RES / "assets" / "textures";
-const fs::path LEVEL = RES / "assets" / "models" / "worlds" / "sub2demo_debug.dae";
+const fs::path WORLDS = RES / "assets" / "models" / "worlds";
 constexpr unsigned WORLD_FLAGS = aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
                                  aiProcess_GenUVCoords | aiProcess_FlipUVs;
 constexpr unsigned MODEL_FLAGS =
@@ -89,23 +92,52 @@ bool closedManifold(const aiMesh* mesh) {
     return true;
 }
 
-class ShippedLevel : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        importer = new Assimp::Importer();
-        scene = importer->ReadFile(LEVEL.string(), WORLD_FLAGS);
+struct TrackEntry {
+    std::string file;
+    int difficulty = 0;
+    std::string name;
+};
+
+void PrintTo(const TrackEntry& track, std::ostream* out) {
+    *out << track.file;
+}
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r");
+    const auto last = text.find_last_not_of(" \t\r");
+    return first == std::string::npos ? "" : text.substr(first, last - first + 1);
+}
+
+// The track list's entries, in order: "file | difficulty | name" lines.
+std::vector<TrackEntry> listedTracks() {
+    std::ifstream in(WORLDS / "tracks.list", std::ios::binary);
+    std::vector<TrackEntry> tracks;
+    std::string line;
+    while (std::getline(in, line)) {
+        line = trimmed(line);
+        const auto bar = line.find('|'), second = line.find('|', bar + 1);
+        if (line.empty() || line[0] == '#' || second == std::string::npos) {
+            continue;
+        }
+        tracks.push_back({trimmed(line.substr(0, bar)),
+                          std::atoi(line.substr(bar + 1, second - bar - 1).c_str()),
+                          trimmed(line.substr(second + 1))});
     }
-    static void TearDownTestSuite() {
-        delete importer;
-        importer = nullptr;
-        scene = nullptr;
+    return tracks;
+}
+
+const TrackDesign* designOf(const std::string& file) {
+    for (const TrackDesign& design : trackDesigns()) {
+        if (design.file == file) {
+            return &design;
+        }
     }
-    void SetUp() override {
-        ASSERT_NE(scene, nullptr) << importer->GetErrorString();
-        ASSERT_FALSE(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE);
-        ASSERT_NE(scene->mRootNode, nullptr);
-    }
-    static std::vector<const aiNode*> children(const char* word, bool withMeshes = true) {
+    return nullptr;
+}
+
+// A level's scene, and what the game and the generator see in it.
+struct LevelScene {
+    std::vector<const aiNode*> children(const char* word, bool withMeshes = true) const {
         std::vector<const aiNode*> found;
         for (unsigned i = 0; i < scene->mRootNode->mNumChildren; ++i) {
             const aiNode* node = scene->mRootNode->mChildren[i];
@@ -116,7 +148,7 @@ protected:
         return found;
     }
     // Bounding sphere of a mesh node in the world, from its first mesh and its scale.
-    static ObstacleSphere sphereOf(const aiNode* node) {
+    ObstacleSphere sphereOf(const aiNode* node) const {
         Pose pose = poseOf(node);
         const aiMesh* mesh = scene->mMeshes[node->mMeshes[0]];
         float r = 0.0f;
@@ -128,7 +160,7 @@ protected:
             std::max({std::abs(pose.scale.x), std::abs(pose.scale.y), std::abs(pose.scale.z)});
         return {pose.position, r * s};
     }
-    static std::vector<std::pair<int, const aiNode*>> ringsByNumber() {
+    std::vector<std::pair<int, const aiNode*>> ringsByNumber() const {
         std::vector<std::pair<int, const aiNode*>> rings;
         for (const aiNode* node : children("ring")) {
             std::string name = node->mName.C_Str();
@@ -139,20 +171,73 @@ protected:
         return rings;
     }
 
-    static Assimp::Importer* importer;
-    static const aiScene* scene;
+    struct TrackStart {
+        glm::vec3 position;
+        glm::vec3 forward;
+    };
+    TrackStart startOf() const {
+        Pose camera = poseOf(children("Camera", false).at(0));
+        return {camera.position, camera.rotation * glm::angleAxis(3.1415927f, glm::vec3(0, 1, 0)) *
+                                     glm::vec3(0, 0, 1)};
+    }
+    std::vector<TrackRing> rings() const {
+        std::vector<TrackRing> found;
+        for (const auto& [number, node] : ringsByNumber()) {
+            Pose pose = poseOf(node);
+            found.push_back({pose.position, pose.rotation * glm::vec3(0, 0, 1)});
+        }
+        return found;
+    }
+    std::vector<ObstacleSphere> asteroidSpheres() const {
+        std::vector<ObstacleSphere> spheres;
+        for (const aiNode* node : children("roid")) {
+            spheres.push_back(sphereOf(node));
+        }
+        return spheres;
+    }
+    // The generator's checks run again on what the file holds.
+    TrackReport reportOf(const FlightLimits& limits) const {
+        const TrackStart start = startOf();
+        return checkTrack(start.position, start.forward, rings(), asteroidSpheres(), limits);
+    }
+
+    const aiScene* scene = nullptr;
 };
 
-Assimp::Importer* ShippedLevel::importer = nullptr;
-const aiScene* ShippedLevel::scene = nullptr;
+// Every test runs on every listed track; each level is read once.
+class ShippedLevel : public testing::TestWithParam<TrackEntry>, protected LevelScene {
+protected:
+    void SetUp() override {
+        static std::map<std::string, std::unique_ptr<Assimp::Importer>> importers;
+        auto& importer = importers[GetParam().file];
+        if (!importer) {
+            importer = std::make_unique<Assimp::Importer>();
+            importer->ReadFile(levelPath().string(), WORLD_FLAGS);
+        }
+        scene = importer->GetScene();
+        ASSERT_NE(scene, nullptr) << importer->GetErrorString();
+        ASSERT_FALSE(scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE);
+        ASSERT_NE(scene->mRootNode, nullptr);
+    }
+    fs::path levelPath() const { return WORLDS / GetParam().file; }
+};
 
-TEST_F(ShippedLevel, RootIsTheSceneWithTheObjectsAsItsChildren) {
+std::string trackTestName(const testing::TestParamInfo<TrackEntry>& info) {
+    std::string name = fs::path(info.param.file).stem().string();
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Tracks, ShippedLevel, testing::ValuesIn(listedTracks()), trackTestName);
+
+TEST_P(ShippedLevel, RootIsTheSceneWithTheObjectsAsItsChildren) {
     EXPECT_TRUE(scene->mRootNode->mTransformation.IsIdentity());
     EXPECT_EQ(scene->mRootNode->mNumMeshes, 0u);
     EXPECT_GT(scene->mRootNode->mNumChildren, 80u);
 }
 
-TEST_F(ShippedLevel, ShipStartsAtTheCameraWithTheFirstRingStraightAhead) {
+TEST_P(ShippedLevel, ShipStartsAtTheCameraWithTheFirstRingStraightAhead) {
     auto cameras = children("Camera", false);
     ASSERT_EQ(cameras.size(), 1u);
     EXPECT_TRUE(children("Camera", true).empty());
@@ -171,7 +256,7 @@ TEST_F(ShippedLevel, ShipStartsAtTheCameraWithTheFirstRingStraightAhead) {
     EXPECT_GT(std::abs(glm::dot(ringAxis, forward)), 0.99f);
 }
 
-TEST_F(ShippedLevel, TenOrMoreRingsNumberedWithoutGapsEachWithItsOwnMesh) {
+TEST_P(ShippedLevel, TenOrMoreRingsNumberedWithoutGapsEachWithItsOwnMesh) {
     auto rings = ringsByNumber();
     ASSERT_GE(rings.size(), 10u);
     std::set<unsigned> meshes;
@@ -183,7 +268,7 @@ TEST_F(ShippedLevel, TenOrMoreRingsNumberedWithoutGapsEachWithItsOwnMesh) {
     }
 }
 
-TEST_F(ShippedLevel, EveryMeshNodeHasOneKeywordAndACollisionChildWithAMesh) {
+TEST_P(ShippedLevel, EveryMeshNodeHasOneKeywordAndACollisionChildWithAMesh) {
     std::map<std::string, int> counts;
     for (unsigned i = 0; i < scene->mRootNode->mNumChildren; ++i) {
         const aiNode* node = scene->mRootNode->mChildren[i];
@@ -212,7 +297,7 @@ TEST_F(ShippedLevel, EveryMeshNodeHasOneKeywordAndACollisionChildWithAMesh) {
     EXPECT_GE(counts["ring"], 10);
 }
 
-TEST_F(ShippedLevel, AsteroidsShareAFewClosedRockMeshesThatCanBeSubdivided) {
+TEST_P(ShippedLevel, AsteroidsShareAFewClosedRockMeshesThatCanBeSubdivided) {
     std::set<unsigned> rockMeshes;
     std::set<std::vector<float>> scales;
     for (const aiNode* node : children("roid")) {
@@ -249,7 +334,7 @@ AxialExtent axialExtent(const aiMesh* mesh) {
     return e;
 }
 
-TEST_F(ShippedLevel, RingTriggersFillTheOpeningAndCanTriggersEncloseTheCans) {
+TEST_P(ShippedLevel, RingTriggersFillTheOpeningAndCanTriggersEncloseTheCans) {
     for (const aiNode* ring : children("ring")) {
         AxialExtent torus = axialExtent(scene->mMeshes[ring->mMeshes[0]]);
         AxialExtent trigger = axialExtent(scene->mMeshes[ring->mChildren[0]->mMeshes[0]]);
@@ -287,7 +372,7 @@ TEST_F(ShippedLevel, RingTriggersFillTheOpeningAndCanTriggersEncloseTheCans) {
     }
 }
 
-TEST_F(ShippedLevel, EveryMeshHasNormalsAndTextureCoordinates) {
+TEST_P(ShippedLevel, EveryMeshHasNormalsAndTextureCoordinates) {
     for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
         const aiMesh* mesh = scene->mMeshes[m];
         EXPECT_TRUE(mesh->HasNormals()) << m;
@@ -300,7 +385,7 @@ TEST_F(ShippedLevel, EveryMeshHasNormalsAndTextureCoordinates) {
 
 // Named relative to the level file, so that Blender opening the level finds
 // them; the game finds the same file through its texture folder.
-TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapNamedRelativeToTheLevel) {
+TEST_P(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapNamedRelativeToTheLevel) {
     ASSERT_GT(scene->mNumMaterials, 0u);
     for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
         const aiMaterial* material = scene->mMaterials[i];
@@ -315,7 +400,7 @@ TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapNamedRelativeTo
         EXPECT_EQ(normals.size(), 1u) << name.C_Str();
         diffuse.insert(diffuse.end(), normals.begin(), normals.end());
         for (const auto& file : diffuse) {
-            const fs::path besideLevel = (LEVEL.parent_path() / file).lexically_normal();
+            const fs::path besideLevel = (levelPath().parent_path() / file).lexically_normal();
             EXPECT_EQ(besideLevel, (TEXTURES / fs::path(file).filename()).lexically_normal())
                 << file;
             EXPECT_TRUE(fs::is_regular_file(besideLevel)) << file;
@@ -324,9 +409,9 @@ TEST_F(ShippedLevel, EveryMaterialHasADiffuseTextureAndANormalMapNamedRelativeTo
 }
 
 // The material file restores what a Blender round trip drops, so it must say
-// exactly what the level itself says: the shipped level looks the same with it.
-TEST_F(ShippedLevel, ItsMaterialFileRepeatsTheLevelsOwnValues) {
-    std::ifstream in(materialSidecarPath(LEVEL.string()), std::ios::binary);
+// exactly what the level itself says: a shipped level looks the same with it.
+TEST_P(ShippedLevel, ItsMaterialFileRepeatsTheLevelsOwnValues) {
+    std::ifstream in(materialSidecarPath(levelPath().string()), std::ios::binary);
     ASSERT_TRUE(in);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     testing::internal::CaptureStdout();
@@ -360,7 +445,7 @@ TEST_F(ShippedLevel, ItsMaterialFileRepeatsTheLevelsOwnValues) {
     EXPECT_EQ(named, 4u);
 }
 
-TEST_F(ShippedLevel, TheSunGlowsAndALampSitsInIt) {
+TEST_P(ShippedLevel, TheSunGlowsAndALampSitsInIt) {
     auto suns = children("sun");
     ASSERT_EQ(suns.size(), 1u);
     const aiMaterial* material =
@@ -376,7 +461,7 @@ TEST_F(ShippedLevel, TheSunGlowsAndALampSitsInIt) {
     EXPECT_TRUE(lampInSun);
 }
 
-TEST_F(ShippedLevel, EveryLampNodeHasAPointLightOfExactlyItsName) {
+TEST_P(ShippedLevel, EveryLampNodeHasAPointLightOfExactlyItsName) {
     auto lamps = children("Lamp", false);
     EXPECT_GE(lamps.size(), 2u);
     EXPECT_LE(lamps.size(), 4u);
@@ -394,29 +479,22 @@ TEST_F(ShippedLevel, EveryLampNodeHasAPointLightOfExactlyItsName) {
     }
 }
 
-TEST_F(ShippedLevel, TheTrackCanBeFlownAndNoAsteroidBlocksIt) {
-    Pose camera = poseOf(children("Camera", false).at(0));
-    glm::vec3 forward =
-        camera.rotation * glm::angleAxis(3.1415927f, glm::vec3(0, 1, 0)) * glm::vec3(0, 0, 1);
-    std::vector<TrackRing> rings;
-    for (const auto& [number, node] : ringsByNumber()) {
-        Pose pose = poseOf(node);
-        rings.push_back({pose.position, pose.rotation * glm::vec3(0, 0, 1)});
-    }
-    std::vector<ObstacleSphere> asteroids;
-    for (const aiNode* node : children("roid")) {
-        asteroids.push_back(sphereOf(node));
-    }
-    FlightLimits limits;
-    TrackReport report = checkTrack(camera.position, forward, rings, asteroids, limits);
+TEST_P(ShippedLevel, TheTrackCanBeFlownAndNoAsteroidBlocksIt) {
+    const TrackDesign* design = designOf(GetParam().file);
+    ASSERT_NE(design, nullptr) << "the generator makes no " << GetParam().file;
+    const FlightLimits& limits = design->limits;
+    TrackReport report = reportOf(limits);
     EXPECT_TRUE(report.flyable) << report.problem;
-    EXPECT_LT(report.maxTurnRate, limits.steeringRate / 2.0f);
     EXPECT_GE(report.corridorClearance, limits.corridorRadius);
     // Some asteroids sit close beside the line, so that steering well matters.
     EXPECT_LT(report.corridorClearance, limits.corridorRadius + 10.0f);
 
     // The trash cans are reachable: near the line, and clear of every asteroid.
-    TrackLine line = planTrackLine(camera.position, forward, rings, limits.runOut);
+    const TrackStart start = startOf();
+    const TrackLine line =
+        limits.playerLine ? flyPlayerLine(start.position, start.forward, rings(), limits).line
+                          : planTrackLine(start.position, start.forward, rings(), limits.runOut);
+    const std::vector<ObstacleSphere> asteroids = asteroidSpheres();
     for (const aiNode* can : children("tcan")) {
         glm::vec3 p = poseOf(can).position;
         EXPECT_LT(distanceToLine(line, p), limits.holeRadius) << can->mName.C_Str();
@@ -424,6 +502,74 @@ TEST_F(ShippedLevel, TheTrackCanBeFlownAndNoAsteroidBlocksIt) {
             EXPECT_GT(glm::length(p - a.centre), a.radius + 2.0f) << can->mName.C_Str();
         }
     }
+}
+
+// The level checker is the game's own judge: it flies the track as a player would and
+// grades it, and the list must say what it finds.
+TEST_P(ShippedLevel, TheCheckerFinishesItAtTheDifficultyTheListGives) {
+    TempDir home;
+    const std::string output = runCommand(
+        "cd '" + std::string(KELVARO_SOURCE_DIR) + "' && HOME='" + home.path().string() +
+        "' XDG_CONFIG_HOME='" + home.path().string() + "/config' XDG_DATA_HOME='" +
+        home.path().string() + "/data' '" + KELVARO_GAME_BINARY + "' --check " +
+        (fs::path("res/assets/models/worlds") / GetParam().file).string() + " 2>&1; echo exit=$?");
+    EXPECT_NE(output.find("\nexit=0"), std::string::npos) << output;
+    EXPECT_EQ(output.find("ERROR"), std::string::npos) << output;
+    const auto at = output.find("difficulty ");
+    ASSERT_NE(at, std::string::npos) << output;
+    EXPECT_EQ(std::atoi(output.c_str() + at + 11), GetParam().difficulty) << output;
+}
+
+// What the player meets track after track: the list is the generator's tracks in order,
+// each harder than the one before (sharper turns, rocks nearer the line), the last near
+// the ship's best turn and within 4 m of rocks, and each in a sky, light and rock of its own.
+TEST(ShippedTracks, RiseInDifficultyEachWithItsOwnLook) {
+    const std::vector<TrackEntry> tracks = listedTracks();
+    const auto& designs = trackDesigns();
+    ASSERT_EQ(tracks.size(), designs.size());
+    std::set<std::string> skies, rocks, looks;
+    float turn = 0.0f, clearance = 1e9f;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        SCOPED_TRACE(tracks[i].file);
+        EXPECT_EQ(tracks[i].file, designs[i].file);
+        EXPECT_EQ(tracks[i].name, designs[i].name);
+        EXPECT_EQ(tracks[i].difficulty, static_cast<int>(i) + 1);
+        const fs::path level = WORLDS / tracks[i].file;
+        {
+            ScopedWorkingDir source(KELVARO_SOURCE_DIR);
+            skies.insert(levelSkyName(fs::relative(level, KELVARO_SOURCE_DIR).string()));
+        }
+        Assimp::Importer importer;
+        const aiScene* scene = importer.ReadFile(level.string(), WORLD_FLAGS);
+        ASSERT_NE(scene, nullptr);
+        for (unsigned m = 0; m < scene->mNumMaterials; ++m) {
+            aiString name, diffuse;
+            scene->mMaterials[m]->Get(AI_MATKEY_NAME, name);
+            scene->mMaterials[m]->GetTexture(aiTextureType_DIFFUSE, 0, &diffuse);
+            if (std::string(name.C_Str()) == "rock") {
+                rocks.insert(diffuse.C_Str());
+            }
+        }
+        std::string light;
+        for (unsigned l = 0; l < scene->mNumLights; ++l) {
+            const aiColor3D& c = scene->mLights[l]->mColorDiffuse;
+            light +=
+                std::to_string(c.r) + " " + std::to_string(c.g) + " " + std::to_string(c.b) + ";";
+        }
+        looks.insert(light);
+
+        const TrackReport report = LevelScene{scene}.reportOf(designs[i].limits);
+        EXPECT_TRUE(report.flyable) << report.problem;
+        EXPECT_GE(report.maxTurnRate, turn);
+        EXPECT_LE(report.corridorClearance, clearance);
+        turn = report.maxTurnRate;
+        clearance = report.corridorClearance;
+    }
+    EXPECT_GE(turn, 0.8f * FlightLimits().steeringRate);
+    EXPECT_LT(clearance, 4.0f);
+    EXPECT_EQ(skies.size(), tracks.size());
+    EXPECT_EQ(rocks.size(), tracks.size());
+    EXPECT_EQ(looks.size(), tracks.size());
 }
 
 TEST(ShippedShip, HasDrawnPartsTwoOrThreeHullsNormalsAndItsTextures) {
@@ -479,10 +625,10 @@ struct Face {
     }
 };
 
-Face loadFace(const std::string& name) {
+Face loadFace(const std::string& sky, const std::string& name) {
     Face face;
     int channels = 0;
-    fs::path path = TEXTURES / "cubemaps" / "BSpace" / (name + ".png");
+    fs::path path = TEXTURES / "cubemaps" / sky / (name + ".png");
     unsigned char* data = stbi_load(path.string().c_str(), &face.width, &face.height, &channels, 3);
     if (data) {
         face.pixels.assign(data, data + static_cast<size_t>(face.width) * face.height * 3);
@@ -534,11 +680,26 @@ void pixelOf(glm::vec3 d, int size, int& face, int& x, int& y) {
     y = std::clamp(static_cast<int>((tc / ma + 1) * 0.5f * size), 0, size - 1);
 }
 
-TEST(ShippedSky, SixSquareFacesOfOneSizeThatMeetWithoutSeams) {
+// The shipped sky and every track's own.
+std::vector<std::string> skyNames() {
+    std::vector<std::string> names = {"BSpace"};
+    for (const TrackEntry& track : listedTracks()) {
+        if (fs::is_directory(TEXTURES / "cubemaps" / fs::path(track.file).stem())) {
+            names.push_back(fs::path(track.file).stem().string());
+        }
+    }
+    return names;
+}
+
+class ShippedSky : public testing::TestWithParam<std::string> {};
+
+INSTANTIATE_TEST_SUITE_P(Skies, ShippedSky, testing::ValuesIn(skyNames()));
+
+TEST_P(ShippedSky, SixSquareFacesOfOneSizeThatMeetWithoutSeams) {
     const char* names[] = {"right", "left", "top", "bottom", "front", "back"};
     std::vector<Face> faces;
     for (const char* name : names) {
-        faces.push_back(loadFace(name));
+        faces.push_back(loadFace(GetParam(), name));
         ASSERT_FALSE(faces.back().pixels.empty()) << name;
         EXPECT_EQ(faces.back().width, faces.back().height) << name;
         EXPECT_EQ(faces.back().width, faces[0].width) << name;
@@ -610,8 +771,9 @@ TEST(ShippedContent, IsExactlyWhatTheGeneratorWrites) {
         EXPECT_TRUE(fileBytes(entry.path()) == fileBytes(RES / relative))
             << relative << " differs from the generator's output: run levelgen";
     }
-    // Level and its material file, ship and its materials, ten textures, six sky faces.
-    EXPECT_EQ(files, 20);
+    // The first track and its material file, ship and its materials, ten textures, six
+    // sky faces; then four tracks, each with its material file, rock colours and sky.
+    EXPECT_EQ(files, 20 + 4 * (2 + 1 + 6));
 }
 #endif
 

@@ -210,8 +210,8 @@ bool writeCollada(const std::string& path, const LevelPlan& plan) {
             << " 1</color></specular>\n"
             << "            <shininess><float sid=\"shininess\">" << num(m.shininess)
             << "</float></shininess>\n          </phong>\n"
-            << "          <extra><technique profile=\"FCOLLADA\"><bump><texture texture=\"" << m.normal
-            << "_normal_png-sampler\" texcoord=\"UVMap\"/></bump></technique></extra>\n"
+            << "          <extra><technique profile=\"FCOLLADA\"><bump><texture texture=\""
+            << m.normal << "_normal_png-sampler\" texcoord=\"UVMap\"/></bump></technique></extra>\n"
             << "        </technique>\n      </profile_COMMON>\n    </effect>\n";
     }
     out << "  </library_effects>\n";

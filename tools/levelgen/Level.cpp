@@ -179,8 +179,8 @@ bool planLevel(const TrackDesign& design, LevelPlan& plan, std::string& problem)
                 c += out * shortBy;
             }
             if (!fits(c, radius, gate.clearance)) {
-                problem = "the narrow gap after ring " + std::to_string(gate.afterRing) +
-                          " does not fit";
+                problem =
+                    "the narrow gap after ring " + std::to_string(gate.afterRing) + " does not fit";
                 return false;
             }
             spheres.push_back({c, radius});

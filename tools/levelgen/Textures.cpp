@@ -35,8 +35,8 @@ bool writePair(const std::string& dir, const std::string& name, const Image& dif
 
 // The rock's relief is the same on every track (they share one normal map); only its
 // colours change.
-bool writeRock(const std::string& dir, const std::string& name, const Noise& noise,
-               glm::vec3 grey, glm::vec3 brown, bool withNormalMap) {
+bool writeRock(const std::string& dir, const std::string& name, const Noise& noise, glm::vec3 grey,
+               glm::vec3 brown, bool withNormalMap) {
     const int n = 512;
     Image diffuse(n, n);
     HeightField height(n, n);
@@ -214,9 +214,8 @@ Image normalMapFromHeight(const HeightField& height, float strength) {
 bool writeMaterialTextures(const std::string& textureDir, const Noise& noise) {
     const TrackLook shipped;
     return writeRock(textureDir, "rock", noise, shipped.rockBase, shipped.rockMineral, true) &&
-           writeRing(textureDir, noise) &&
-           writeTrashCan(textureDir, noise) && writeShip(textureDir, noise) &&
-           writeSun(textureDir, noise);
+           writeRing(textureDir, noise) && writeTrashCan(textureDir, noise) &&
+           writeShip(textureDir, noise) && writeSun(textureDir, noise);
 }
 
 bool writeRockColours(const std::string& textureDir, const Noise& noise, const TrackLook& look) {

@@ -148,7 +148,9 @@ PlayerFlight flyPlayerLine(glm::vec3 start, glm::vec3 startDirection,
                 glm::vec2 wanted = glm::clamp(error * 3.0f, glm::vec2(-1.0f), glm::vec2(1.0f));
                 for (int k = 0; k < 2; ++k) {
                     float e = wanted[k] - view.w[k];
-                    input[k] = e > 0.02f ? limits.pilotInput : e < -0.02f ? -limits.pilotInput : 0.0f;
+                    input[k] = e > 0.02f    ? limits.pilotInput
+                               : e < -0.02f ? -limits.pilotInput
+                                            : 0.0f;
                 }
             }
         }
@@ -194,7 +196,6 @@ PlayerFlight flyPlayerLine(glm::vec3 start, glm::vec3 startDirection,
     computeTangents(line);
     return flight;
 }
-
 
 float distanceToLine(const TrackLine& line, glm::vec3 p) {
     float best = std::numeric_limits<float>::max();
@@ -262,8 +263,8 @@ TrackReport checkTrack(glm::vec3 start, glm::vec3 startDirection,
         // The line is the player's own flight.
         report.pilotWorstOffset = flight.worstOffset;
         // Over half a second, as long as a turn a player feels (a sample every second step).
-        report.pilotMaxTurnRate =
-            maxTurnRate(line, static_cast<size_t>(std::lround(0.25f / (2.0f * STEP))), limits.speed);
+        report.pilotMaxTurnRate = maxTurnRate(
+            line, static_cast<size_t>(std::lround(0.25f / (2.0f * STEP))), limits.speed);
         report.pilotClearance = report.corridorClearance;
         report.flightTime = flight.seconds;
         if (flight.missed >= 0) {

@@ -20,7 +20,7 @@ struct ObstacleSphere {
 };
 
 struct FlightLimits {
-    float speed = 35.0f;          // units per second, always
+    float speed = 35.0f; // units per second, always
     // rad/s a held key settles at: torque 300 x 60 / 144 on every step of 1/144 s against
     // the damping of 2 per second.
     float steeringRate = 0.43f;

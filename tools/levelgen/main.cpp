@@ -1,5 +1,6 @@
 // levelgen: writes the game's shipped content (the tracks with their skies and rock
-// colours, the ship, textures) into a res/ folder. Deterministic: the same build writes the same files every time.
+// colours, the ship, textures) into a res/ folder. Deterministic: the same build writes the same
+// files every time.
 //
 //     levelgen [--tracks] [RES_DIR]   (default: the source tree's res/)
 //
