@@ -1,4 +1,4 @@
-// Frame times of the real game loop on the shipped level. Runs the game
+// Frame times of the real game loop on a shipped track (the first unless named). Runs the game
 // itself (start-up, loop, overlay, buffer swaps) in a temporary folder whose
 // res/ links to the repository's data and holds its own Kelvaro.ini, for a
 // fixed number of seconds, and prints the median and 95th percentile of the
@@ -6,7 +6,7 @@
 // so the software rasteriser's too) as a figure that other load on the
 // machine distorts less.
 //
-//   bench_game_loop [preset | WIDTHxHEIGHT/PASSES] [seconds]
+//   bench_game_loop [preset | WIDTHxHEIGHT/PASSES] [seconds] [TRACK.dae]
 //
 // "preset" leaves the display keys unset, so a software renderer gets its
 // preset; "1280x720/25" sets window size and glow passes. Needs a display.
@@ -56,7 +56,7 @@ double percentile(std::vector<double> values, double share) {
     return values[std::min(at, values.size() - 1)];
 }
 
-int runInside(const std::string& mode, double seconds) {
+int runInside(const std::string& mode, double seconds, const std::string& track) {
     // The first frames build programs and load textures: not measured.
     constexpr int WARM_UP_FRAMES = 3;
     std::vector<double> frameTimes;
@@ -64,7 +64,8 @@ int runInside(const std::string& mode, double seconds) {
     double last = 0.0, start = 0.0, cpuStart = 0.0;
     const std::string loadBefore = loadAverage();
     std::string renderer;
-    int code = runApplication({}, [&](double now) {
+    const std::string level = track.empty() ? "" : "res/assets/models/worlds/" + track;
+    int code = runApplication(level, [&](double now) {
         if (++frames == 1) {
             renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
         }
@@ -83,8 +84,9 @@ int runInside(const std::string& mode, double seconds) {
     }
     const double cpu = processCpuSeconds() - cpuStart;
     const Config& cfg = config();
-    std::printf("game loop, %s: %ux%u, %u glow passes, renderer %s\n", mode.c_str(),
-                cfg.windowWidth, cfg.windowHeight, cfg.blurIterations, renderer.c_str());
+    std::printf("game loop, %s%s%s: %ux%u, %u glow passes, renderer %s\n", mode.c_str(),
+                track.empty() ? "" : ", ", track.c_str(), cfg.windowWidth, cfg.windowHeight,
+                cfg.blurIterations, renderer.c_str());
     std::printf("  %zu frames in %.1f s (state at the end: %s)\n", frameTimes.size(), last - start,
                 gameStateTitle(gameState));
     std::printf("  frame time median %.1f ms (%.1f fps), 95th percentile %.1f ms\n",
@@ -98,17 +100,19 @@ int runInside(const std::string& mode, double seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], INSIDE) == 0 && argc == 4) {
-        return runInside(argv[2], std::atof(argv[3]));
+    if (argc > 1 && std::strcmp(argv[1], INSIDE) == 0 && argc == 5) {
+        return runInside(argv[2], std::atof(argv[3]), argv[4]);
     }
     const std::string mode = argc > 1 ? argv[1] : "preset";
     const std::string seconds = argc > 2 ? argv[2] : "10";
+    const std::string track = argc > 3 ? argv[3] : "";
     std::ostringstream ini;
     ini << "[GRAPHICS]\n";
     unsigned width = 0, height = 0, passes = 0;
     if (mode != "preset") {
         if (std::sscanf(mode.c_str(), "%ux%u/%u", &width, &height, &passes) != 3) {
-            std::fprintf(stderr, "usage: %s [preset | WIDTHxHEIGHT/PASSES] [seconds]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [preset | WIDTHxHEIGHT/PASSES] [seconds] [TRACK.dae]\n",
+                         argv[0]);
             return 2;
         }
         ini << "WINDOW_WIDTH = " << width << "\nWINDOW_HEIGHT = " << height
@@ -125,7 +129,8 @@ int main(int argc, char** argv) {
     pid_t child = fork();
     if (child == 0) {
         fs::current_path(folder);
-        execl(self.c_str(), self.c_str(), INSIDE, mode.c_str(), seconds.c_str(), nullptr);
+        execl(self.c_str(), self.c_str(), INSIDE, mode.c_str(), seconds.c_str(), track.c_str(),
+              nullptr);
         _exit(127);
     }
     int status = 0;
