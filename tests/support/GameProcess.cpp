@@ -65,6 +65,15 @@ GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::stri
         dup2(fd, STDOUT_FILENO);
         dup2(fd, STDERR_FILENO);
         close(fd);
+        // The game gets a home of its own inside its folder, empty unless the
+        // test puts something there, so that no test sees the developer's
+        // settings or bests, nor leaves any behind.
+        const fs::path home = workingDir / "home";
+        setenv("HOME", home.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (home / ".local/share").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
+        setenv("XDG_STATE_HOME", (home / ".local/state").c_str(), 1);
         for (const std::string& entry : environment) {
             auto eq = entry.find('=');
             std::string name = entry.substr(0, eq);
