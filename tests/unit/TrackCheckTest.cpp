@@ -56,6 +56,29 @@ TEST(TrackCheck, AGentleArcIsFlyableAndATightOneIsNot) {
     EXPECT_NE(tight.problem.find("turn"), std::string::npos) << tight.problem;
 }
 
+// The turn of the straight lines from ring to ring, as a player meets it: the angle at a
+// ring over the time from the middle of the line in to the middle of the line out.
+TEST(TrackCheck, TheSharpestTurnFromRingToRingIsTheAngleOverTheTimeAcrossIt) {
+    FlightLimits limits;
+    limits.designTurnRate = 10.0f; // only the figure matters here
+    limits.minSpacing = 1.0f;
+    const struct {
+        std::vector<TrackRing> rings;
+        float rate;
+    } cases[] = {
+        {straightTrack(4, 100.0f), 0.0f},
+        // A right angle at ring 0, 100 units in and 100 out: 90 degrees in 100/35 s.
+        {{{{0, 0, -100}, AHEAD}, {{-100, 0, -100}, {-1, 0, 0}}}, 1.5707963f / (100.0f / 35.0f)},
+        // The same angle with a short line in: sharper.
+        {{{{0, 0, -40}, AHEAD}, {{-100, 0, -40}, {-1, 0, 0}}}, 1.5707963f / (70.0f / 35.0f)},
+        // The last ring has no line out, so a turn there is none.
+        {{{{-60, 0, -100}, AHEAD}}, 0.0f},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(checkTrack(START, AHEAD, c.rings, {}, limits).ringLineTurnRate, c.rate, 1e-4f);
+    }
+}
+
 TEST(TrackCheck, APilotThatCannotTurnFastEnoughMissesTheRing) {
     FlightLimits limits;
     limits.designTurnRate = 10.0f; // let the line through, so that the pilot is what fails

@@ -107,21 +107,8 @@ bool planLevel(const TrackDesign& design, LevelPlan& plan, std::string& problem)
     // turn about Y, and it moves along its own +Z).
     plan.cameraRotation = rotationBetween(glm::vec3(0, 0, -1), plan.startDirection);
 
-    // Rocks are set along the line the ship will fly.
-    PlayerFlight flight;
-    if (limits.playerLine) {
-        flight = flyPlayerLine(plan.start, plan.startDirection, plan.rings, limits);
-    } else {
-        flight.line = planTrackLine(plan.start, plan.startDirection, plan.rings, limits.runOut);
-    }
-    const TrackLine& line = flight.line;
-    if (flight.missed >= 0) {
-        char text[128];
-        std::snprintf(text, sizeof text, "a player misses ring %d by %.1f units after %.1f s",
-                      flight.missed, flight.missedBy, flight.seconds);
-        problem = text;
-        return false;
-    }
+    const TrackLine line =
+        planTrackLine(plan.start, plan.startDirection, plan.rings, limits.runOut);
     // Where the line runs between two rings (-1: the start).
     auto legOf = [&](int afterRing) {
         size_t from = afterRing < 0 ? 0 : line.ringSamples[afterRing];

@@ -33,8 +33,9 @@ void computeTangents(TrackLine& line) {
     }
 }
 
-// The fastest turn along a line at `speed`, from the tangents k samples either side.
-float maxTurnRate(const TrackLine& line, size_t k, float speed) {
+// The fastest turn along a line at `speed`, from the tangents either side of each sample.
+float maxTurnRate(const TrackLine& line, float speed) {
+    const size_t k = 1;
     float fastest = 0.0f;
     for (size_t i = k; i + k < line.points.size(); ++i) {
         float ds = line.distance[i + k] - line.distance[i - k];
@@ -103,100 +104,6 @@ TrackLine planTrackLine(glm::vec3 start, glm::vec3 startDirection,
     return line;
 }
 
-PlayerFlight flyPlayerLine(glm::vec3 start, glm::vec3 startDirection,
-                           const std::vector<TrackRing>& rings, const FlightLimits& limits) {
-    PlayerFlight flight;
-    TrackLine& line = flight.line;
-    struct State {
-        glm::vec3 p;
-        glm::quat q;
-        glm::vec2 w; // pitch and yaw rates in the ship's frame
-        size_t nextRing;
-    };
-    const float damping = 2.0f;
-    const float gain = limits.steeringRate * damping;
-    const size_t delay = static_cast<size_t>(std::lround(limits.reactionTime / STEP));
-    const size_t period = std::max<size_t>(1, std::lround(limits.reactionPeriod / STEP));
-    State now{start, rotationBetween(glm::vec3(0, 0, 1), glm::normalize(startDirection)),
-              glm::vec2(0.0f), 0};
-    std::vector<State> seen(delay + 1, now); // what the player sees, oldest first
-    glm::vec2 input(0.0f);
-    float total = 0.0f;
-    glm::vec3 previous = start;
-    for (const auto& ring : rings) {
-        total += glm::length(ring.centre - previous);
-        previous = ring.centre;
-    }
-    const float maxTime = 3.0f * (total + limits.runOut) / limits.speed;
-    line.points.push_back(start);
-    line.distance.push_back(0.0f);
-    auto addPoint = [&](glm::vec3 p) {
-        line.distance.push_back(line.distance.back() + glm::length(p - line.points.back()));
-        line.points.push_back(p);
-    };
-    size_t step = 0;
-    while (now.nextRing < rings.size() && flight.seconds < maxTime) {
-        if (step % period == 0) {
-            const State& view = seen.front();
-            // Which ring is next is known at once (the game counts it); where the ship
-            // points is seen late.
-            const glm::vec3 target = rings[now.nextRing].centre;
-            glm::vec3 aim = glm::inverse(view.q) * (target - view.p);
-            if (glm::length(aim) > 1e-3f) {
-                aim = glm::normalize(aim);
-                glm::vec2 error(-std::atan2(aim.y, aim.z), std::atan2(aim.x, aim.z));
-                glm::vec2 wanted = glm::clamp(error * 3.0f, glm::vec2(-1.0f), glm::vec2(1.0f));
-                for (int k = 0; k < 2; ++k) {
-                    float e = wanted[k] - view.w[k];
-                    input[k] = e > 0.02f    ? limits.pilotInput
-                               : e < -0.02f ? -limits.pilotInput
-                                            : 0.0f;
-                }
-            }
-        }
-        now.w += (input * gain - now.w * damping) * STEP;
-        glm::vec3 localAxis(now.w.x, now.w.y, 0.0f);
-        float angle = glm::length(localAxis) * STEP;
-        if (angle > 0.0f) {
-            now.q = glm::normalize(now.q * glm::angleAxis(angle, glm::normalize(localAxis)));
-        }
-        glm::vec3 next = now.p + (now.q * glm::vec3(0, 0, 1)) * limits.speed * STEP;
-        const TrackRing& ring = rings[now.nextRing];
-        glm::vec3 n = glm::normalize(ring.normal);
-        float before = glm::dot(now.p - ring.centre, n), after = glm::dot(next - ring.centre, n);
-        now.p = next;
-        ++step;
-        flight.seconds += STEP;
-        bool passing = before < 0.0f && after >= 0.0f;
-        if (passing || step % 2 == 0) {
-            addPoint(now.p);
-        }
-        if (passing) {
-            float offset = glm::length(now.p - ring.centre - n * after);
-            flight.worstOffset = std::max(flight.worstOffset, offset);
-            if (offset > limits.holeRadius - limits.shipRadius) {
-                flight.missed = static_cast<int>(now.nextRing);
-                flight.missedBy = offset;
-                break;
-            }
-            line.ringSamples.push_back(line.points.size() - 1);
-            ++now.nextRing;
-        }
-        seen.erase(seen.begin());
-        seen.push_back(now);
-    }
-    if (flight.missed < 0 && now.nextRing < rings.size()) {
-        flight.missed = static_cast<int>(now.nextRing);
-    }
-    glm::vec3 d = now.q * glm::vec3(0, 0, 1);
-    glm::vec3 end = now.p;
-    for (int i = 1; i <= 40; ++i) {
-        addPoint(end + d * (limits.runOut * i / 40.0f));
-    }
-    computeTangents(line);
-    return flight;
-}
-
 float distanceToLine(const TrackLine& line, glm::vec3 p) {
     float best = std::numeric_limits<float>::max();
     for (size_t i = 0; i + 1 < line.points.size(); ++i) {
@@ -232,16 +139,20 @@ TrackReport checkTrack(glm::vec3 start, glm::vec3 startDirection,
         previousNormal = n;
     }
 
-    // The turn a track asks for is the planned line's; a player's line, drawn with the
-    // wobbles of keys held fully or not at all, says where the ship goes.
-    PlayerFlight flight;
-    flight.line = planTrackLine(start, startDirection, rings, limits.runOut);
-    report.length = flight.line.distance[flight.line.ringSamples.back()];
-    report.maxTurnRate = maxTurnRate(flight.line, 1, limits.speed);
-    if (limits.playerLine) {
-        flight = flyPlayerLine(start, startDirection, rings, limits);
+    glm::vec3 before = start;
+    for (size_t i = 0; i + 1 < rings.size(); ++i) {
+        glm::vec3 in = rings[i].centre - before, out = rings[i + 1].centre - rings[i].centre;
+        float angle =
+            std::acos(std::clamp(glm::dot(glm::normalize(in), glm::normalize(out)), -1.0f, 1.0f));
+        float seconds = 0.5f * (glm::length(in) + glm::length(out)) / limits.speed;
+        report.ringLineTurnRate = std::max(report.ringLineTurnRate, angle / seconds);
+        before = rings[i].centre;
     }
-    const TrackLine& line = flight.line;
+
+    // The turn rate that the planned line needs at full speed.
+    const TrackLine line = planTrackLine(start, startDirection, rings, limits.runOut);
+    report.length = line.distance[line.ringSamples.back()];
+    report.maxTurnRate = maxTurnRate(line, limits.speed);
     if (report.maxTurnRate > limits.designTurnRate && report.problem.empty()) {
         report.problem = describe("the line needs a turn of %.2f rad/s (design limit %.2f)",
                                   report.maxTurnRate, limits.designTurnRate);
@@ -257,25 +168,6 @@ TrackReport checkTrack(glm::vec3 start, glm::vec3 startDirection,
                                       "(corridor %.1f)",
                                       static_cast<float>(k), clearance, limits.corridorRadius);
         }
-    }
-
-    if (limits.playerLine) {
-        // The line is the player's own flight.
-        report.pilotWorstOffset = flight.worstOffset;
-        // Over half a second, as long as a turn a player feels (a sample every second step).
-        report.pilotMaxTurnRate = maxTurnRate(
-            line, static_cast<size_t>(std::lround(0.25f / (2.0f * STEP))), limits.speed);
-        report.pilotClearance = report.corridorClearance;
-        report.flightTime = flight.seconds;
-        if (flight.missed >= 0) {
-            report.problem = flight.missedBy > 0.0f
-                                 ? describe("the pilot misses ring %.0f by %.1f units",
-                                            static_cast<float>(flight.missed), flight.missedBy)
-                                 : describe("the pilot never reaches ring %.0f",
-                                            static_cast<float>(flight.missed));
-        }
-        report.flyable = report.problem.empty();
-        return report;
     }
 
     // A simulated pilot: keys held at most `pilotInput` firmly, the ship's angular speed

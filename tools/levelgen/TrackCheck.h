@@ -31,13 +31,6 @@ struct FlightLimits {
     float corridorRadius = 12.0f; // free space kept around the planned line
     float minSpacing = 60.0f;     // between consecutive rings
     float runOut = 80.0f;         // straight line kept free after the last ring
-
-    // With `playerLine`, the line is the one a player flies rather than a smooth curve: a
-    // player who sees the next ring `reactionTime` late, acts every `reactionPeriod` and
-    // holds each key fully or not at all, aiming at the ring's centre.
-    bool playerLine = false;
-    float reactionTime = 0.25f;
-    float reactionPeriod = 0.1f;
 };
 
 // The planned line: a smooth curve from the start through every ring centre, leaving each
@@ -52,20 +45,6 @@ struct TrackLine {
 TrackLine planTrackLine(glm::vec3 start, glm::vec3 startDirection,
                         const std::vector<TrackRing>& rings, float runOut);
 
-// The line a player flies (see FlightLimits::playerLine), up to the first ring missed;
-// `missed` is that ring's number and `missedBy` how far from its centre the line crossed
-// its plane (-1 and 0 when every ring is passed). `worstOffset` is the farthest any ring
-// was passed from its centre.
-struct PlayerFlight {
-    TrackLine line;
-    int missed = -1;
-    float missedBy = 0.0f;
-    float worstOffset = 0.0f;
-    float seconds = 0.0f;
-};
-PlayerFlight flyPlayerLine(glm::vec3 start, glm::vec3 startDirection,
-                           const std::vector<TrackRing>& rings, const FlightLimits& limits);
-
 struct TrackReport {
     bool flyable = false;
     std::string problem; // the first failed check, empty when flyable
@@ -73,8 +52,12 @@ struct TrackReport {
     float length = 0.0f;     // along the planned line, start to last ring
     float minSpacing = 0.0f; // between consecutive rings (first from the start)
     float maxSpacing = 0.0f;
-    float maxTurnRate = 0.0f;       // rad/s needed on the planned line at full speed
-    float maxRingTurn = 0.0f;       // largest angle between consecutive ring normals, rad
+    float maxTurnRate = 0.0f; // rad/s needed on the planned line at full speed
+    float maxRingTurn = 0.0f; // largest angle between consecutive ring normals, rad
+    // The sharpest turn of the straight lines from ring to ring: at a ring, the angle
+    // between the line in and the line out over the time from the middle of one to the
+    // middle of the other at full speed, rad/s. A player feels the track's turns so.
+    float ringLineTurnRate = 0.0f;
     float pilotWorstOffset = 0.0f;  // largest distance from a ring centre when crossing it
     float pilotMaxTurnRate = 0.0f;  // fastest turn the simulated pilot made
     float pilotClearance = 0.0f;    // nearest the pilot came to an obstacle's sphere

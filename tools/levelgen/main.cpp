@@ -61,6 +61,8 @@ void report(const LevelPlan& plan) {
                 "ring-to-ring turn %.0f deg\n",
                 plan.design.file.c_str(), plan.design.name.c_str(), plan.design.difficulty,
                 plan.rings.size(), r.length, r.minSpacing, r.maxSpacing, r.maxRingTurn * 57.29578f);
+    std::printf("  sharpest turn from ring to ring %.0f%% of a held key's %.2f rad/s\n",
+                100.0f * r.ringLineTurnRate / plan.limits.steeringRate, plan.limits.steeringRate);
     std::printf("  turn rate needed on the line %.2f rad/s (steering gives %.2f); simulated pilot "
                 "turned at most %.2f rad/s, passed every ring within %.1f of its centre (opening "
                 "%.1f), in %.1f s\n",
