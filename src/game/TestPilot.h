@@ -5,6 +5,7 @@
 #include <glm/vec3.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -46,6 +47,10 @@ struct PilotReport {
 struct PilotOptions {
     // Flying time after which the pilot gives up on the current ring.
     double timeLimit = 300.0;
+    // Called after every fixed step with the flying time so far, to look at
+    // what the flight sees (the world's camera follows the ship); may be
+    // empty.
+    std::function<void(double seconds)> afterStep;
 };
 
 // Flies a built world's track the way a player can: the three flight commands
