@@ -443,54 +443,6 @@ TEST_F(BloomStageLevels, LevelsBeyondTheLastDrawTheLast) {
     EXPECT_EQ(flag, 0);
 }
 
-TEST_F(BloomStageLevels, EachObjectDrawsTheLevelItsSizeOnScreenAsks) {
-    // Levels of one, two and three coinciding quads, red, green and blue,
-    // so that the triangles drawn tell the levels apart.
-    addModel("layered", makeQuad(1.0f, glowing("red.png", 0.5f)));
-    Model& layered = ModelLoader::instance().get("layered");
-    for (const char* texture : {"green.png", "blue.png"}) {
-        std::vector<uint32_t> level;
-        for (size_t i = 0; i <= layered.meshLevels.size(); ++i) {
-            level.push_back(meshStore().push(makeQuad(1.0f, glowing(texture, 0.5f))));
-        }
-        layered.meshLevels.push_back(level);
-    }
-    // The camera looks down -z from z = 3 with a 90° view over 64 pixels:
-    // the near quad spans most of the picture, the far one about a pixel.
-    objects.clear();
-    place("layered", ObjectKind::Obstacle, glm::vec3(0.0f));
-    place("layered", ObjectKind::Obstacle, glm::vec3(0.0f, 0.0f, -60.0f));
-    FrameScene scene;
-    sortObjectsForDrawing(objects, -1, scene);
-    struct Case {
-        int32_t detailLevel;
-        bool bySize;
-        uint64_t triangles; // near and far quad together
-        glm::vec3 nearColour;
-    };
-    const Case cases[] = {
-        {3, true, 6 + 2, {0.0f, 0.0f, 0.5f}}, // near: the finest level; far: level 0
-        {2, true, 6 + 2, {0.0f, 0.0f, 0.5f}},
-        {1, true, 4 + 2, {0.0f, 0.5f, 0.0f}},  // the detail level caps the near one
-        {0, true, 2 + 2, {0.5f, 0.0f, 0.0f}},  // detail 0: level 0 everywhere
-        {3, false, 6 + 6, {0.0f, 0.0f, 0.5f}}, // not by size: every object at the cap
-        {1, false, 4 + 4, {0.0f, 0.5f, 0.0f}},
-    };
-    BloomShader& bloom = BloomShader::instance();
-    for (const Case& c : cases) {
-        RenderSettings settings;
-        settings.detailLevel = c.detailLevel;
-        settings.detailBySize = c.bySize;
-        const SceneDrawn drawn = drawSceneObjects(bloom, scene, camera, settings);
-        EXPECT_EQ(drawn.objects, 2u);
-        EXPECT_EQ(drawn.triangles, c.triangles)
-            << "detail " << c.detailLevel << (c.bySize ? " by size" : "");
-        const glm::vec3 centre = readFloatPixel(bloom.targets.hdrFramebuffer, 32, 32);
-        EXPECT_NEAR(glm::length(centre - c.nearColour), 0.0f, 0.02f)
-            << "detail " << c.detailLevel << (c.bySize ? " by size" : "");
-    }
-}
-
 TEST_F(BloomStageLevels, ModelWithoutLevelsDrawsNothing) {
     testing::internal::CaptureStdout();
     Model& missing = ModelLoader::instance().get("missing.obj");

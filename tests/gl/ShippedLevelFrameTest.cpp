@@ -135,15 +135,24 @@ TEST_F(ShippedLevelFrame, LevelsChosenBySizeDrawTheFinestLevelsPicture) {
     };
     for (const View& view : views) {
         std::vector<uint8_t> frames[2];
+        GLuint triangles[2] = {0, 0};
         for (int finest = 0; finest < 2; ++finest) {
             RenderSettings settings;
             settings.detailBySize = finest == 0;
             glBindFramebuffer(GL_FRAMEBUFFER, 0);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            GLuint query = 0;
+            glGenQueries(1, &query);
+            glBeginQuery(GL_PRIMITIVES_GENERATED, query);
             renderWorld(world.objects, world.directionalLights, world.pointLights, world.ambient,
                         world.skyboxName, world.currentRing, view.camera, settings);
+            glEndQuery(GL_PRIMITIVES_GENERATED);
+            glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles[finest]);
+            glDeleteQueries(1, &query);
             frames[finest] = readPixels(0, 0, SHOT_WIDTH, SHOT_HEIGHT);
         }
+        // ... from a small share of the triangles.
+        EXPECT_LT(triangles[0], triangles[1] / 2) << view.name;
         int differing = 0, lit = 0;
         std::vector<uint8_t> sideBySide(size_t(SHOT_WIDTH) * 2 * SHOT_HEIGHT * 3);
         for (int y = 0; y < SHOT_HEIGHT; ++y) {
@@ -163,8 +172,9 @@ TEST_F(ShippedLevelFrame, LevelsChosenBySizeDrawTheFinestLevelsPicture) {
         }
         renderscene::writePng(outputDir / (std::string("detail_") + view.name + ".png"),
                               SHOT_WIDTH * 2, SHOT_HEIGHT, 3, sideBySide);
-        std::printf("%s: %d of %d pixels differ by more than 8/255\n", view.name, differing,
-                    SHOT_WIDTH * SHOT_HEIGHT);
+        std::printf("%s: %d of %d pixels differ by more than 8/255; %u triangles, %u at the "
+                    "finest level\n",
+                    view.name, differing, SHOT_WIDTH * SHOT_HEIGHT, triangles[0], triangles[1]);
         EXPECT_LE(differing, SHOT_WIDTH * SHOT_HEIGHT / 200) << view.name;
         // Something was drawn to compare: not a black or empty picture.
         EXPECT_GT(lit, SHOT_WIDTH * SHOT_HEIGHT / 100) << view.name;

@@ -1,7 +1,4 @@
 #include "render/LevelOfDetail.h"
-#include "assets/Model.h"
-#include "assets/ShapeStores.h"
-#include "world/DetailLevels.h"
 
 #include <glm/gtc/constants.hpp>
 #include <gtest/gtest.h>
@@ -70,52 +67,6 @@ TEST(LevelOfDetail, TheCoarsestLevelWhoseTrianglesAreAtMostTwoPixelsAcross) {
     EXPECT_EQ(screenDetailLevel({}, RADIUS, 20.0f, degrees(90.0f), 720.0f, 3), 0);
     // The same rock twice the size is the same picture from twice as far.
     EXPECT_EQ(screenDetailLevel(FOUR_LEVELS, 2.0f * RADIUS, 340.0f, degrees(90.0f), 720.0f, 3), 2);
-}
-
-// An octahedron: eight equal triangles around the origin, radius 1.
-uint32_t octahedron(float scale) {
-    const glm::vec3 corner[6] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
-                                 {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
-    std::vector<Vertex> vertices;
-    for (const glm::vec3& p : corner) {
-        Vertex v;
-        v.position = p * scale;
-        v.normal = p;
-        vertices.push_back(v);
-    }
-    std::vector<uint32_t> indices = {0, 2, 4, 2, 1, 4, 1, 3, 4, 3, 0, 4,
-                                     2, 0, 5, 1, 2, 5, 3, 1, 5, 0, 3, 5};
-    return meshStore().push(Mesh(std::move(vertices), std::move(indices), Material{}));
-}
-
-TEST(LevelOfDetail, TriangleSizesShrinkWithEachLevelAndHoldAtAnyScale) {
-    std::vector<float> sizesAt[2];
-    const float scales[2] = {1.0f, 40.0f};
-    for (int i = 0; i < 2; ++i) {
-        Model model;
-        model.meshLevels.push_back({octahedron(scales[i])});
-        addDetailLevels(model);
-        ASSERT_EQ(model.meshLevels.size(), 4u);
-        sizesAt[i] = levelTriangleSizes(model, scales[i]);
-    }
-    const std::vector<float>& sizes = sizesAt[0];
-    ASSERT_EQ(sizes.size(), 4u);
-    // Level 0: triangles of sides √2 at radius 1, of area √3 / 2.
-    EXPECT_NEAR(sizes[0], std::sqrt(std::sqrt(3.0f) / 2.0f), 1e-4f);
-    for (size_t k = 1; k < sizes.size(); ++k) {
-        // Four triangles in place of one, on a surface that shrinks towards
-        // its limit: at most about half as large.
-        EXPECT_GT(sizes[k], 0.2f * sizes[k - 1]) << "level " << k;
-        EXPECT_LT(sizes[k], 0.55f * sizes[k - 1]) << "level " << k;
-    }
-    for (size_t k = 0; k < sizes.size(); ++k) {
-        EXPECT_NEAR(sizesAt[1][k], sizes[k], 1e-4f) << "level " << k;
-    }
-    // A model without levels has no sizes; an empty level has size 0.
-    EXPECT_TRUE(levelTriangleSizes(Model{}, 1.0f).empty());
-    Model empty;
-    empty.meshLevels.push_back({});
-    EXPECT_EQ(levelTriangleSizes(empty, 1.0f), std::vector<float>{0.0f});
 }
 
 } // namespace
