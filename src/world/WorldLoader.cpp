@@ -1,5 +1,6 @@
 #include "world/WorldLoader.h"
 
+#include "assets/AssetPaths.h"
 #include "assets/MeshBuilder.h"
 #include "assets/ModelLoader.h"
 #include "assets/ShapeStores.h"
@@ -35,7 +36,6 @@ constexpr unsigned LEVEL_IMPORT_FLAGS = aiProcess_JoinIdenticalVertices | aiProc
                                         aiProcess_GenUVCoords | aiProcess_FlipUVs;
 static_assert(LEVEL_IMPORT_FLAGS == 0x84000A);
 
-const std::string levelDirectory = "res/assets/models/worlds/";
 const char* const SKYBOX_NAME = "BSpace";
 const glm::vec3 CAMERA_OFFSET{0.0f, 3.0f, -10.0f};
 // Blender writes matrices with float noise: an identity within this is one.
@@ -720,7 +720,7 @@ LevelResult refused(std::string error, std::vector<LevelFinding> findings) {
 
 } // namespace
 
-WorldLoader::WorldLoader() : AssetLoader<World>(levelDirectory) {}
+WorldLoader::WorldLoader() : AssetLoader<World>(levelDirectory()) {}
 
 World WorldLoader::load(const std::string& name) {
     const std::string path = directory + name;
