@@ -14,7 +14,7 @@ std::string levelSkyName(const std::string& levelPath) {
         return SHIPPED_SKY_NAME;
     }
     std::error_code error;
-    if (!std::filesystem::is_directory(cubemapDirectory + stem, error)) {
+    if (!std::filesystem::is_directory(cubemapDirectory() + stem, error)) {
         return SHIPPED_SKY_NAME;
     }
     return stem;
