@@ -3,9 +3,9 @@
 #include "assets/AssetPaths.h"
 #include "assets/MeshBuilder.h"
 #include "assets/ModelFiles.h"
-#include "core/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
+#include "core/RegularFile.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>

@@ -1,8 +1,8 @@
 #include "assets/TextureLookup.h"
 
 #include "assets/AssetPaths.h"
-#include "core/RegularFile.h"
 #include "core/Log.h"
+#include "core/RegularFile.h"
 
 #include <algorithm>
 #include <filesystem>
