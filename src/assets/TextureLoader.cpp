@@ -64,7 +64,7 @@ GLint largestEdge(GLenum which) {
 
 } // namespace
 
-TextureLoader::TextureLoader() : AssetLoader<Texture>(textureDirectory) {}
+TextureLoader::TextureLoader() : AssetLoader<Texture>(textureDirectory()) {}
 
 TextureLoader& TextureLoader::instance() {
     static TextureLoader loader;
@@ -99,7 +99,7 @@ Texture TextureLoader::load(const std::string& name) {
     return texture;
 }
 
-CubemapLoader::CubemapLoader() : AssetLoader<Cubemap>(cubemapDirectory) {}
+CubemapLoader::CubemapLoader() : AssetLoader<Cubemap>(cubemapDirectory()) {}
 
 CubemapLoader& CubemapLoader::instance() {
     static CubemapLoader loader;
