@@ -1,6 +1,7 @@
 #include "assets/TextureLookup.h"
 
 #include "assets/AssetPaths.h"
+#include "core/DataFolder.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
 
@@ -33,9 +34,8 @@ bool inside(const fs::path& path, const fs::path& folder) {
     return end == root.end() || (std::next(end) == root.end() && end->empty());
 }
 
-// The game's data folder: the texture folder's grandparent ("res/").
 fs::path dataFolder() {
-    return fs::path(textureDirectory).parent_path().parent_path().parent_path();
+    return fs::path(dataDirectory());
 }
 
 } // namespace
