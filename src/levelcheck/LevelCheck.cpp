@@ -102,6 +102,12 @@ int checkLevel(const std::string& path, std::ostream& out) {
             for (LevelFinding& finding : builtWorldFindings(*level.world)) {
                 findings.push_back(std::move(finding));
             }
+            if (level.world->pointLights.empty()) {
+                findings.push_back(
+                    {Severity::Warning, path,
+                     "it has no lamp, so the track is lit by the faint ambient light alone",
+                     "add a point light whose node name contains Lamp"});
+            }
             flight = flyTrack(*level.world, {.mode = PilotOptions::Mode::Player});
             if (flight->outcome == PilotReport::Outcome::Hit && flight->steps <= 1) {
                 findings.push_back(
