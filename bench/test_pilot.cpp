@@ -21,6 +21,8 @@ void BM_PilotFliesTheShippedTrack(benchmark::State& state) {
     }
     WorldLoader loader;
     PilotReport report;
+    PilotOptions options;
+    options.mode = state.range(0) == 0 ? PilotOptions::Mode::Perfect : PilotOptions::Mode::Player;
     for (auto _ : state) {
         state.PauseTiming();
         std::optional<LevelResult> level(loader.read("sub2demo_debug.dae"));
@@ -29,9 +31,7 @@ void BM_PilotFliesTheShippedTrack(benchmark::State& state) {
             return;
         }
         state.ResumeTiming();
-        report =
-            flyTrack(*level->world, {.mode = state.range(0) == 0 ? PilotOptions::Mode::Perfect
-                                                                 : PilotOptions::Mode::Player});
+        report = flyTrack(*level->world, options);
         state.PauseTiming();
         level.reset();
         state.ResumeTiming();
