@@ -29,6 +29,10 @@ struct LampValues {
 // hundredth at the range, and never falls slower than Blender's.
 LampValues gltfLamp(const glm::vec3& colourTimesCandela, float range);
 
+// Whether the scene holds a light of exactly the node's name: a light whose
+// node name lacks "Lamp" would otherwise be dropped without a word.
+bool hasLightOfItsName(const aiNode* node, const aiScene* scene);
+
 // Adds the point light of a lamp node, with the findings on its values, or a
 // finding that says why it gives none (no light of its name, a light that is
 // no point light, more than the lamps the game lights with).
