@@ -21,6 +21,8 @@
 
 #include <assimp/scene.h>
 
+#include <glm/gtc/constants.hpp>
+
 #include <algorithm>
 
 namespace {
@@ -137,6 +139,25 @@ void processMeshNode(const aiNode* node, const std::string& label, const Placeme
     }
 }
 
+// Where the ship starts. Blender's glTF export turns a camera so that it
+// looks along its node's -Z, but leaves an Empty's own axes turned a quarter
+// round with the scene's: an Empty placed like a camera (its -Z along the
+// track, Y up) arrives looking along its node's -Y, with -Z up. The same
+// quarter turn, undone, starts the ship where the designer pointed it.
+Placement startPlacement(const aiNode* node, Placement placement, const LevelBuild& build) {
+    if (!isGltf(build.format)) {
+        return placement;
+    }
+    for (unsigned i = 0; i < build.scene->mNumCameras; ++i) {
+        if (build.scene->mCameras[i]->mName == node->mName) {
+            return placement;
+        }
+    }
+    placement.rotation =
+        placement.rotation * glm::angleAxis(-glm::half_pi<float>(), glm::vec3(1, 0, 0));
+    return placement;
+}
+
 // One direct child of the root: what its name and meshes make of it.
 void processWorldNode(const aiNode* node, std::size_t index, LevelBuild& build) {
     const aiNode* root = build.scene->mRootNode;
@@ -164,10 +185,14 @@ void processWorldNode(const aiNode* node, std::size_t index, LevelBuild& build) 
     if (node->mNumMeshes == 0) {
         if (namesCamera(name)) {
             if (build.cameras.empty()) {
-                placeCamera(name, placement, build);
+                placeCamera(name, startPlacement(node, placement, build), build);
             }
         } else if (namesLamp(name)) {
             placeLamp(node, name, placement, build);
+        } else if (hasLightOfItsName(node, build.scene)) {
+            build.report(Severity::Warning, name,
+                         "it is a light, but its name does not contain Lamp, so it gives no light",
+                         "name it with Lamp (Lamp, Lamp.001, ...)");
         } else if (!keywords.empty()) {
             build.report(Severity::Warning, name,
                          "its name contains " + joined(keywords, " and ") +
