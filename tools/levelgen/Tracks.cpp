@@ -28,7 +28,7 @@ TrackDesign amberReach() {
     t.limits.corridorRadius = 9.5f;
     t.nearRocks = 30;
     t.nearGap = {1.0f, 12.0f};
-    t.gates = {{2, 2, 9.6f, 6.0f}};
+    t.gates = {{2, 2, 10.0f, 6.0f}};
     t.sunOffset = {-1980.0f, 810.0f, -3060.0f};
     t.sunRadius = 260.0f;
     TrackLook& l = t.look;
@@ -58,10 +58,10 @@ TrackDesign glacierCoil() {
               {35, 0, 135},    {45, -30, 135},  {30, -25, 135},  {-5, 30, 135},
               {-40, 30, 135},  {-45, -15, 135}, {-20, -35, 135}, {25, -10, 135}};
     t.limits.pilotInput = 1.0f;
-    t.limits.corridorRadius = 6.5f;
+    t.limits.corridorRadius = 7.8f;
     t.nearRocks = 32;
     t.nearGap = {4.0f, 12.0f};
-    t.gates = {{4, 2, 6.5f, 5.0f}, {11, 2, 6.5f, 5.0f}};
+    t.gates = {{4, 2, 7.8f, 5.0f}, {11, 2, 7.8f, 5.0f}};
     t.sunOffset = {1260.0f, -1080.0f, -3600.0f};
     t.sunRadius = 260.0f;
     TrackLook& l = t.look;
