@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-// The game's display and rendering settings: built-in defaults, overridden by
-// the [GRAPHICS] section of "res/config/Kelvaro.ini".
+// The game's display, rendering and sound settings: built-in defaults,
+// overridden by the [GRAPHICS] and [SOUND] sections of "res/config/Kelvaro.ini".
 struct Config {
     uint32_t maxFps = 60;
     uint32_t windowWidth = 1920;
@@ -16,7 +16,10 @@ struct Config {
     float drawDistance = 1000000.0f;
     float aspectRatio = 1920.0f / 1080.0f;
     bool fullscreenMode = false;
-    // The [GRAPHICS] keys the file gave a value (upper case), so that
+    // [SOUND]: the level of all sound, and of the music within it (0: none).
+    float soundVolume = 1.0f;
+    float musicVolume = 0.5f;
+    // The keys the file gave a value (upper case), so that
     // start-up can tell a chosen setting from a default.
     std::set<std::string> keysSet;
 };
