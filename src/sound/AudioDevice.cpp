@@ -12,7 +12,10 @@ std::string firstListed(const ALCchar* list) {
     return list && *list ? std::string(list) : std::string();
 }
 
-std::string noDeviceReason() {
+std::string noDeviceReason(const std::string& deviceName) {
+    if (!deviceName.empty()) {
+        return "the sound device \"" + deviceName + "\" cannot be opened";
+    }
     const char* drivers = std::getenv("ALSOFT_DRIVERS");
     if (drivers && *drivers) {
         return std::string("no sound device opens with the drivers ALSOFT_DRIVERS names (") +
@@ -29,10 +32,10 @@ std::string noDeviceReason() {
 AudioDevice::AudioDevice(ALCdevice* device, ALCcontext* context, std::string name)
     : device_(device), context_(context), name_(std::move(name)) {}
 
-std::unique_ptr<AudioDevice> AudioDevice::open(std::string& reason) {
-    ALCdevice* device = alcOpenDevice(nullptr);
+std::unique_ptr<AudioDevice> AudioDevice::open(const std::string& deviceName, std::string& reason) {
+    ALCdevice* device = alcOpenDevice(deviceName.empty() ? nullptr : deviceName.c_str());
     if (!device) {
-        reason = noDeviceReason();
+        reason = noDeviceReason(deviceName);
         return nullptr;
     }
     ALCcontext* context = alcCreateContext(device, nullptr);

@@ -11,8 +11,9 @@ typedef struct ALCcontext_struct ALCcontext;
 // completes its file then).
 class AudioDevice {
 public:
-    // The opened device, or null with `reason` saying why there is none.
-    static std::unique_ptr<AudioDevice> open(std::string& reason);
+    // The opened device (the default one for an empty name), or null with
+    // `reason` saying why there is none.
+    static std::unique_ptr<AudioDevice> open(const std::string& deviceName, std::string& reason);
     ~AudioDevice();
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;

@@ -79,6 +79,7 @@ void startGameSounds() {
 
 void stopGameSounds() {
     ready().shutDown();
+    state().started = false;
 }
 
 void soundRingPassed(const glm::vec3& ring, bool lastRing) {

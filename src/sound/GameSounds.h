@@ -19,7 +19,7 @@ class SoundSystem;
 // does not wait for them; the first other call waits for it to finish and
 // writes what it found to the console. The volumes come from the settings.
 void startGameSounds();
-// Stops every sound and closes the device (at shutdown).
+// Stops every sound and closes the device (at shutdown); a later start opens it again.
 void stopGameSounds();
 
 // The rules' events, at the object that caused them.

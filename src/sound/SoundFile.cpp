@@ -101,7 +101,7 @@ SoundRead decodeSound(const std::string& bytes) {
     // while floating-point files read as shorts would come out unscaled.
     std::vector<float> block(size_t(4096 * info.channels));
     auto toShort = [](float value) {
-        return int16_t(std::lround(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+        return int16_t(std::clamp(std::lround(value * 32768.0f), -32768L, 32767L));
     };
     for (;;) {
         const sf_count_t frames = sf_readf_float(handle, block.data(), 4096);

@@ -61,11 +61,12 @@ SoundSystem::~SoundSystem() {
     shutDown();
 }
 
-SoundStartReport SoundSystem::start(const SoundSettings& settings, const std::string& folder) {
+SoundStartReport SoundSystem::start(const SoundSettings& settings, const std::string& folder,
+                                    const std::string& deviceName) {
     SoundStartReport report;
     settings_ = settings;
     std::string reason;
-    device_ = AudioDevice::open(reason);
+    device_ = AudioDevice::open(deviceName, reason);
     if (!device_) {
         report.infoLines.push_back("No sound: " + reason + ". The game plays silently.");
         return report;
@@ -292,6 +293,14 @@ int32_t SoundSystem::playingCount() const {
     int32_t count = 0;
     for (const Voice& voice : voices_) {
         count += isPlaying(voice.source) ? 1 : 0;
+    }
+    return count;
+}
+
+int32_t SoundSystem::pausedCount() const {
+    int32_t count = 0;
+    for (const Voice& voice : voices_) {
+        count += voice.pausedByUs ? 1 : 0;
     }
     return count;
 }

@@ -52,9 +52,11 @@ public:
     SoundSystem(const SoundSystem&) = delete;
     SoundSystem& operator=(const SoundSystem&) = delete;
 
-    // Opens the default device and loads every sound from `folder` (ending
-    // in '/'). Callable from any thread, before any other call.
-    SoundStartReport start(const SoundSettings& settings, const std::string& folder);
+    // Opens the device (the default one for an empty name) and loads every
+    // sound from `folder` (ending in '/'). Callable from any thread, before
+    // any other call.
+    SoundStartReport start(const SoundSettings& settings, const std::string& folder,
+                           const std::string& deviceName = {});
     // Stops everything and closes the device.
     void shutDown();
     bool hasDevice() const { return device_ != nullptr; }
@@ -80,8 +82,9 @@ public:
     // Mute is the listener's gain at 0; unmuting restores SOUND_VOLUME.
     void setMuted(bool muted);
     bool muted() const { return muted_; }
-    // One-shots playing now (for tests and benchmarks).
+    // One-shots playing now, and placed ones held by a pause (for tests and benchmarks).
     int32_t playingCount() const;
+    int32_t pausedCount() const;
 
 private:
     struct Voice {

@@ -44,9 +44,6 @@ Recording flyTrack(const std::string& soundSection, std::vector<std::string> env
         std::ofstream ini(dir.path() / "res/config/Kelvaro.ini", std::ios::app);
         ini << "\n[SOUND]\n" << soundSection << "\n";
     }
-    const auto sounds = std::filesystem::path(KELVARO_SOURCE_DIR) / "res/assets/sounds";
-    std::filesystem::create_directories(dir.path() / "res/assets");
-    std::filesystem::create_directory_symlink(sounds, dir.path() / "res/assets/sounds");
     writeTestShip(dir.path() / "res/assets/models");
     LevelWriter level;
     level.addEmpty("Camera", {0, 0, 0});
@@ -59,7 +56,8 @@ Recording flyTrack(const std::string& soundSection, std::vector<std::string> env
 
     const auto wav = dir.path() / "recording.wav";
     writeWaveDriverConfig(dir.path() / "alsoft.conf", wav);
-    environment.push_back("ALSOFT_CONF=" + (dir.path() / "alsoft.conf").string());
+    environment.insert(environment.begin(),
+                       {"ALSOFT_DRIVERS=", "ALSOFT_CONF=" + (dir.path() / "alsoft.conf").string()});
     Recording recording;
     GameProcess game(dir.path(), environment);
     EXPECT_NE(game.waitForWindow(120s), 0u) << game.output();

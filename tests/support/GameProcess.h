@@ -15,7 +15,8 @@ class GameProcess {
 public:
     // Starts the game in `workingDir` with `arguments` after the program
     // name; `environment` entries ("NAME=value", or "NAME=" to unset) adjust
-    // the inherited environment.
+    // the inherited environment. Sound goes to OpenAL Soft's silent `null`
+    // driver unless they set ALSOFT_DRIVERS (or unset it for ALSOFT_CONF).
     explicit GameProcess(const std::filesystem::path& workingDir,
                          const std::vector<std::string>& environment = {},
                          const std::vector<std::string>& arguments = {});
@@ -68,8 +69,8 @@ private:
 // Runs a shell command; its standard output (trimmed of the final newline).
 std::string runCommand(const std::string& command);
 
-// A working folder for the game: the repository's shaders and fonts under
-// res/, plus an INI with a small window and few blur passes. Tests add their
+// A working folder for the game: the repository's shaders, fonts and sounds
+// under res/, plus an INI with a small window and few blur passes. Tests add their
 // own level and models.
 void prepareGameFolder(const std::filesystem::path& dir, int width = 320, int height = 180,
                        int blurIterations = 2, int maxFps = 30);
