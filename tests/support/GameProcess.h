@@ -15,8 +15,10 @@ class GameProcess {
 public:
     // Starts the game in `workingDir` with `arguments` after the program
     // name; `environment` entries ("NAME=value", or "NAME=" to unset) adjust
-    // the inherited environment. Sound goes to OpenAL Soft's silent `null`
-    // driver unless they set ALSOFT_DRIVERS (or unset it for ALSOFT_CONF).
+    // the inherited environment. HOME is `workingDir`/home, and the XDG base
+    // folders lie below it (.config, .local/share, ...), unless `environment`
+    // says otherwise. Sound goes to OpenAL Soft's silent `null` driver unless
+    // they set ALSOFT_DRIVERS (or unset it for ALSOFT_CONF).
     explicit GameProcess(const std::filesystem::path& workingDir,
                          const std::vector<std::string>& environment = {},
                          const std::vector<std::string>& arguments = {});
