@@ -5,6 +5,7 @@
 #include <glm/vec3.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -81,4 +82,8 @@ struct PilotOptions {
 // collected) and uses the process's physics context; the rules, the ship
 // commands and the world's state pointer are put back afterwards. The same
 // world gives the same report.
-PilotReport flyTrack(World& world, const PilotOptions& options = {});
+// `afterStep`, when given, is called after every fixed step with the flying
+// time so far, to look at what the flight sees (the world's camera follows
+// the ship).
+PilotReport flyTrack(World& world, const PilotOptions& options = {},
+                     const std::function<void(double seconds)>& afterStep = {});

@@ -72,7 +72,7 @@ void startGameSounds() {
     }
     s.started = true;
     const SoundSettings settings{config().soundVolume, config().musicVolume};
-    const std::string folder = soundDirectory;
+    const std::string folder = soundDirectory();
     s.starting = std::async(std::launch::async,
                             [settings, folder] { return state().system.start(settings, folder); });
 }

@@ -18,10 +18,12 @@ public:
     // the inherited environment. HOME is `workingDir`/home, and the XDG base
     // folders lie below it (.config, .local/share, ...), unless `environment`
     // says otherwise. Sound goes to OpenAL Soft's silent `null` driver unless
-    // they set ALSOFT_DRIVERS (or unset it for ALSOFT_CONF).
+    // they set ALSOFT_DRIVERS (or unset it for ALSOFT_CONF). `binary` is the
+    // game built with the tests unless a test runs a copy (an installed one).
     explicit GameProcess(const std::filesystem::path& workingDir,
                          const std::vector<std::string>& environment = {},
-                         const std::vector<std::string>& arguments = {});
+                         const std::vector<std::string>& arguments = {},
+                         const std::filesystem::path& binary = KELVARO_GAME_BINARY);
     ~GameProcess(); // kills the game if it still runs
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -57,9 +57,12 @@ TEST(SoundSystem, TheVolumeAndMuteDecideWhatIsHeard) {
         bool muted, heard;
     };
     const Case cases[] = {
-        {1.0f, 0.0f, false, true}, {0.3f, 0.0f, false, true},  {0.0f, 0.0f, false, false},
-        {1.0f, 0.0f, true, false}, {0.0f, 1.0f, false, false}, // the sound volume holds the music
-                                                               // too
+        {1.0f, 0.0f, false, true},
+        {0.3f, 0.0f, false, true},
+        {0.0f, 0.0f, false, false},
+        {1.0f, 0.0f, true, false},
+        {0.0f, 1.0f, false, false}, // the sound volume holds the music
+                                    // too
         {1.0f, 1.0f, true, false},
     };
     for (const Case& c : cases) {
@@ -149,7 +152,7 @@ TEST(GameSounds, TheEngineAndThePauseFollowTheGameState) {
     {
         ScopedWorkingDir source(KELVARO_SOURCE_DIR); // the shipped sounds
         startGameSounds();
-        ASSERT_TRUE(gameSoundSystem().hasDevice());
+        ASSERT_TRUE(gameSoundSystem().hasDevice()); // the files are read by now
     }
     SoundSystem& system = gameSoundSystem();
     Camera camera({0, 0, 10}, glm::quat(1, 0, 0, 0));
@@ -188,6 +191,7 @@ TEST(GameSounds, MSaysBrieflyWhetherSoundIsOnOrOff) {
     {
         ScopedWorkingDir source(KELVARO_SOURCE_DIR);
         startGameSounds();
+        ASSERT_TRUE(gameSoundSystem().hasDevice()); // the files are read by now
     }
     EXPECT_FALSE(soundNotice(10.0));
     toggleSoundMute(10.0);
