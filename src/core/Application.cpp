@@ -138,15 +138,13 @@ void mainLoop(const FrameWatcher& watcher) {
 } // namespace
 
 int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
+    // The first use of the configuration reads the INI file and logs it, so
+    // its lines come first, as they did when this happened before main.
+    cameraDefaults = cameraDefaultsFrom(config());
     logMessage(LogLevel::INFO, "Initializing...");
     std::error_code cwdError;
     logMessage(LogLevel::DEBUG,
                "Current directory is " + std::filesystem::current_path(cwdError).string());
-    // The camera defaults were copied from the configuration before main (which
-    // read the INI file); naming them here keeps that initialisation linked in.
-    logMessage(LogLevel::DEBUG,
-               "Camera field of view " + std::to_string(cameraDefaults.fovDegrees));
-    config();
     PhysicsContext::instance();
     // A level that cannot even be opened is said before a window appears.
     if (!levelFile.empty()) {
