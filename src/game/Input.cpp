@@ -102,16 +102,13 @@ void applyShipControl(float step) {
     if (!target || !target->actor || !target->actor->isDynamic()) {
         return;
     }
-    const float s = step;
+    const float s = step * STEP_TORQUE_SHARE;
     const glm::quat r = target->getRotation();
     RigidBody& body = *target->actor;
     body.addTorque((s * shipControl.pitch) * (r * glm::vec3(-1.0f, 0.0f, 0.0f)));
     body.addTorque((s * shipControl.roll) * (r * glm::vec3(0.0f, 0.0f, 1.0f)));
     body.addTorque((s * shipControl.yaw) * (r * glm::vec3(0.0f, -1.0f, 0.0f)));
     body.setLinearVelocity(SHIP_SPEED * (r * glm::vec3(0.0f, 0.0f, 1.0f)));
-    shipControl.pitch = 0.0f;
-    shipControl.roll = 0.0f;
-    shipControl.yaw = 0.0f;
 }
 
 void moveForward(FreeCamera& camera, float distance) {

@@ -10,8 +10,9 @@ class FreeCamera;
 // while Running or moves the free camera while Debugging.
 void handleInput(double dt);
 
-// One fixed step of flight: the pending torque commands about the ship's own
-// axes, the constant forward speed along its local +z, commands back to 0.
+// One fixed step of flight: the held torque commands about the ship's own
+// axes (each step its share, STEP_TORQUE_SHARE), the constant forward speed
+// along its local +z. The commands stay until the keys are read again.
 void applyShipControl(float step);
 
 // The free camera moves along its own forward (-z) and right (+x) axes.
