@@ -1,5 +1,6 @@
 #include "render/Text.h"
 
+#include "assets/AssetPaths.h"
 #include "core/Log.h"
 #include "render/TextShader.h"
 
@@ -33,7 +34,7 @@ void initText() {
         logMessage(LogLevel::ERROR, "FreeType cannot be started; no text is drawn.");
         library = nullptr;
     }
-    const std::string path = std::string(FONT_DIRECTORY) + GAME_FONT_NAME;
+    const std::string path = fontDirectory() + GAME_FONT_NAME;
     FT_Face face = nullptr;
     if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
         // Named, so that a missing font file is found without a debugger.
