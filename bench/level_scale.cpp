@@ -229,8 +229,7 @@ std::string trackText(int rings, float spacing, int rocks) {
     writeGeometry(out, "rock", sphere(1.0f, 6, 4));
     for (int i = 0; i < rings; ++i) {
         // Each ring draws a mesh of its own, as the loader wants.
-        writeGeometry(out, "ring" + std::to_string(i),
-                      box(6.0f + 0.0001f * float(i), 6.0f, 0.4f));
+        writeGeometry(out, "ring" + std::to_string(i), box(6.0f + 0.0001f * float(i), 6.0f, 0.4f));
     }
     out << "</library_geometries>\n<library_visual_scenes><visual_scene id=\"s\">\n"
         << "<node id=\"Camera\" name=\"Camera\"><translate>0 0 0</translate></node>\n";
@@ -241,8 +240,8 @@ std::string trackText(int rings, float spacing, int rocks) {
     const int side = int(std::ceil(std::cbrt(double(rocks))));
     for (int i = 0; i < rocks; ++i) {
         const int a = i % side, b = (i / side) % side, c = i / (side * side);
-        out << "<node id=\"roid_" << i << "\" name=\"roid_" << i << "\"><translate>"
-            << 40 + 6 * a << ' ' << -60 + 6 * b << ' ' << -60 - 6 * c
+        out << "<node id=\"roid_" << i << "\" name=\"roid_" << i << "\"><translate>" << 40 + 6 * a
+            << ' ' << -60 + 6 * b << ' ' << -60 - 6 * c
             << "</translate><instance_geometry url=\"#rock\"/><node id=\"roid_" << i
             << "-c\" name=\"roid_" << i
             << "-c\"><instance_geometry url=\"#rock\"/></node></node>\n";
