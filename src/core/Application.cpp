@@ -12,6 +12,7 @@
 #include "game/GameState.h"
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
+#include "sound/GameSounds.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -162,6 +163,7 @@ int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
     gameState = GameState::Running;
 
     mainLoop(watcher);
+    stopGameSounds();
 
     logMessage(LogLevel::INFO, "Terminating...");
     glfwDestroyWindow(window);

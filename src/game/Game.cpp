@@ -10,12 +10,14 @@
 #include "game/Hud.h"
 #include "game/Input.h"
 #include "game/Score.h"
+#include "game/SoundNotice.h"
 #include "physics/PhysicsContext.h"
 #include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
 
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
+#include "sound/GameSounds.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
 
@@ -74,6 +76,7 @@ World& loadLevel(const std::string& levelFile) {
 } // namespace
 
 void startGame(const std::string& levelFile) {
+    startGameSounds();
     PhysicsContext::instance().setCallback(std::make_unique<GameRules>(
         nullptr, [](int32_t collected) { Hud::instance().setCollected(uint32_t(collected)); }));
 
@@ -136,10 +139,12 @@ void drawFrame() {
         if (renderToggles.collisionLines) {
             drawCollisionLines(camera);
         }
+        updateGameSounds(camera, ship, gameState, glfwGetTime());
     }
     if (renderToggles.hudVisible) {
         Hud::instance().draw();
     }
+    drawSoundNotice(glfwGetTime());
     const float w = float(config().windowWidth);
     const float h = float(config().windowHeight);
     auto drawPlaced = [](const std::string& text, const TextPlacement& at) {

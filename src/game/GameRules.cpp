@@ -5,6 +5,7 @@
 #include "game/GameState.h"
 #include "game/Score.h"
 #include "physics/RigidBody.h"
+#include "sound/GameSounds.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@ void GameRules::onContact(const ContactPairHeader&, const ContactPair* pairs, ui
     for (uint32_t i = 0; i < count; ++i) {
         if (pairs[i].touchFound()) {
             setState(*w, GameState::GameOver);
+            soundCrash();
         }
     }
 }
@@ -69,6 +71,7 @@ void GameRules::onTrigger(const TriggerPair* pairs, uint32_t count) {
             w->removalQueue.push_back(position);
             w->remainingTrash -= 1;
             w->collectedTrash += 1;
+            soundCanCollected(trigger->getPosition());
             if (onCollected_) {
                 onCollected_(w->collectedTrash);
             }
@@ -89,6 +92,7 @@ void GameRules::onTrigger(const TriggerPair* pairs, uint32_t count) {
                     break;
                 }
             }
+            soundRingPassed(trigger->getPosition(), it == w->objects.end());
             if (it != w->objects.end()) {
                 w->currentRing = next;
             } else {

@@ -7,6 +7,7 @@
 #include "game/GameState.h"
 #include "physics/RigidBody.h"
 #include "render/Camera.h"
+#include "sound/GameSounds.h"
 #include "world/GameObject.h"
 #include "world/World.h"
 
@@ -16,7 +17,7 @@
 namespace {
 
 struct Latches {
-    KeyLatch f9, p, f10, f5, f7, f8, f6, f11;
+    KeyLatch f9, p, f10, f5, f7, f8, f6, f11, m;
 };
 Latches latches;
 
@@ -60,6 +61,7 @@ void handleInput(double dt) {
     if (latches.f9.pressed(f9)) {
         GameState before = gameState;
         gameState = stateAfterF9(gameState);
+        soundClick();
         if (gameState == GameState::Debugging && before != GameState::Debugging) {
             enterFreeCamera();
         } else if (before == GameState::Debugging) {
@@ -68,6 +70,7 @@ void handleInput(double dt) {
     }
     if (latches.p.pressed(p)) {
         gameState = stateAfterP(gameState);
+        soundClick();
     }
     if (latches.f10.pressed(keyReport(GLFW_KEY_F10))) {
         renderToggles.wireframe = !renderToggles.wireframe;
@@ -83,6 +86,9 @@ void handleInput(double dt) {
     }
     if (latches.f11.pressed(keyReport(GLFW_KEY_F11))) {
         renderToggles.collisionLines = !renderToggles.collisionLines;
+    }
+    if (latches.m.pressed(keyReport(GLFW_KEY_M))) {
+        toggleSoundMute(glfwGetTime());
     }
     if (latches.f6.pressed(keyReport(GLFW_KEY_F6))) {
         renderToggles.detailLevel = (renderToggles.detailLevel + 1) % 4;
@@ -105,6 +111,7 @@ void applyShipControl(float step) {
     const float s = step * STEP_TORQUE_SHARE;
     const glm::quat r = target->getRotation();
     RigidBody& body = *target->actor;
+    soundSteering(shipControl.pitch, shipControl.roll, shipControl.yaw);
     body.addTorque((s * shipControl.pitch) * (r * glm::vec3(-1.0f, 0.0f, 0.0f)));
     body.addTorque((s * shipControl.roll) * (r * glm::vec3(0.0f, 0.0f, 1.0f)));
     body.addTorque((s * shipControl.yaw) * (r * glm::vec3(0.0f, -1.0f, 0.0f)));
