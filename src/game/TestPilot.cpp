@@ -2,9 +2,9 @@
 
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
-#include "game/GameSession.h"
 #include "game/GameState.h"
 #include "game/Input.h"
+#include "game/Run.h"
 #include "game/TrackGeometry.h"
 #include "physics/PhysicsContext.h"
 #include "physics/RigidBody.h"
@@ -253,8 +253,7 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
     auto ownRules = std::make_unique<PilotRules>(&world);
     PilotRules& rules = *ownRules;
     auto previousRules = PhysicsContext::instance().setCallback(std::move(ownRules));
-    const ShipControl previousControl = shipControl;
-    shipControl = ShipControl{ship, 0.0f, 0.0f, 0.0f};
+    ShipControl control{ship, 0.0f, 0.0f, 0.0f};
 
     const std::vector<ObstacleSurface> surfaces = obstacleSurfaces(world);
     const uint64_t limit = uint64_t(options.timeLimit / double(PHYSICS_STEP));
@@ -275,9 +274,9 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
                 watch.opening ? watch.opening->centre : watch.ring->getPosition();
             const glm::vec3 aim = aimPoint(ship->getPosition(), goal,
                                            ship->getRotation() * glm::vec3(0, 1, 0), surfaces);
-            shipControl = steerTowards(*ship, aim);
+            control = steerTowards(*ship, aim);
         }
-        applyShipControl(PHYSICS_STEP);
+        applyShipControl(control, PHYSICS_STEP);
         world.processRemovals();
         PhysicsContext::instance().simulateStep();
         world.syncFromPhysics();
@@ -320,7 +319,6 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
         report.object = ring ? designerName(ring->name) : "the next ring";
     }
 
-    shipControl = previousControl;
     PhysicsContext::instance().setCallback(std::move(previousRules));
     world.gameStatePtr = previousState;
     return report;

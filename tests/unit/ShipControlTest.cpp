@@ -1,5 +1,5 @@
-#include "game/GameSession.h"
-#include "game/Input.h"
+#include "core/LoopScheduler.h"
+#include "game/Run.h"
 #include "world/GameObject.h"
 
 #include "PhysicsFixtures.h"
@@ -11,13 +11,7 @@ using namespace physics_test;
 
 namespace {
 
-class ShipControlTest : public PhysicsTest {
-protected:
-    void TearDown() override {
-        shipControl = ShipControl{};
-        PhysicsTest::TearDown();
-    }
-};
+using ShipControlTest = PhysicsTest;
 
 TEST_F(ShipControlTest, TorquesActAboutTheShipsOwnAxesAndItFliesAlongItsNose) {
     // The ship as the level places it: turned half a turn about y.
@@ -26,9 +20,9 @@ TEST_F(ShipControlTest, TorquesActAboutTheShipsOwnAxesAndItFliesAlongItsNose) {
     body->setGlobalPose({0, 0, 0}, r);
     GameObject ship({0, 0, 0}, r, glm::vec3(1.0f), "spaceshipNew.obj", ObjectKind::Ship,
                     std::move(body));
-    shipControl = ShipControl{&ship, -300.0f, 0.0f, 0.0f};
+    ShipControl shipControl{&ship, -300.0f, 0.0f, 0.0f};
 
-    applyShipControl(PHYSICS_STEP);
+    applyShipControl(shipControl, PHYSICS_STEP);
     EXPECT_EQ(shipControl.pitch, 0.0f);
     glm::vec3 v = ship.actor->linearVelocity();
     EXPECT_NEAR(v.x, 0.0f, 1e-4);
@@ -48,8 +42,8 @@ TEST_F(ShipControlTest, RollAndYawUseTheForwardAndDownAxes) {
     auto body = makeShip({0, 0, 0});
     GameObject ship({0, 0, 0}, glm::quat(1, 0, 0, 0), glm::vec3(1.0f), "spaceshipNew.obj",
                     ObjectKind::Ship, std::move(body));
-    shipControl = ShipControl{&ship, 0.0f, 300.0f, 300.0f};
-    applyShipControl(PHYSICS_STEP);
+    ShipControl shipControl{&ship, 0.0f, 300.0f, 300.0f};
+    applyShipControl(shipControl, PHYSICS_STEP);
     PhysicsContext::instance().simulateStep();
     glm::vec3 w = ship.actor->angularVelocity();
     EXPECT_GT(w.z, 0.0f); // roll +300 about (0, 0, 1)
@@ -59,8 +53,8 @@ TEST_F(ShipControlTest, RollAndYawUseTheForwardAndDownAxes) {
 }
 
 TEST_F(ShipControlTest, WithoutAShipTheCommandsWait) {
-    shipControl = ShipControl{nullptr, 300.0f, 0.0f, 0.0f};
-    applyShipControl(PHYSICS_STEP);
+    ShipControl shipControl{nullptr, 300.0f, 0.0f, 0.0f};
+    applyShipControl(shipControl, PHYSICS_STEP);
     EXPECT_EQ(shipControl.pitch, 300.0f);
 }
 
