@@ -109,6 +109,35 @@ TextureImage::TextureImage(const std::string& path, int maxEdge, Shape shape) {
         failure = "Unable to read file";
         return;
     }
+    decode(bytes, maxEdge, shape);
+}
+
+TextureImage::TextureImage(const std::vector<unsigned char>& bytes, int maxEdge, Shape shape) {
+    if (bytes.size() > std::size_t(MAX_FILE_BYTES)) {
+        failure = "the image is " + std::to_string(bytes.size()) + " bytes; images of more than " +
+                  std::to_string(MAX_FILE_BYTES) + " bytes are refused";
+        return;
+    }
+    if (bytes.empty()) {
+        failure = "the image is empty";
+        return;
+    }
+    // The reader's own checks read a file; the bytes are one.
+    std::FILE* file = fmemopen(const_cast<unsigned char*>(bytes.data()), bytes.size(), "rb");
+    if (!file) {
+        failure = "out of memory reading the image";
+        return;
+    }
+    std::string problem = imageReaderProblem(file);
+    std::fclose(file);
+    if (!problem.empty()) {
+        failure = std::move(problem);
+        return;
+    }
+    decode(bytes, maxEdge, shape);
+}
+
+void TextureImage::decode(const std::vector<unsigned char>& bytes, int maxEdge, Shape shape) {
     const int byteCount = static_cast<int>(bytes.size());
     int fileChannels = 0;
     if (stbi_info_from_memory(bytes.data(), byteCount, &fileWidth, &fileHeight, &fileChannels) &&

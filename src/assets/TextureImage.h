@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 // The pixels of one image file at 8 bits per channel with the file's own
 // channel count, first row first, read without OpenGL and kept within what
@@ -28,6 +29,9 @@ public:
     enum class Shape { Any, Square };
 
     TextureImage(const std::string& path, int maxEdge, Shape shape = Shape::Any);
+    // The same for an image file's bytes held in memory (an image embedded
+    // in a level), with the same checks.
+    TextureImage(const std::vector<unsigned char>& bytes, int maxEdge, Shape shape = Shape::Any);
 
     bool ok() const { return pixels != nullptr; }
     const unsigned char* data() const { return pixels.get(); }
@@ -41,5 +45,7 @@ public:
     std::string note;    // what was done to fit, "" when nothing
 
 private:
+    void decode(const std::vector<unsigned char>& bytes, int maxEdge, Shape shape);
+
     std::unique_ptr<unsigned char, decltype(&std::free)> pixels{nullptr, &std::free};
 };

@@ -59,7 +59,7 @@ int checkLevel(const std::string& path, std::ostream& out) {
         LogCapture capture;
         WorldLoader loader;
         LevelResult level = loader.readFile(path, {.times = nullptr, .upload = false});
-        if (!level.world && level.error.rfind("Level " + path + " cannot be read", 0) == 0) {
+        if (level.failure == LevelFailure::Unreadable) {
             return unreadable(path, withoutLevelPrefix(level.error, path), out);
         }
         findings = std::move(level.findings);

@@ -1,12 +1,14 @@
 #include "world/LevelFile.h"
 
 #include "core/RegularFile.h"
+#include "world/gltf/GltfFile.h"
 
 #include <array>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 namespace {
 
@@ -237,40 +239,118 @@ private:
 } // namespace
 
 std::string levelFileProblem(const std::string& path) {
+    return checkLevelFile(path).problem;
+}
+
+namespace {
+
+LevelFormat formatOf(std::string_view start) {
+    if (start.starts_with("glTF")) {
+        return LevelFormat::GltfBinary;
+    }
+    if (start.starts_with("\xEF\xBB\xBF")) {
+        start.remove_prefix(3);
+    }
+    const std::size_t first = start.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) {
+        return LevelFormat::Other;
+    }
+    switch (start[first]) {
+    case '{':
+        return LevelFormat::GltfText;
+    case '<':
+        return LevelFormat::Collada;
+    default:
+        return LevelFormat::Other;
+    }
+}
+
+LevelFileCheck unreadable(LevelFormat format, std::string problem) {
+    return {format, "cannot be read: " + std::move(problem), true};
+}
+
+std::string megabytes(unsigned long long bytes) {
+    return std::to_string(bytes >> 20) + " MB";
+}
+
+} // namespace
+
+LevelFileCheck checkLevelFile(const std::string& path) {
     // A file that is not there passes: the importer says so in its own words.
     std::error_code missing;
     if (!std::filesystem::exists(path, missing)) {
         return {};
     }
     if (const std::string problem = regularFileProblem(path); !problem.empty()) {
-        return "cannot be read: " + problem;
+        return unreadable(LevelFormat::Other, problem);
+    }
+    std::error_code unknown;
+    const auto reported = std::filesystem::file_size(path, unknown);
+    if (!unknown && reported > MAX_LEVEL_FILE_BYTES) {
+        return unreadable(LevelFormat::Other, "it is " + megabytes(reported) +
+                                                  "; the game reads levels up to " +
+                                                  megabytes(MAX_LEVEL_FILE_BYTES));
     }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        return std::string("cannot be read: ") + std::strerror(errno);
+        return unreadable(LevelFormat::Other, std::strerror(errno));
     }
-    LevelScanner counter;
+    // No more is read than the file says it holds (a file of the system
+    // such as /proc/self/pagemap says 0 and never ends), nor than the
+    // ceiling.
+    const unsigned long long limit =
+        unknown ? MAX_LEVEL_FILE_BYTES
+                : std::min<unsigned long long>(reported, MAX_LEVEL_FILE_BYTES);
+    std::string content;
     std::array<char, 1 << 16> buffer;
+    LevelScanner scanner;
+    LevelFormat format = LevelFormat::Other;
+    unsigned long long total = 0;
     while (file) {
         file.read(buffer.data(), buffer.size());
-        counter.feed(buffer.data(), static_cast<std::size_t>(file.gcount()));
-        if (counter.deepest() > MAX_LEVEL_NESTING) {
-            return "nests its elements more than " + std::to_string(MAX_LEVEL_NESTING) +
-                   " levels deep (nodes inside nodes); the game reads levels up to that depth";
+        const auto got = static_cast<std::size_t>(file.gcount());
+        if (total == 0 && got > 0) {
+            format = formatOf(std::string_view(buffer.data(), got));
         }
-        if (!counter.arrayProblem().empty()) {
-            return counter.arrayProblem() + ", which the importer would read past";
+        total += got;
+        if (total > limit) {
+            return unreadable(format, "it yields more than the " + std::to_string(limit) +
+                                          " bytes it says it holds (a device or a file of the "
+                                          "system, not a level)");
         }
-        if (const char c = counter.strayCharacter()) {
+        if (isGltf(format)) {
+            content.append(buffer.data(), got);
+            continue;
+        }
+        scanner.feed(buffer.data(), got);
+        if (scanner.deepest() > MAX_LEVEL_NESTING) {
+            return {format,
+                    "nests its elements more than " + std::to_string(MAX_LEVEL_NESTING) +
+                        " levels deep (nodes inside nodes); the game reads levels up to that depth",
+                    false};
+        }
+        if (!scanner.arrayProblem().empty()) {
+            return {format, scanner.arrayProblem() + ", which the importer would read past", false};
+        }
+        if (const char c = scanner.strayCharacter()) {
             const bool printable = std::isprint(static_cast<unsigned char>(c));
-            return "holds " +
-                   (printable ? std::string("'") + c + "'" : "a byte that is no character") +
-                   " in a list of whole numbers (<" + counter.strayElement() +
-                   ">), which the importer cannot read past";
+            return {format,
+                    "holds " +
+                        (printable ? std::string("'") + c + "'" : "a byte that is no character") +
+                        " in a list of whole numbers (<" + scanner.strayElement() +
+                        ">), which the importer cannot read past",
+                    false};
         }
     }
     if (file.bad()) {
-        return "cannot be read to its end";
+        return {format, "cannot be read to its end", true};
     }
-    return {};
+    if (isGltf(format)) {
+        GltfFileCheck gltf = checkGltf(path, content, format == LevelFormat::GltfBinary);
+        if (gltf.unreadable) {
+            return unreadable(format, std::move(gltf.problem));
+        }
+        return {format, std::move(gltf.problem), false};
+    }
+    return {format, {}, false};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/LevelFormat.h"
+
 #include <string>
 
 // The checks a level file passes before it is handed to the importer, which
@@ -13,12 +15,31 @@
 // exhausts an 8 MB stack.
 inline constexpr int MAX_LEVEL_NESTING = 1000;
 
+// A larger level file is refused unread (the shipped level is 1 MB).
+inline constexpr unsigned long long MAX_LEVEL_FILE_BYTES = 256ull << 20;
+
 // Empty when the file may be imported; otherwise the end of a sentence that
 // starts with the file's name, saying why not: it is not a regular file (a
-// directory, a pipe, a device: never opened), it cannot be read, its elements
-// nest deeper than MAX_LEVEL_NESTING, or a list of whole numbers (<p>,
-// <vcount>, <int_array>, ...) holds a character that cannot be part of one,
-// on which the importer would loop for ever. Reads the file once in small
-// pieces; comments, CDATA and processing instructions are skipped. A file
-// that does not exist passes: the importer reports it.
+// directory, a pipe, a device: never opened), it cannot be read, it is
+// larger than MAX_LEVEL_FILE_BYTES or yields more than its size says (a
+// file of the system that never ends). Its first bytes say its format: a
+// glTF file then passes `checkGltf`; anything else is read as XML, refused
+// when its elements nest deeper than MAX_LEVEL_NESTING, or a list of whole
+// numbers (<p>, <vcount>, <int_array>, ...) holds a character that cannot be
+// part of one, on which the importer would loop for ever (read once in
+// small pieces; comments, CDATA and processing instructions are skipped). A
+// file that does not exist passes: the importer reports it.
 std::string levelFileProblem(const std::string& path);
+
+// What a level file is and whether the importer may have it.
+struct LevelFileCheck {
+    LevelFormat format = LevelFormat::Other;
+    // Empty when the file may be imported; else as `levelFileProblem` says.
+    std::string problem;
+    // Whether the problem is that the file cannot be read at all (rather
+    // than that it reads but is broken inside).
+    bool unreadable = false;
+};
+
+// The same checks, with the file's format.
+LevelFileCheck checkLevelFile(const std::string& path);

@@ -1,43 +1,11 @@
 #pragma once
 
 #include "assets/AssetLoader.h"
-#include "world/LevelFinding.h"
+#include "world/LevelResult.h"
+#include "world/ShipStart.h"
 #include "world/World.h"
 
-#include <optional>
 #include <string>
-#include <vector>
-
-// The file the ship is built from; the ship object carries it as its name.
-inline const std::string shipModelFile = "spaceshipNew.obj";
-
-// Where the time of one level load goes, in seconds.
-struct LevelLoadTimes {
-    double import = 0.0;      // reading the file
-    double meshes = 0.0;      // building the level's meshes on the CPU
-    double upload = 0.0;      // handing the meshes and their refinements to OpenGL
-    double cooking = 0.0;     // cooking collision meshes
-    double subdivision = 0.0; // the finer levels of detail of the asteroids
-    double ship = 0.0;        // reading, shaping and uploading the ship model
-    double total = 0.0;       // from the file to a ready world
-};
-
-// A level ready to play, or the one line that says why it cannot be played,
-// with everything the load found wrong on the way.
-struct LevelResult {
-    std::optional<World> world;
-    std::string error;
-    std::vector<LevelFinding> findings;
-};
-
-// How to read a level.
-struct LevelReadOptions {
-    // Where the time goes, if wanted.
-    LevelLoadTimes* times = nullptr;
-    // False: build the level without a window, nothing handed to OpenGL (the
-    // level checker, fuzzing).
-    bool upload = true;
-};
 
 // The cache of levels, keyed by file name, read from
 // "res/assets/models/worlds/" (COLLADA scenes). The names of the scene's

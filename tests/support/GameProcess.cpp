@@ -59,6 +59,20 @@ GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::stri
     }
     argv.push_back(nullptr);
     outputFile_ = workingDir / "game-output.txt";
+    // The game gets a home of its own inside its folder, empty unless the
+    // test puts something there, so that no test sees the developer's
+    // settings or bests, nor leaves any behind. The folders exist, as on a
+    // user's machine. No XDG_CACHE_HOME: see tests/main/IsolatedHomeMain.cpp.
+    const fs::path home = workingDir / "home";
+    const std::pair<const char*, fs::path> homeFolders[] = {
+        {"HOME", home},
+        {"XDG_CONFIG_HOME", home / ".config"},
+        {"XDG_DATA_HOME", home / ".local/share"},
+    };
+    for (const auto& [variable, folder] : homeFolders) {
+        std::error_code ignored;
+        fs::create_directories(folder, ignored);
+    }
     pid_ = fork();
     if (pid_ == 0) {
         if (chdir(workingDir.c_str()) != 0) {
@@ -68,6 +82,10 @@ GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::stri
         dup2(fd, STDOUT_FILENO);
         dup2(fd, STDERR_FILENO);
         close(fd);
+        for (const auto& [variable, folder] : homeFolders) {
+            setenv(variable, folder.c_str(), 1);
+        }
+        unsetenv("XDG_CACHE_HOME");
         for (const std::string& entry : environment) {
             auto eq = entry.find('=');
             std::string name = entry.substr(0, eq);

@@ -15,7 +15,9 @@ class GameProcess {
 public:
     // Starts the game in `workingDir` with `arguments` after the program
     // name; `environment` entries ("NAME=value", or "NAME=" to unset) adjust
-    // the inherited environment.
+    // the inherited environment. HOME is `workingDir`/home, and the XDG base
+    // folders lie below it (.config, .local/share, ...), unless `environment`
+    // says otherwise.
     explicit GameProcess(const std::filesystem::path& workingDir,
                          const std::vector<std::string>& environment = {},
                          const std::vector<std::string>& arguments = {});

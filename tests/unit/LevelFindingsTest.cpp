@@ -631,6 +631,19 @@ TEST_F(WindowlessLevels, APathThatIsNoRegularFileIsNeverOpened) {
               "Level " + folder.path().string() + " cannot be read: it is a folder, not a file.");
     ASSERT_EQ(fromFolder.findings.size(), 1u);
     EXPECT_EQ(fromFolder.findings[0].node, folder.path().string());
+    EXPECT_EQ(fromPipe.failure, LevelFailure::Unreadable);
+    EXPECT_EQ(fromFolder.failure, LevelFailure::Unreadable);
+}
+
+// A file of the system says it holds 0 bytes and yields data without end;
+// reading it to its end would never finish.
+TEST_F(WindowlessLevels, AFileThatYieldsMoreThanItsSizeSaysIsUnreadable) {
+    LevelResult endless = loader.readFile("/proc/self/pagemap", {.upload = false});
+    EXPECT_FALSE(endless.world);
+    EXPECT_EQ(endless.failure, LevelFailure::Unreadable);
+    EXPECT_EQ(endless.error, "Level /proc/self/pagemap cannot be read: it yields more than the 0 "
+                             "bytes it says it holds (a device or a file of the system, not a "
+                             "level).");
 }
 
 TEST_F(WindowlessLevels, TheGameLogsEachFindingAsOneLineNamingTheFileAndTheNode) {

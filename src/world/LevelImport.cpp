@@ -1,0 +1,124 @@
+#include "world/LevelImport.h"
+
+#include "core/Stopwatch.h"
+#include "world/LevelFile.h"
+
+#include <assimp/DefaultIOSystem.h>
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr unsigned LEVEL_IMPORT_FLAGS = aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
+                                        aiProcess_GenUVCoords | aiProcess_FlipUVs;
+static_assert(LEVEL_IMPORT_FLAGS == 0x84000A);
+
+const char* exportAgain(LevelFormat format) {
+    return isGltf(format) ? "export it again from Blender as glTF 2.0 (.glb)"
+                          : "export it again from Blender as COLLADA (.dae)";
+}
+
+LevelImport refusedFile(LevelImport level, LevelFailure failure, const std::string& path,
+                        const std::string& problem, const std::string& remedy) {
+    level.failure = failure;
+    level.error = "Level " + path + " " + problem + ".";
+    level.findings.push_back({LevelFinding::Severity::Error, path, problem, remedy});
+    return level;
+}
+
+// The importer picks its reader by the file's extension first; a file whose
+// content is of another format than its name says is handed over under a
+// name with the right extension, which opens the real file.
+class RenamedFile : public Assimp::DefaultIOSystem {
+public:
+    RenamedFile(std::string alias, std::string real)
+        : alias_(std::move(alias)), real_(std::move(real)) {}
+    bool Exists(const char* file) const override {
+        return DefaultIOSystem::Exists(file == alias_ ? real_.c_str() : file);
+    }
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        return DefaultIOSystem::Open(file == alias_ ? real_.c_str() : file, mode);
+    }
+
+private:
+    std::string alias_;
+    std::string real_;
+};
+
+const char* extensionOf(LevelFormat format) {
+    switch (format) {
+    case LevelFormat::Collada:
+        return ".dae";
+    case LevelFormat::GltfBinary:
+        return ".glb";
+    case LevelFormat::GltfText:
+        return ".gltf";
+    case LevelFormat::Other:
+        break;
+    }
+    return "";
+}
+
+// The name to import the file under.
+std::string importName(const std::string& path, LevelFormat format, Assimp::Importer& importer) {
+    const std::string extension = extensionOf(format);
+    std::string own = path.substr(std::min(path.size(), path.rfind('.')));
+    for (char& c : own) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (extension.empty() || own == extension) {
+        return path;
+    }
+    std::string alias = path + extension;
+    importer.SetIOHandler(new RenamedFile(alias, path));
+    return alias;
+}
+
+} // namespace
+
+LevelImport::LevelImport() = default;
+LevelImport::~LevelImport() = default;
+LevelImport::LevelImport(LevelImport&&) noexcept = default;
+LevelImport& LevelImport::operator=(LevelImport&&) noexcept = default;
+
+LevelImport importLevel(const std::string& path, double* importSeconds) {
+    LevelImport level;
+    const LevelFileCheck check = checkLevelFile(path);
+    level.format = check.format;
+    if (!check.problem.empty()) {
+        // A file that cannot be opened is the wrong path; one that opens but
+        // is broken inside wants exporting again.
+        const std::string remedy = check.unreadable ? "give the path of a COLLADA or glTF file"
+                                                    : exportAgain(check.format);
+        return refusedFile(std::move(level),
+                           check.unreadable ? LevelFailure::Unreadable : LevelFailure::Malformed,
+                           path, check.problem, remedy);
+    }
+    level.importer = std::make_unique<Assimp::Importer>();
+    {
+        Stopwatch watch(importSeconds);
+        const std::string name = importName(path, level.format, *level.importer);
+        level.scene = level.importer->ReadFile(name, LEVEL_IMPORT_FLAGS);
+    }
+    const aiScene* scene = level.scene;
+    if (!scene || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE) || !scene->mRootNode) {
+        level.scene = nullptr;
+        std::string error = level.importer->GetErrorString();
+        if (error.empty()) {
+            // The importer marks a scene without any mesh incomplete and
+            // says no more.
+            error = "the scene is incomplete; a level needs at least one mesh";
+        }
+        const std::string remedy = exportAgain(level.format);
+        level.failure = LevelFailure::Unreadable;
+        level.error = "Level " + path + " cannot be read: Assimp: " + error;
+        level.findings.push_back(
+            {LevelFinding::Severity::Error, path, "it cannot be read: Assimp: " + error, remedy});
+        return level;
+    }
+    return level;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The checks a glTF 2.0 level passes before the importer reads it, with the
+// importer's own rules: what it cannot survive (JSON nested deep enough to
+// exhaust its recursion, a buffer, view or accessor reaching past its data,
+// an index naming nothing or a vertex beyond the mesh, nodes that are their
+// own ancestors or children of two parents, a huge accessor without data)
+// is refused here, with the reason.
+
+// Deeper JSON nesting than this is refused: Blender writes some eight
+// levels, and extensions a few more.
+inline constexpr int MAX_GLTF_JSON_DEPTH = 64;
+
+// Deeper node nesting than this is refused, as for COLLADA levels.
+inline constexpr int MAX_GLTF_NODE_DEPTH = 1000;
+
+// An accessor without a buffer view is all zeros, and the importer makes
+// them: more than this many bytes of them is refused.
+inline constexpr unsigned long long MAX_GLTF_ZERO_BYTES = 64ull << 20;
+
+struct GltfFileCheck {
+    // Empty when the importer may read the file; else the end of a sentence
+    // that starts with the file's name.
+    std::string problem;
+    // Whether the problem is a file that cannot be read (a buffer file
+    // missing, unreadable or too short) rather than a broken one.
+    bool unreadable = false;
+};
+
+// Checks glTF content: `bytes` is the whole file at `path` (the folder of
+// buffer files named by it), binary (.glb) or JSON text (.gltf).
+GltfFileCheck checkGltf(const std::string& path, std::string_view bytes, bool binary);
