@@ -41,12 +41,13 @@ struct Game {
         prepareGameFolder(dir.path(), width, height, 2, 30);
         writeTestShip(dir.path() / "res/assets/models");
         level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
-        process = std::make_unique<GameProcess>(
-            dir.path(), std::vector<std::string>{"XDG_DATA_HOME=" + dataHome().string()});
+        process = std::make_unique<GameProcess>(dir.path());
         EXPECT_NE(process->waitForWindow(120s), 0u) << process->output();
     }
-    std::filesystem::path dataHome() const { return dir.path() / "data"; }
-    std::filesystem::path bestsFile() const { return dataHome() / "kelvaro19/bests.txt"; }
+    // The bests of the game's own home (see GameProcess).
+    std::filesystem::path bestsFile() const {
+        return dir.path() / "home/.local/share/kelvaro19/bests.txt";
+    }
     ~Game() {
         if (process->windowId()) {
             process->requestClose();
