@@ -1,6 +1,11 @@
 #include "game/Controls.h"
 
+#include "core/LoopScheduler.h"
+#include "physics/RigidBody.h"
+
 #include <GLFW/glfw3.h>
+
+#include <algorithm>
 
 bool KeyLatch::pressed(int report) {
     if (report == GLFW_PRESS && latch_ == 0) {
@@ -43,6 +48,7 @@ void readShipKeys(const KeyHeld& held, ShipControl& control) {
     bool a = held(GLFW_KEY_A), left = held(GLFW_KEY_LEFT);
     bool d = held(GLFW_KEY_D), right = held(GLFW_KEY_RIGHT);
     bool q = held(GLFW_KEY_Q), e = held(GLFW_KEY_E);
+    control.pitch = control.roll = control.yaw = 0.0f;
     if (w || up) {
         control.pitch = -300.0f;
     }
@@ -82,4 +88,15 @@ FreeCameraMove readFreeCameraKeys(const KeyHeld& held, double dt) {
         sideways -= 25.0 * dt;
     }
     return {float(forward), float(sideways)};
+}
+
+float steadyTurnRate(float angularDamping) {
+    const float step = PHYSICS_STEP;
+    const float gain = 300.0f * STEP_TORQUE_SHARE * step * step;
+    const float kept = std::max(0.0f, 1.0f - angularDamping * step);
+    if (kept >= 1.0f) {
+        return RigidBody::MAX_ANGULAR_VELOCITY;
+    }
+    // w = (w + gain) * kept has its fixed point at gain * kept / (1 - kept).
+    return std::min(gain * kept / (1.0f - kept), RigidBody::MAX_ANGULAR_VELOCITY);
 }

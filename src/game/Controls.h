@@ -7,8 +7,9 @@
 
 class GameObject;
 
-// The player's pending steering: torque commands about the ship's lateral
-// (pitch), forward (roll) and vertical (yaw) axes, consumed by the next step.
+// The player's steering: torque commands about the ship's lateral (pitch),
+// forward (roll) and vertical (yaw) axes, 0 or +-300 each. They hold from one
+// reading of the keys to the next and act on every fixed step between.
 struct ShipControl {
     GameObject* ship = nullptr;
     float pitch = 0.0f;
@@ -46,9 +47,20 @@ GameState stateAfterP(GameState state);
 using KeyHeld = std::function<bool(int key)>;
 
 // Sets the commands from the flight keys; a later key of a pair overrides the
-// earlier one (W with S held gives +300 pitch). Commands whose keys are not
-// held keep their value until a step consumes them.
+// earlier one (W with S held gives +300 pitch), and a command whose keys are
+// not held is 0.
 void readShipKeys(const KeyHeld& held, ShipControl& control);
+
+// The share of a command's torque one fixed step applies. The ship was tuned
+// at 60 frames a second with a command acting on one step per frame; acting
+// on all 144 steps a second, each carries 60/144 of it, so the ship turns as
+// it did at 60 at every frame rate.
+inline constexpr float STEP_TORQUE_SHARE = 60.0f / 144.0f;
+
+// The turn rate (radians a second) the ship settles at while one turn key is
+// held, with its unit inertia and the given angular damping: each step adds
+// the command's share and the damping takes its part, until the two balance.
+float steadyTurnRate(float angularDamping);
 
 // The free camera's movement this pass from the held keys: (forward, right)
 // distances at 25 units per second; opposite keys cancel.

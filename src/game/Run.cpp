@@ -47,14 +47,11 @@ void applyShipControl(ShipControl& control, float step) {
     if (!target || !target->actor || !target->actor->isDynamic()) {
         return;
     }
-    const float s = step;
+    const float s = step * STEP_TORQUE_SHARE;
     const glm::quat r = target->getRotation();
     RigidBody& body = *target->actor;
     body.addTorque((s * control.pitch) * (r * glm::vec3(-1.0f, 0.0f, 0.0f)));
     body.addTorque((s * control.roll) * (r * glm::vec3(0.0f, 0.0f, 1.0f)));
     body.addTorque((s * control.yaw) * (r * glm::vec3(0.0f, -1.0f, 0.0f)));
     body.setLinearVelocity(SHIP_SPEED * (r * glm::vec3(0.0f, 0.0f, 1.0f)));
-    control.pitch = 0.0f;
-    control.roll = 0.0f;
-    control.yaw = 0.0f;
 }

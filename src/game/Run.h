@@ -52,6 +52,7 @@ private:
     double clock_ = 0.0;
 };
 
-// One fixed step of flight: the pending torque commands about the ship's own
-// axes, the constant forward speed along its local +z, commands back to 0.
+// One fixed step of flight: the held torque commands about the ship's own
+// axes (each step its share, STEP_TORQUE_SHARE), the constant forward speed
+// along its local +z. The commands stay until the keys are read again.
 void applyShipControl(ShipControl& control, float step);

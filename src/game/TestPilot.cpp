@@ -1,5 +1,6 @@
 #include "game/TestPilot.h"
 
+#include "core/CameraDefaults.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
 #include "game/GameState.h"
@@ -16,21 +17,72 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <iterator>
 #include <optional>
+#include <set>
 
 namespace {
 
+using Mode = PilotOptions::Mode;
+
 constexpr float KEY = 300.0f;
-// The game reads the keys once per pass; at 60 frames a second a pass holds
-// about two steps, and only the first step carries the torque.
-constexpr uint64_t STEPS_PER_PASS = 2;
+constexpr uint64_t PERFECT_STEPS_PER_DECISION = 2;
 // How far the pilot keeps the ship's centre from an asteroid's bounding sphere
 // when it steers around it.
 constexpr float DETOUR_MARGIN = 3.0f;
 // How far past a ring's plane the ship may be before the ring counts as
 // missed (the trigger reports within a step of the ship entering it).
 constexpr float PAST_PLANE = 3.0f;
+// Crossings of a ring's plane beside its opening before the ring counts as
+// missed for good.
+constexpr int32_t MAX_MISSES = 3;
+// The time the pilot allows itself for a ring: a fixed part for lining up and
+// going round, and three times the straight flight to it.
+constexpr double RING_TIME_BASE = 40.0;
+constexpr double RING_TIME_PER_METRE = 3.0 / double(SHIP_SPEED);
+// The cone behind a ring's opening from which the pilot flies straight at
+// it (its widening per metre out); from outside it, the pilot first comes
+// onto the ring's axis, from at least ENTRY_TURNS turn radii out.
+constexpr float FUNNEL_SLOPE = 0.6f;
+constexpr float ENTRY_TURNS = 1.5f;
+
+// Steps from a player's look at `step` to its next: looks fall on whole
+// reaction intervals of flying time.
+uint64_t lookSteps(uint64_t step) {
+    const double interval = PilotOptions::PLAYER_REACTION_INTERVAL;
+    const double now = double(step) * double(PHYSICS_STEP);
+    const double nextLook = (std::floor(now / interval + 1e-9) + 1.0) * interval;
+    return std::max<uint64_t>(1,
+                              uint64_t(std::ceil(nextLook / double(PHYSICS_STEP) - 1e-9)) - step);
+}
+
+// A ring passed: where and when.
+struct Pass {
+    glm::vec3 position;
+    double seconds;
+};
+
+// The turn rate the track asks for at the ring before the last one passed:
+// the angle between the straight lines into and out of it, over the time
+// from the middle of one to the middle of the other. It measures the line of
+// the rings, not the corrections of the pilot that flew it.
+float lastTurn(const std::vector<Pass>& passes) {
+    if (passes.size() < 3) {
+        return 0.0f;
+    }
+    const Pass& a = passes[passes.size() - 3];
+    const Pass& b = passes[passes.size() - 2];
+    const Pass& c = passes.back();
+    const glm::vec3 in = b.position - a.position, out = c.position - b.position;
+    if (glm::length(in) < 1e-3f || glm::length(out) < 1e-3f) {
+        return 0.0f;
+    }
+    const float angle =
+        std::acos(glm::clamp(glm::dot(glm::normalize(in), glm::normalize(out)), -1.0f, 1.0f));
+    const double seconds = 0.5 * (c.seconds - a.seconds);
+    return seconds > 0.0 ? angle / float(seconds) : 0.0f;
+}
 
 float key(float error) {
     constexpr float DEAD_BAND = 0.02f;
@@ -67,10 +119,72 @@ public:
     std::optional<std::string> hit;
 };
 
+// What the pilot knows of the ship when it decides.
+struct ShipView {
+    glm::vec3 position{0.0f};
+    glm::quat rotation{1.0f, 0.0f, 0.0f, 0.0f};
+    glm::vec3 spin{0.0f}; // angular velocity, radians a second
+
+    glm::vec3 forward() const { return rotation * glm::vec3(0, 0, 1); }
+    glm::vec3 up() const { return rotation * glm::vec3(0, 1, 0); }
+    glm::vec3 left() const { return rotation * glm::vec3(1, 0, 0); }
+};
+
+// Where the ship will be `count` steps after `step`, with the keys it holds
+// now and those it has chosen to press next: a player knows the ship's
+// handling and what its own hands do.
+ShipView predict(ShipView ship, ShipControl keys,
+                 const std::deque<std::pair<uint64_t, ShipControl>>& pending, uint64_t step,
+                 uint64_t count, float damping) {
+    const float dt = PHYSICS_STEP;
+    auto next = pending.begin();
+    for (uint64_t k = 0; k < count; ++k) {
+        while (next != pending.end() && next->first <= step + k) {
+            keys = next->second;
+            ++next;
+        }
+        const glm::quat r = ship.rotation;
+        const glm::vec3 torque =
+            (dt * STEP_TORQUE_SHARE) *
+            (keys.pitch * (r * glm::vec3(-1, 0, 0)) + keys.roll * (r * glm::vec3(0, 0, 1)) +
+             keys.yaw * (r * glm::vec3(0, -1, 0)));
+        ship.spin = (ship.spin + torque * dt) * std::max(0.0f, 1.0f - damping * dt);
+        ship.position += ship.forward() * (SHIP_SPEED * dt);
+        const float angle = glm::length(ship.spin) * dt;
+        if (angle > 1e-9f) {
+            ship.rotation = glm::normalize(glm::angleAxis(angle, glm::normalize(ship.spin)) * r);
+        }
+    }
+    return ship;
+}
+
+// The keys a key-holding player gives to turn the ship towards `target`, at
+// most at `rate` radians a second: each of pitch, roll and yaw is 0 or +-300.
+ShipControl steer(const ShipView& ship, const glm::vec3& target, float rate) {
+    ShipControl control;
+    const glm::vec3 line = target - ship.position;
+    if (glm::length(line) < 1e-4f) {
+        return control;
+    }
+    const glm::vec3 toTarget = glm::normalize(line);
+    const glm::vec3 forward = ship.forward(), up = ship.up(), left = ship.left();
+    // Wanted turn rates (rad/s) from the angle still to turn.
+    const float upError = std::atan2(glm::dot(toTarget, up), glm::dot(toTarget, forward));
+    const float rightError = std::atan2(-glm::dot(toTarget, left), glm::dot(toTarget, forward));
+    const float wantUp = glm::clamp(2.5f * upError, -rate, rate);
+    const float wantRight = glm::clamp(2.5f * rightError, -rate, rate);
+    // S (+300) turns the nose up, about the ship's -x; E (+300) turns it
+    // right, about its -y; D (+300) rolls about its +z.
+    control.pitch = key(wantUp - glm::dot(ship.spin, -left));
+    control.yaw = key(wantRight - glm::dot(ship.spin, -up));
+    control.roll = key(-glm::dot(ship.spin, forward));
+    return control;
+}
+
 // Where to steer for `target`: the target itself, or a point beside the
 // first asteroid whose bounding sphere the straight line would cut.
 glm::vec3 aimPoint(const glm::vec3& from, const glm::vec3& target, const glm::vec3& up,
-                   const std::vector<ObstacleSurface>& surfaces) {
+                   const std::vector<const ObstacleSurface*>& surfaces) {
     const glm::vec3 line = target - from;
     const float length = glm::length(line);
     if (length < 1e-3f) {
@@ -80,20 +194,21 @@ glm::vec3 aimPoint(const glm::vec3& from, const glm::vec3& target, const glm::ve
     const ObstacleSurface* blocking = nullptr;
     float nearest = length;
     glm::vec3 offset(0.0f);
-    for (const ObstacleSurface& surface : surfaces) {
-        const float clear = surface.radius + DETOUR_MARGIN;
-        // Inside a sphere there is no side to pass it on.
-        if (glm::length(from - surface.centre) < clear ||
-            glm::length(target - surface.centre) < clear) {
+    for (const ObstacleSurface* surface : surfaces) {
+        const float clear = surface->radius + DETOUR_MARGIN;
+        // Inside a sphere there is no side to pass it on; beside one, the
+        // line must still pass it.
+        if (glm::length(from - surface->centre) < surface->radius ||
+            glm::length(target - surface->centre) < clear) {
             continue;
         }
-        const float along = glm::dot(surface.centre - from, direction);
+        const float along = glm::dot(surface->centre - from, direction);
         if (along <= 0.0f || along >= nearest) {
             continue;
         }
-        const glm::vec3 beside = from + along * direction - surface.centre;
+        const glm::vec3 beside = from + along * direction - surface->centre;
         if (glm::length(beside) < clear) {
-            blocking = &surface;
+            blocking = surface;
             nearest = along;
             offset = beside;
         }
@@ -105,7 +220,9 @@ glm::vec3 aimPoint(const glm::vec3& from, const glm::vec3& target, const glm::ve
     if (glm::length(side) < 1e-3f) {
         side = up - glm::dot(up, direction) * direction;
     }
-    return blocking->centre + glm::normalize(side) * (blocking->radius + DETOUR_MARGIN);
+    // Twice the margin out: a line to a point on the margin's sphere would
+    // still cut into it.
+    return blocking->centre + glm::normalize(side) * (blocking->radius + 2.0f * DETOUR_MARGIN);
 }
 
 GameObject* objectAt(World& world, int32_t position) {
@@ -134,36 +251,175 @@ private:
     GameObject* ring_ = nullptr;
 };
 
-// Watches the current ring's plane: whether, and where, the ship crossed it.
-struct RingWatch {
+// A point the ship cannot reach by turning, since it lies inside one of its
+// turning circles: the ship flies on until it can.
+bool insideTurn(const ShipView& ship, const glm::vec3& point, float turnRadius) {
+    const glm::vec3 line = point - ship.position;
+    const float along = glm::dot(line, ship.forward());
+    const float across = glm::length(line - along * ship.forward());
+    // Distance from the centre of the turning circle on the point's side.
+    const float toCentre = std::hypot(along, across - turnRadius);
+    return toCentre < turnRadius;
+}
+
+// The current ring and the pilot's attempts at it: the side of its plane it
+// comes from, and where the ship crossed the plane.
+struct RingAttempt {
     GameObject* ring = nullptr;
     std::optional<RingOpening> opening;
-    std::optional<float> side;
+    // +1 or -1 along the opening's normal; 0 until chosen.
+    float side = 0.0f;
+    std::optional<float> previous;  // signed distance from the plane
     std::optional<float> crossedAt; // distance from the centre in the plane
+    int32_t misses = 0;
+    uint64_t startStep = 0;
+    uint64_t stepLimit = 0;
 
-    void follow(GameObject* current) {
-        if (current != ring) {
-            *this = RingWatch{current, current ? ringOpening(*current) : std::nullopt, {}, {}};
+    void follow(GameObject* current, const glm::vec3& ship, uint64_t step) {
+        if (current == ring) {
+            return;
         }
+        *this = RingAttempt{};
+        ring = current;
+        opening = current ? ringOpening(*current) : std::nullopt;
+        startStep = step;
+        const glm::vec3 goal = opening ? opening->centre : current ? current->getPosition() : ship;
+        const double seconds = RING_TIME_BASE + RING_TIME_PER_METRE * glm::length(goal - ship);
+        stepLimit = uint64_t(seconds / double(PHYSICS_STEP));
     }
-    // True once the ship is well past the plane it crossed.
-    bool missed(const glm::vec3& ship) {
+
+    // Watches the plane after a step. A crossing far from the ring is the
+    // ship going round, not an attempt at the opening; one beside it is a
+    // miss to try again, and true once the ship is well past the plane.
+    bool crossed(const glm::vec3& ship) {
         if (!opening) {
             return false;
         }
         const glm::vec3 offset = ship - opening->centre;
         const float now = glm::dot(offset, opening->normal);
-        if (side && !crossedAt && (now > 0.0f) != (*side > 0.0f)) {
+        if (previous && !crossedAt && (now > 0.0f) != (*previous > 0.0f)) {
             const float across = glm::length(offset - now * opening->normal);
-            // A plane crossed far from the ring is the pilot turning round,
-            // not an attempt at the opening.
             if (across < std::max(4.0f * opening->radius, opening->radius + 30.0f)) {
                 crossedAt = across;
             }
         }
-        side = now;
+        previous = now;
         return crossedAt && std::abs(now) > PAST_PLANE;
     }
+
+    // After a miss outside the opening: come round and try again.
+    void retry() {
+        ++misses;
+        crossedAt.reset();
+        side = 0.0f;
+    }
+
+    // Where to fly next, for a ship at `ship` that turns on a circle of
+    // `turnRadius`: on the ring's axis from the side the ship comes from,
+    // far enough out to line up, then through the middle.
+    glm::vec3 goal(const ShipView& ship, float turnRadius) {
+        if (!opening) {
+            return ring->getPosition();
+        }
+        const glm::vec3 centre = opening->centre, normal = opening->normal;
+        const glm::vec3 offset = ship.position - centre;
+        const float axial = glm::dot(offset, normal);
+        const float across = glm::length(offset - axial * normal);
+        if (side == 0.0f) {
+            // Beside the ring, the side ahead of the ship is the one it
+            // reaches without turning back.
+            if (std::abs(axial) > opening->radius) {
+                side = axial > 0.0f ? 1.0f : -1.0f;
+            } else {
+                side = glm::dot(ship.forward(), normal) >= 0.0f ? 1.0f : -1.0f;
+            }
+        }
+        const float out = side * axial;
+        if (out <= 0.0f && out > -PAST_PLANE - 2.0f && across < opening->radius) {
+            // Going through: straight on along the axis.
+            return centre - (side * turnRadius) * normal;
+        }
+        const bool towards = glm::dot(ship.forward(), -side * normal) > 0.5f;
+        if (towards && out > 0.0f && across <= 0.5f * opening->radius + FUNNEL_SLOPE * out &&
+            !insideTurn(ship, centre, turnRadius)) {
+            // Behind the opening and headed for it: straight for the middle,
+            // as a player flies a track; the angle it passes at is small.
+            return centre;
+        }
+        // Elsewhere: steer by a field of headings that brings the ship onto
+        // the axis headed through the ring, turning in more steeply the
+        // further off it is. Too close to turn in, or past the plane, it
+        // first flies out along a line beside the axis, two turns across, so
+        // that the turn back puts it on the axis.
+        const glm::vec3 inbound = -side * normal;
+        glm::vec3 lateral = offset - axial * normal;
+        if (glm::length(lateral) < 1e-3f) {
+            lateral = ship.up() - glm::dot(ship.up(), normal) * normal;
+        }
+        const glm::vec3 awayFromAxis = glm::normalize(lateral);
+        glm::vec3 along = inbound;
+        glm::vec3 offLine = lateral;
+        if (out < ENTRY_TURNS * turnRadius && !towards) {
+            along = -inbound;
+            offLine = lateral - awayFromAxis * (2.0f * turnRadius);
+        }
+        const float error = glm::length(offLine);
+        const float steep = std::atan(error / turnRadius);
+        glm::vec3 heading = along * std::cos(steep);
+        if (error > 1e-3f) {
+            heading -= (offLine / error) * std::sin(steep);
+        }
+        return ship.position + heading * turnRadius;
+    }
+};
+
+// What the player sees of the obstacles: those in the camera's view cone
+// (the ship's heading, the wider of the view's angles) and within its far
+// plane. The perfect pilot knows them all.
+class Sight {
+public:
+    Sight(const std::vector<ObstacleSurface>& surfaces, Mode mode) : surfaces_(surfaces) {
+        everything_ = mode == Mode::Perfect;
+        const float halfHeight = std::tan(glm::radians(cameraDefaults.fovDegrees) * 0.5f);
+        halfAngle_ = std::atan(halfHeight * std::max(1.0f, cameraDefaults.aspectRatio));
+        farPlane_ = cameraDefaults.farPlane;
+        for (const ObstacleSurface& surface : surfaces_) {
+            all_.push_back(&surface);
+        }
+    }
+
+    const std::vector<const ObstacleSurface*>& seenFrom(const ShipView& ship) {
+        if (everything_) {
+            return all_;
+        }
+        seen_.clear();
+        const glm::vec3 forward = ship.forward();
+        for (const ObstacleSurface* surface : all_) {
+            const glm::vec3 line = surface->centre - ship.position;
+            const float distance = glm::length(line);
+            if (distance - surface->radius > farPlane_) {
+                continue;
+            }
+            if (distance <= surface->radius) {
+                seen_.push_back(surface);
+                continue;
+            }
+            const float off =
+                std::acos(glm::clamp(glm::dot(line / distance, forward), -1.0f, 1.0f));
+            if (off - std::asin(surface->radius / distance) <= halfAngle_) {
+                seen_.push_back(surface);
+            }
+        }
+        return seen_;
+    }
+
+private:
+    const std::vector<ObstacleSurface>& surfaces_;
+    std::vector<const ObstacleSurface*> all_;
+    std::vector<const ObstacleSurface*> seen_;
+    bool everything_ = true;
+    float halfAngle_ = 0.0f;
+    float farPlane_ = 0.0f;
 };
 
 } // namespace
@@ -183,49 +439,29 @@ std::string PilotReport::line() const {
     }
     case Outcome::Missed:
         return "NOT FINISHED: missed " + object + " at " + oneDecimal(seconds) + " s (" +
-               (missedBy > 0.0f ? "passed " + oneDecimal(missedBy) + " m outside its opening"
-                                : std::string("passed its opening without touching its "
-                                              "collision shape")) +
+               (missedBy > 0.0f
+                    ? "passed " + oneDecimal(missedBy) + " m outside its opening" +
+                          (misses > 1 ? " on each of " + std::to_string(misses) + " tries"
+                                      : std::string())
+                    : std::string("passed its opening without touching its "
+                                  "collision shape")) +
                ")";
     case Outcome::Hit:
         return "NOT FINISHED: hit " + object + " at " + oneDecimal(seconds) + " s";
     case Outcome::Unpassable:
         return "NOT FINISHED: " + object + " cannot be passed at " + oneDecimal(seconds) +
                " s (it has no collision shape)";
-    case Outcome::OutOfTime:
-        return "NOT FINISHED: " + object + " not reached in " + oneDecimal(seconds) + " s";
+    case Outcome::GaveUp:
+        return "NOT FINISHED: the checker gave up at " + object + " after " +
+               oneDecimal(secondsOnRing) + " s of trying to reach it (" + std::to_string(misses) +
+               (misses == 1 ? " try" : " tries") + " beside its opening, " + oneDecimal(seconds) +
+               " s into the flight)";
     case Outcome::NoRing:
         return "NOT FINISHED: the level has no ring to fly through";
     case Outcome::NoShip:
         return "NOT FINISHED: the level has no ship (no \"Camera\" node)";
     }
     return "NOT FINISHED";
-}
-
-ShipControl steerTowards(const GameObject& ship, const glm::vec3& target) {
-    const glm::quat r = ship.getRotation();
-    const glm::vec3 forward = r * glm::vec3(0, 0, 1);
-    const glm::vec3 up = r * glm::vec3(0, 1, 0);
-    const glm::vec3 left = r * glm::vec3(1, 0, 0);
-    ShipControl control;
-    control.ship = const_cast<GameObject*>(&ship);
-    const glm::vec3 line = target - ship.getPosition();
-    if (glm::length(line) < 1e-4f || !ship.actor) {
-        return control;
-    }
-    const glm::vec3 toTarget = glm::normalize(line);
-    const glm::vec3 w = ship.actor->angularVelocity();
-    // Wanted turn rates (rad/s) from the angle still to turn.
-    const float upError = std::atan2(glm::dot(toTarget, up), glm::dot(toTarget, forward));
-    const float rightError = std::atan2(-glm::dot(toTarget, left), glm::dot(toTarget, forward));
-    const float wantUp = glm::clamp(3.0f * upError, -1.0f, 1.0f);
-    const float wantRight = glm::clamp(3.0f * rightError, -1.0f, 1.0f);
-    // S (+300) turns the nose up, about the ship's -x; E (+300) turns it
-    // right, about its -y; D (+300) rolls about its +z.
-    control.pitch = key(wantUp - glm::dot(w, -left));
-    control.yaw = key(wantRight - glm::dot(w, -up));
-    control.roll = key(-glm::dot(w, forward));
-    return control;
 }
 
 PilotReport flyTrack(World& world, const PilotOptions& options) {
@@ -253,70 +489,119 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
     auto ownRules = std::make_unique<PilotRules>(&world);
     PilotRules& rules = *ownRules;
     auto previousRules = PhysicsContext::instance().setCallback(std::move(ownRules));
-    ShipControl control{ship, 0.0f, 0.0f, 0.0f};
+    ShipControl shipControl{ship, 0.0f, 0.0f, 0.0f};
 
+    const bool player = options.mode == Mode::Player;
     const std::vector<ObstacleSurface> surfaces = obstacleSurfaces(world);
-    const uint64_t limit = uint64_t(options.timeLimit / double(PHYSICS_STEP));
-    RingWatch watch;
+    Sight sight(surfaces, options.mode);
+    const float damping = ship->actor->angularDamping();
+    const float bestRate = steadyTurnRate(damping);
+    const float turnRadius = SHIP_SPEED / bestRate;
+    // A player's keys act a reaction time after the look that chose them.
+    const uint64_t delaySteps =
+        player ? uint64_t(std::lround(PilotOptions::PLAYER_REACTION_DELAY / PHYSICS_STEP)) : 0;
+    std::deque<std::pair<uint64_t, ShipControl>> pending;
+    // Where the ship passed each ring, after where it started.
+    std::vector<Pass> passes{{ship->getPosition(), 0.0}};
+    passes.reserve(size_t(report.ringCount) + 1);
+    std::set<const GameObject*> near;
+    RingAttempt attempt;
     NextRing next;
     const int32_t ringsBefore = report.ringCount;
     auto ringsLeft = [&] { return int32_t(world.objects.size()) - world.currentRing; };
     uint64_t steps = 0;
-    while (state == GameState::Running && steps < limit) {
-        watch.follow(next.get(world));
-        if (watch.ring && (!watch.ring->actor || watch.ring->actor->shapeCount() == 0)) {
+    uint64_t nextLook = 0;
+    while (state == GameState::Running) {
+        attempt.follow(next.get(world), ship->getPosition(), steps);
+        if (attempt.ring && (!attempt.ring->actor || attempt.ring->actor->shapeCount() == 0)) {
             report.outcome = PilotReport::Outcome::Unpassable;
-            report.object = designerName(watch.ring->name);
+            report.object = designerName(attempt.ring->name);
             break;
         }
-        if (steps % STEPS_PER_PASS == 0 && watch.ring) {
-            const glm::vec3 goal =
-                watch.opening ? watch.opening->centre : watch.ring->getPosition();
-            const glm::vec3 aim = aimPoint(ship->getPosition(), goal,
-                                           ship->getRotation() * glm::vec3(0, 1, 0), surfaces);
-            control = steerTowards(*ship, aim);
+        if (!attempt.ring) {
+            break;
         }
-        applyShipControl(control, PHYSICS_STEP);
+        if (steps - attempt.startStep > attempt.stepLimit) {
+            report.outcome = PilotReport::Outcome::GaveUp;
+            break;
+        }
+        if (steps == nextLook) {
+            const ShipView view{ship->getPosition(), ship->getRotation(),
+                                ship->actor->angularVelocity()};
+            // A player sees the ship now and chooses keys that act a reaction
+            // time later, so it judges where the ship will be by then.
+            const ShipView expected =
+                player ? predict(view, shipControl, pending, steps, delaySteps, damping) : view;
+            const glm::vec3 goal = attempt.goal(expected, turnRadius);
+            const glm::vec3 aim =
+                aimPoint(expected.position, goal, expected.up(), sight.seenFrom(expected));
+            ShipControl keys = steer(expected, aim, bestRate);
+            keys.ship = ship;
+            pending.emplace_back(steps + delaySteps, keys);
+            nextLook = player ? steps + lookSteps(steps) : steps + PERFECT_STEPS_PER_DECISION;
+        }
+        while (!pending.empty() && pending.front().first <= steps) {
+            shipControl = pending.front().second;
+            pending.pop_front();
+        }
+        const glm::vec3 before = ship->getPosition();
+        applyShipControl(shipControl, PHYSICS_STEP);
         world.processRemovals();
         PhysicsContext::instance().simulateStep();
         world.syncFromPhysics();
         ++steps;
 
         const glm::vec3 position = ship->getPosition();
+        report.metres += double(glm::length(position - before));
+        if (next.get(world) != attempt.ring || state == GameState::Finished) {
+            passes.push_back({position, double(steps) * double(PHYSICS_STEP)});
+            report.sharpestTurn = std::max(report.sharpestTurn, lastTurn(passes) / bestRate);
+        }
         for (const ObstacleSurface& surface : surfaces) {
-            if (glm::length(position - surface.centre) - surface.radius >= report.closestApproach) {
+            const float bound = glm::length(position - surface.centre) - surface.radius;
+            if (bound >= report.closestApproach && bound >= PilotReport::NEAR_OBSTACLE) {
                 continue;
             }
             const float distance = surface.distanceTo(position);
+            if (distance < PilotReport::NEAR_OBSTACLE) {
+                near.insert(surface.object);
+            }
             if (distance < report.closestApproach) {
                 report.closestApproach = distance;
                 report.closestObject = designerName(surface.object->name);
                 report.closestAt = double(steps) * double(PHYSICS_STEP);
             }
         }
-        if (state == GameState::Running && next.get(world) == watch.ring &&
-            watch.missed(position)) {
-            report.outcome = PilotReport::Outcome::Missed;
-            report.object = designerName(watch.ring->name);
-            report.missedBy = std::max(0.0f, *watch.crossedAt - watch.opening->radius);
-            break;
+        if (state == GameState::Running && next.get(world) == attempt.ring &&
+            attempt.crossed(position)) {
+            const float missedBy =
+                std::max(0.0f, attempt.crossedAt.value_or(0.0f) - attempt.opening->radius);
+            report.missedBy = missedBy;
+            // Through the opening without counting: no second try will count.
+            if (missedBy <= 0.0f || attempt.misses + 1 >= MAX_MISSES) {
+                report.outcome = PilotReport::Outcome::Missed;
+                report.misses = attempt.misses + (missedBy > 0.0f);
+                report.object = designerName(attempt.ring->name);
+                break;
+            }
+            attempt.retry();
         }
     }
 
     report.steps = steps;
     report.seconds = double(steps) * double(PHYSICS_STEP);
     report.cansCollected = world.collectedTrash;
+    report.obstaclesNear = int32_t(near.size());
     report.ringsPassed = state == GameState::Finished ? ringsBefore : ringsBefore - ringsLeft();
     if (state == GameState::Finished) {
         report.outcome = PilotReport::Outcome::Finished;
     } else if (state == GameState::GameOver) {
         report.outcome = PilotReport::Outcome::Hit;
         report.object = rules.hit.value_or("an obstacle");
-    } else if (report.outcome != PilotReport::Outcome::Missed &&
-               report.outcome != PilotReport::Outcome::Unpassable) {
-        report.outcome = PilotReport::Outcome::OutOfTime;
-        const GameObject* ring = objectAt(world, world.currentRing);
-        report.object = ring ? designerName(ring->name) : "the next ring";
+    } else if (report.outcome == PilotReport::Outcome::GaveUp) {
+        report.object = attempt.ring ? designerName(attempt.ring->name) : "the next ring";
+        report.misses = attempt.misses;
+        report.secondsOnRing = double(steps - attempt.startStep) * double(PHYSICS_STEP);
     }
 
     PhysicsContext::instance().setCallback(std::move(previousRules));

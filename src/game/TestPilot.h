@@ -8,33 +8,45 @@
 #include <limits>
 #include <string>
 
-class GameObject;
 struct World;
 
 // How a flight of the test pilot went.
 struct PilotReport {
-    enum class Outcome { Finished, Missed, Hit, Unpassable, OutOfTime, NoRing, NoShip };
+    enum class Outcome { Finished, Missed, Hit, Unpassable, GaveUp, NoRing, NoShip };
 
-    Outcome outcome = Outcome::OutOfTime;
+    Outcome outcome = Outcome::GaveUp;
     int32_t ringsPassed = 0;
     int32_t ringCount = 0;
     int32_t cansCollected = 0;
     int32_t canCount = 0;
-    // Flying time until the track was finished or the first failure.
+    // Flying time until the track was finished or the flight ended.
     double seconds = 0.0;
     uint64_t steps = 0;
     // The ring missed, the obstacle hit, the ring without a collision shape,
-    // or the ring not reached in time.
+    // or the ring the pilot gave up on.
     std::string object;
     // For a missed ring: how far outside its opening the ship crossed the
-    // ring's plane (0 when it crossed inside but never touched the ring's
-    // collision shape).
+    // ring's plane on its last try (0 when it crossed inside but never
+    // touched the ring's collision shape).
     float missedBy = 0.0f;
+    // How often the ship crossed the plane of the ring it ended on outside
+    // its opening, and for a ring given up on, how long the pilot tried it.
+    int32_t misses = 0;
+    double secondsOnRing = 0.0;
     // The least distance between the ship's centre and an obstacle's
     // collision surface, which one and when (infinite without obstacles).
     float closestApproach = std::numeric_limits<float>::infinity();
     std::string closestObject;
     double closestAt = 0.0;
+    // What the flown line asked of a player: its length, the sharpest turn
+    // between the lines joining the points where it passed the rings, as a
+    // share of the ship's steady turn rate with one key held, and how many
+    // obstacles came within NEAR_OBSTACLE of the ship's centre.
+    double metres = 0.0;
+    float sharpestTurn = 0.0f;
+    int32_t obstaclesNear = 0;
+
+    static constexpr float NEAR_OBSTACLE = 10.0f;
 
     bool finished() const { return outcome == Outcome::Finished; }
     // One line, e.g. "FINISHED 12/12 rings in 38.1 s, 5/18 cans, closest
@@ -44,20 +56,29 @@ struct PilotReport {
 };
 
 struct PilotOptions {
-    // Flying time after which the pilot gives up on the current ring.
-    double timeLimit = 300.0;
+    enum class Mode {
+        // Reacts every second fixed step (72 times a second) to what it sees
+        // at that moment, and knows every obstacle of the level.
+        Perfect,
+        // Reacts like a person: every PLAYER_REACTION_INTERVAL, to what it saw
+        // PLAYER_REACTION_DELAY before its keys act, and sees only the next
+        // ring and the obstacles in the camera's view.
+        Player,
+    };
+    Mode mode = Mode::Perfect;
+
+    static constexpr double PLAYER_REACTION_INTERVAL = 0.1;
+    static constexpr double PLAYER_REACTION_DELAY = 0.25;
 };
 
-// Flies a built world's track the way a player can: the three flight commands
-// at 0 or ±300 only, set once per main-loop pass (two fixed steps), with the
-// game's own step, ship body, damping and rules. It steers for the centre of
-// the next ring's opening and around an asteroid that blocks the straight line
-// to it. The flight changes the world (the ship moves, cans are collected) and
-// uses the process's physics context; the rules, the pending ship commands and
-// the world's state pointer are put back afterwards. The same world gives the
-// same report.
+// Flies a built world's track the way a player can: the three flight keys
+// held or released (commands of 0 or +-300) with the game's own step, ship
+// body, damping and rules. It lines the ship up with each ring's axis from
+// far enough out to pass it, steers around an asteroid that blocks its way,
+// and when it crosses a ring's plane beside the opening it goes round and
+// tries again. It gives up on a ring after a time that grows with the
+// distance to it. The flight changes the world (the ship moves, cans are
+// collected) and uses the process's physics context; the rules, the ship
+// commands and the world's state pointer are put back afterwards. The same
+// world gives the same report.
 PilotReport flyTrack(World& world, const PilotOptions& options = {});
-
-// The commands a key-holding player gives in one pass to turn the ship
-// towards `target`: each of pitch, roll and yaw is 0 or ±300.
-ShipControl steerTowards(const GameObject& ship, const glm::vec3& target);

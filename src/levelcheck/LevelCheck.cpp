@@ -3,6 +3,7 @@
 #include "core/CommandLine.h"
 #include "core/Log.h"
 #include "game/TestPilot.h"
+#include "levelcheck/Difficulty.h"
 #include "levelcheck/WorldFindings.h"
 #include "world/WorldLoader.h"
 
@@ -18,6 +19,28 @@ int unreadable(const std::string& path, const std::string& problem, std::ostream
                         "Blender"})
         << "\nUNREADABLE: " << path << " cannot be read\n";
     return 2;
+}
+
+// Whether a failed flight shows the track cannot be finished by anyone, not
+// only that the pilot did not manage it: a ring that cannot be passed, a
+// ring passed through the middle without counting, or an obstacle on the
+// ship where it starts.
+bool provesUnfinishable(const PilotReport& flight) {
+    using Outcome = PilotReport::Outcome;
+    switch (flight.outcome) {
+    case Outcome::Unpassable:
+    case Outcome::NoRing:
+    case Outcome::NoShip:
+        return true;
+    case Outcome::Missed:
+        return flight.missedBy <= 0.0f;
+    case Outcome::Hit:
+        return flight.steps <= 1;
+    case Outcome::Finished:
+    case Outcome::GaveUp:
+        return false;
+    }
+    return false;
 }
 
 // The loader's own messages begin with the file they are about; the finding
@@ -52,6 +75,7 @@ int checkLevel(const std::string& path, std::ostream& out) {
     }
     std::vector<LevelFinding> findings;
     std::optional<PilotReport> flight;
+    std::optional<PilotReport> perfect;
     std::string refusal;
     {
         // Everything the game would say while loading and flying the level
@@ -78,20 +102,31 @@ int checkLevel(const std::string& path, std::ostream& out) {
             for (LevelFinding& finding : builtWorldFindings(*level.world)) {
                 findings.push_back(std::move(finding));
             }
-            flight = flyTrack(*level.world);
+            flight = flyTrack(*level.world, {.mode = PilotOptions::Mode::Player});
             if (flight->outcome == PilotReport::Outcome::Hit && flight->steps <= 1) {
                 findings.push_back(
                     {Severity::Error, flight->object,
                      "touches the ship's shapes where it starts, so the game ends at once",
                      "move it away from the Camera node, or the Camera node away from it"});
             }
+            if (!flight->finished() && !provesUnfinishable(*flight)) {
+                // The flight moved the ship and took cans: the perfect pilot
+                // flies a fresh copy, alone in the physics world.
+                level.world.reset();
+                LevelResult again = loader.readFile(path, {.times = nullptr, .upload = false});
+                if (again.world) {
+                    perfect = flyTrack(*again.world, {.mode = PilotOptions::Mode::Perfect});
+                }
+            }
         } else {
             refusal = withoutLevelPrefix(level.error, path);
         }
     }
 
+    int32_t errors = 0;
     for (const LevelFinding& finding : findings) {
         out << findingLine(finding) << '\n';
+        errors += finding.severity == Severity::Error;
     }
     if (!refusal.empty()) {
         // A refused level's last finding is its reason, with the remedy; the
@@ -103,11 +138,31 @@ int checkLevel(const std::string& path, std::ostream& out) {
         return 1;
     }
     out << flight->line() << '\n';
-    if (!flight->finished()) {
+    if (flight->finished()) {
+        out << difficultyLine(*flight) << '\n';
+        if (errors > 0) {
+            out << "NOT OK: the game plays " << path << " and the test pilot finishes it, but "
+                << (errors == 1 ? "an error" : std::to_string(errors) + " errors")
+                << " above must be mended first\n";
+            return 1;
+        }
+        out << "OK: the game plays " << path << " and the test pilot finishes it\n";
+        return 0;
+    }
+    if (perfect && perfect->finished()) {
+        out << "A perfect pilot can: " << perfect->line() << '\n';
+        out << "NOT FINISHABLE: the game plays " << path
+            << ", but a pilot with a player's reactions does not finish it\n";
+        return 1;
+    }
+    if (perfect) {
+        out << "A perfect pilot cannot either: " << perfect->line() << '\n';
+    }
+    if (provesUnfinishable(perfect.value_or(*flight))) {
         out << "NOT FINISHABLE: the game plays " << path
             << ", but the test pilot does not finish it\n";
         return 1;
     }
-    out << "OK: the game plays " << path << " and the test pilot finishes it\n";
-    return 0;
+    out << "UNDECIDED: the game plays " << path << ", but the checker could not fly it\n";
+    return 3;
 }

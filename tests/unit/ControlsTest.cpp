@@ -53,12 +53,13 @@ TEST(ShipKeys, LaterKeysOfAPairWin) {
     EXPECT_EQ(d.yaw, -300.0f);
 }
 
-TEST(ShipKeys, UnheldCommandsKeepTheirValue) {
+TEST(ShipKeys, ReleasedKeysEndTheirCommand) {
     ShipControl c;
     c.roll = 300.0f;
+    c.yaw = -300.0f;
     readShipKeys(keys({GLFW_KEY_DOWN}), c);
     EXPECT_EQ(c.pitch, 300.0f);
-    EXPECT_EQ(c.roll, 300.0f);
+    EXPECT_EQ(c.roll, 0.0f);
     EXPECT_EQ(c.yaw, 0.0f);
 }
 

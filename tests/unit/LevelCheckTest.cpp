@@ -1,10 +1,11 @@
-#include "LevelFolderTest.h"
+#include "LevelFolder.h"
 
 #include "levelcheck/LevelCheck.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -70,6 +71,8 @@ const std::vector<CheckRow>& rows() {
         {"a playable level",
          [](const TempDir& dir) { writeLevel(dir, straightTrack()); },
          {"FINISHED 2/2 rings in 1.7 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (59 m in 1.7 s; sharpest turn 1% of the ship's turn rate; least "
+          "clearance none (no obstacles); 0 obstacles within 10 m)",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
         {"a missing file",
@@ -135,7 +138,7 @@ const std::vector<CheckRow>& rows() {
           "fill the opening (the game ignores the child's own transform: apply its scale in "
           "Blender)",
           "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
-          "OK: the game plays level.dae and the test pilot finishes it"},
+          "Difficulty: 1 of 5 (...", "OK: the game plays level.dae and the test pilot finishes it"},
          0},
         {"a ring without a collision child",
          [](const TempDir& dir) {
@@ -171,8 +174,10 @@ const std::vector<CheckRow>& rows() {
          {"ERROR tcan_0: lies inside roid_big, so the ship cannot collect it without hitting the "
           "asteroid; move it out of the asteroid",
           "FINISHED 2/2 rings in 1.7 s, 0/1 cans, closest approach 20.0 m (roid_big at 0.9 s)",
-          "OK: the game plays level.dae and the test pilot finishes it"},
-         0},
+          "Difficulty: 1 of 5 (...",
+          "NOT OK: the game plays level.dae and the test pilot finishes it, but an error above "
+          "must be mended first"},
+         1},
         {"a missing texture",
          [](const TempDir& dir) {
              LevelWriter level;
@@ -185,9 +190,60 @@ const std::vector<CheckRow>& rows() {
           "res/assets/textures/ nor beside the level (the game draws the surface in its own "
           "colour); copy the image to one of those places, or name one that is there",
           "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (...",
+          "NOT OK: the game plays level.dae and the test pilot finishes it, but an error above "
+          "must be mended first"},
+         1},
+        {"a long straight track that needs no key",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             for (int i = 0; i < 40; ++i) {
+                 addRing(level, i, {0, 0, -400.0f * float(i + 1)});
+             }
+             level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
+             writeLevel(dir, level);
+         },
+         {"FINISHED 40/40 rings in ...", "Difficulty: 1 of 5 (...",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
-        {"a ring too sharp a turn away",
+        {"two rings side by side, the second flown back through",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             addRing(level, 0, {0, 0, -60});
+             addRing(level, 1, {60, 0, -60});
+             level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
+             writeLevel(dir, level);
+         },
+         {"FINISHED 2/2 rings in ...", "Difficulty: ...",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a ring 20 m right of the start",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             addRing(level, 0, {20, 0, 0});
+             level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
+             writeLevel(dir, level);
+         },
+         {"FINISHED 1/1 rings in ...", "Difficulty: ...",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"an obstacle across the whole way",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             level.addMeshNode("roid_wall", "roid_wall", boxMesh({150.0f, 150.0f, 1.0f}),
+                               {0, 0, -40}, NO_TURN, glm::vec3(1.0f),
+                               boxMesh({150.0f, 150.0f, 1.0f}));
+             addRing(level, 0, {0, 0, -60});
+             writeLevel(dir, level);
+         },
+         {"NOT FINISHED: hit roid_wall at ...", "A perfect pilot cannot either: NOT FINISHED: ...",
+          "UNDECIDED: the game plays level.dae, but the checker could not fly it"},
+         3},
+        {"a ring too sharp a turn away, flown with a loop",
          [](const TempDir& dir) {
              LevelWriter level;
              level.addEmpty("Camera", {0, 0, 0});
@@ -195,9 +251,9 @@ const std::vector<CheckRow>& rows() {
              addRing(level, 1, {30, 0, -26});
              writeLevel(dir, level);
          },
-         {"NOT FINISHED: missed ring_1 at 0.8 s (passed 24.4 m outside its opening)",
-          "NOT FINISHABLE: the game plays level.dae, but the test pilot does not finish it"},
-         1},
+         {"FINISHED 2/2 rings in ...", "Difficulty: ...",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
     };
     return table;
 }
@@ -218,7 +274,7 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-class LevelCheck : public LevelFolderTest {
+class LevelCheck : public LevelFolder {
 protected:
     // Runs the checker; its exit code, with the lines in `lines`.
     int check(const std::string& path) {
@@ -264,7 +320,7 @@ TEST_F(LevelCheck, EachMistakeGetsItsLineAndExitCode) {
 TEST_F(LevelCheck, APlayableLevelGetsNoErrorOrWarning) {
     straightTrack().write(folder.path() / "level.dae");
     EXPECT_EQ(check("level.dae"), 0);
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 3u);
     EXPECT_TRUE(matches(lines[0], "FINISHED 2/2 rings in ...")) << lines[0];
     EXPECT_EQ(lines[0].find("ERROR"), std::string::npos);
 }
@@ -274,9 +330,12 @@ TEST_F(LevelCheck, TheShippedLevelHasNoFindingsAndIsFinished) {
         std::string(KELVARO_SOURCE_DIR) + "/res/assets/models/worlds/sub2demo_debug.dae";
     ScopedWorkingDir here(KELVARO_SOURCE_DIR);
     EXPECT_EQ(check(shipped), 0);
-    ASSERT_EQ(lines.size(), 2u) << lines.front();
+    ASSERT_EQ(lines.size(), 3u) << lines.front();
     EXPECT_TRUE(matches(lines[0], "FINISHED 12/12 rings in ...")) << lines[0];
-    EXPECT_EQ(lines[1], "OK: the game plays " + shipped + " and the test pilot finishes it");
+    // The shipped track is the first of the ladder.
+    EXPECT_TRUE(matches(lines[1], "Difficulty: 1 of 5 (...")) << lines[1];
+    EXPECT_EQ(lines[2], "OK: the game plays " + shipped + " and the test pilot finishes it");
+    std::cout << lines[0] << "\n" << lines[1] << "\n";
 }
 
 TEST(FindingLine, NamesTheSeverityNodeProblemAndRemedy) {
