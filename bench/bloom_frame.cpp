@@ -7,6 +7,7 @@
 #include "assets/ModelLoader.h"
 #include "core/Config.h"
 #include "game/Hud.h"
+#include "game/TestPilot.h"
 #include "render/BloomShader.h"
 #include "render/BloomStages.h"
 #include "render/BloomTargets.h"
@@ -428,6 +429,10 @@ BENCHMARK(BM_ShippedLevelFrame)
 // blend, 4 overlay text (the HUD and an end message), 5 buffer swap. Also
 // reports the process CPU time of the stage (all threads, the rasteriser's
 // included), which other load on the machine distorts less than wall time.
+// The scene stage runs twice: by_size 1 lets each object pick its level of
+// detail by its size on screen (the game's rule), by_size 0 draws every one
+// at the finest level allowed, as all of them once did; "triangles" is what
+// the scene stage drew, and per pixel of the window.
 void BM_ShippedLevelStage(benchmark::State& state) {
     World* shipped = shippedLevel(state);
     if (!shipped) {
@@ -443,6 +448,8 @@ void BM_ShippedLevelStage(benchmark::State& state) {
     SkyboxShader& sky = SkyboxShader::instance();
     RenderSettings settings;
     settings.detailLevel = DETAIL;
+    settings.detailBySize = state.range(1) != 0;
+    SceneDrawn drawn;
     static const bool textReady = [] {
         initText();
         return true;
@@ -455,7 +462,7 @@ void BM_ShippedLevelStage(benchmark::State& state) {
         switch (which) {
         case 0:
             prepareFrame(bloom, sky, scene, world.camera);
-            drawSceneObjects(bloom, scene, world.camera, settings);
+            drawn = drawSceneObjects(bloom, scene, world.camera, settings);
             break;
         case 1:
             drawSceneSky(bloom, sky, scene);
@@ -497,14 +504,91 @@ void BM_ShippedLevelStage(benchmark::State& state) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     }
     state.counters["cpu_ms"] = cpuSeconds * 1e3 / double(state.iterations());
+    if (which == 0) {
+        state.counters["triangles"] = double(drawn.triangles);
+        state.counters["triangles_per_pixel"] = double(drawn.triangles) / (double(WIDTH) * HEIGHT);
+    }
 }
 BENCHMARK(BM_ShippedLevelStage)
-    ->ArgName("stage")
-    ->DenseRange(0, 5)
+    ->ArgNames({"stage", "by_size"})
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({2, 1})
+    ->Args({3, 1})
+    ->Args({4, 1})
+    ->Args({5, 1})
     ->Iterations(4)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
     ->ComputeStatistics("min", fastest);
+
+// The triangles the scene stage draws along the test pilot's flight of the
+// shipped track, every half second of flying time, with each object's level
+// by its size on screen and with every object at the finest level allowed:
+// mean and largest per frame, and the mean per pixel of the window. The
+// flight moves the world, so it gets a level of its own.
+void BM_PilotFlightTriangles(benchmark::State& state) {
+    if (!openHiddenWindow()) {
+        return skipWithoutDisplay(state);
+    }
+    WorldLoader loader;
+    struct Totals {
+        double sum = 0.0, most = 0.0;
+        int frames = 0;
+    } bySize, finest;
+    PilotReport report;
+    for (auto _ : state) {
+        LevelResult level = loader.read("sub2demo_debug.dae");
+        if (!level.world) {
+            state.SkipWithError(level.error.c_str());
+            return;
+        }
+        World& world = *level.world;
+        world.camera.aspect = float(WIDTH) / float(HEIGHT);
+        BloomShader& bloom = BloomShader::instance();
+        SkyboxShader& sky = SkyboxShader::instance();
+        double nextSample = 0.0;
+        PilotOptions options;
+        options.afterStep = [&](double seconds) {
+            if (seconds < nextSample) {
+                return;
+            }
+            nextSample = seconds + 0.5;
+            FrameScene scene;
+            sortObjectsForDrawing(world.objects, world.currentRing, scene);
+            collectLights(world.pointLights, scene.lights);
+            scene.ambient = world.ambient;
+            scene.skyboxName = world.skyboxName;
+            prepareFrame(bloom, sky, scene, world.camera);
+            for (bool rule : {true, false}) {
+                RenderSettings settings;
+                settings.detailLevel = DETAIL;
+                settings.detailBySize = rule;
+                const double triangles =
+                    double(drawSceneObjects(bloom, scene, world.camera, settings).triangles);
+                Totals& totals = rule ? bySize : finest;
+                totals.sum += triangles;
+                totals.most = std::max(totals.most, triangles);
+                ++totals.frames;
+            }
+            glFinish();
+        };
+        report = flyTrack(world, options);
+    }
+    const double pixels = double(WIDTH) * HEIGHT;
+    auto put = [&](const char* name, const Totals& totals) {
+        const double mean = totals.frames ? totals.sum / totals.frames : 0.0;
+        state.counters[std::string(name) + "_mean"] = mean;
+        state.counters[std::string(name) + "_most"] = totals.most;
+        state.counters[std::string(name) + "_per_pixel"] = mean / pixels;
+    };
+    put("by_size", bySize);
+    put("finest", finest);
+    state.counters["frames"] = bySize.frames;
+    state.SetLabel(report.line());
+}
+BENCHMARK(BM_PilotFlightTriangles)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 

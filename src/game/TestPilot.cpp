@@ -550,6 +550,9 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
         PhysicsContext::instance().simulateStep();
         world.syncFromPhysics();
         ++steps;
+        if (options.afterStep) {
+            options.afterStep(double(steps) * double(PHYSICS_STEP));
+        }
 
         const glm::vec3 position = ship->getPosition();
         report.metres += double(glm::length(position - before));

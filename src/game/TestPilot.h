@@ -5,6 +5,7 @@
 #include <glm/vec3.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -69,6 +70,11 @@ struct PilotOptions {
 
     static constexpr double PLAYER_REACTION_INTERVAL = 0.1;
     static constexpr double PLAYER_REACTION_DELAY = 0.25;
+
+    // Called after every fixed step with the flying time so far, to look at
+    // what the flight sees (the world's camera follows the ship); may be
+    // empty.
+    std::function<void(double seconds)> afterStep;
 };
 
 // Flies a built world's track the way a player can: the three flight keys

@@ -1,7 +1,5 @@
 #include "render/BloomShader.h"
 
-#include "assets/Model.h"
-#include "assets/ShapeStores.h"
 #include "core/Config.h"
 #include "render/Uniforms.h"
 
@@ -14,29 +12,10 @@ BloomPhongStage& BloomPhongStage::instance() {
     return stage;
 }
 
-void BloomPhongStage::drawModel(Model& model, const bool* normalMapping, int32_t level) {
+uint64_t BloomPhongStage::drawModel(Model& model, const bool* normalMapping, int32_t level) {
     glUseProgram(programId);
     setUniform(programId, "normalMapping", int32_t(*normalMapping));
-    const size_t wanted = uint32_t(level);
-    const size_t meshLevelCount = model.meshLevels.size();
-    const size_t meshLevel = wanted < meshLevelCount ? wanted : meshLevelCount - 1;
-    if (meshLevelCount > 0) {
-        for (uint32_t index : model.meshLevels[meshLevel]) {
-            Mesh& mesh = meshStore().at(index);
-            bindMaterial(programId, mesh.material);
-            mesh.draw();
-        }
-    }
-    const size_t geometryLevelCount = model.geometryLevels.size();
-    if (geometryLevelCount > 0) {
-        // The geometries follow the meshes' level where the model has it.
-        const size_t geometryLevel = wanted >= geometryLevelCount ? geometryLevelCount - 1
-                                     : meshLevelCount > 0         ? meshLevel
-                                                                  : wanted;
-        for (uint32_t index : model.geometryLevels[geometryLevel]) {
-            geometryStore().at(index).draw();
-        }
-    }
+    return drawModelLevel(model, level, programId);
 }
 
 BloomShader& BloomShader::instance() {

@@ -18,11 +18,10 @@ public:
     static BloomPhongStage& instance();
 
     // Makes this program current, sets "normalMapping" from *normalMapping
-    // and draws the model's meshes with their materials, then its
-    // geometries. A level beyond the model's last one (as an unsigned value,
-    // so negative levels too) draws the last one; a model without levels
-    // draws nothing.
-    void drawModel(Model& model, const bool* normalMapping, int32_t level);
+    // and draws level `level` of the model with its materials
+    // (drawModelLevel: a level beyond the model's last one draws the last
+    // one). Returns the number of triangles drawn.
+    uint64_t drawModel(Model& model, const bool* normalMapping, int32_t level);
 };
 
 // The bloom frame's composite: the three stage programs, the sky program and

@@ -6,6 +6,7 @@
 #include "render/BloomShader.h"
 #include "render/Camera.h"
 #include "render/Culling.h"
+#include "render/LevelOfDetail.h"
 #include "render/SkyboxShader.h"
 
 #include <GL/glew.h>
@@ -28,13 +29,23 @@ Model* modelOf(GameObject& object) {
     return object.model;
 }
 
+// What the frame needs to know of a model's shape: its bounds and the size
+// of its levels' triangles.
+struct ModelSizes {
+    BoundingSphere bounds;
+    std::vector<float> triangleSizes;
+};
+
 // Models keep their place in the model cache until exit, and their meshes
-// never change, so each one's bounds are worked out once.
-const BoundingSphere& cachedBounds(const Model& model) {
-    static std::unordered_map<const Model*, BoundingSphere> bounds;
-    auto found = bounds.find(&model);
-    if (found == bounds.end()) {
-        found = bounds.emplace(&model, modelBounds(model)).first;
+// never change, so each one's sizes are worked out once.
+const ModelSizes& cachedSizes(const Model& model) {
+    static std::unordered_map<const Model*, ModelSizes> sizes;
+    auto found = sizes.find(&model);
+    if (found == sizes.end()) {
+        ModelSizes measured;
+        measured.bounds = modelBounds(model);
+        measured.triangleSizes = levelTriangleSizes(model, measured.bounds.radius);
+        found = sizes.emplace(&model, std::move(measured)).first;
     }
     return found->second;
 }
@@ -42,7 +53,18 @@ const BoundingSphere& cachedBounds(const Model& model) {
 struct Visible {
     GameObject* object;
     Model* model;
+    // From the eye to the near side of the object's bounding sphere.
     float distance;
+    int32_t level;
+};
+
+// What decides each object's level of detail.
+struct DetailView {
+    glm::mat4 projView;
+    glm::vec3 eye;
+    float fovY;
+    float pictureHeight;
+    const RenderSettings& settings;
 };
 
 // The objects that can reach the picture, nearest first: what lies wholly
@@ -50,7 +72,7 @@ struct Visible {
 // and near objects drawn first hide the far ones' pixels before they are
 // shaded.
 std::vector<Visible> visibleObjects(const std::vector<GameObject*>& objects,
-                                    const glm::mat4& projView, const glm::vec3& eye) {
+                                    const DetailView& view) {
     std::vector<Visible> visible;
     visible.reserve(objects.size());
     for (GameObject* object : objects) {
@@ -58,12 +80,18 @@ std::vector<Visible> visibleObjects(const std::vector<GameObject*>& objects,
         if (!model) {
             continue;
         }
-        const BoundingSphere sphere =
-            transformBounds(cachedBounds(*model), object->getModelMatrix());
-        if (outsideView(sphere, projView)) {
+        const ModelSizes& sizes = cachedSizes(*model);
+        const BoundingSphere sphere = transformBounds(sizes.bounds, object->getModelMatrix());
+        if (outsideView(sphere, view.projView)) {
             continue;
         }
-        visible.push_back({object, model, glm::length(sphere.centre - eye) - sphere.radius});
+        const float distance = glm::length(sphere.centre - view.eye) - sphere.radius;
+        const int32_t cap = view.settings.detailLevel;
+        const int32_t level = view.settings.detailBySize
+                                  ? screenDetailLevel(sizes.triangleSizes, sphere.radius, distance,
+                                                      view.fovY, view.pictureHeight, cap)
+                                  : cap;
+        visible.push_back({object, model, distance, level});
     }
     std::stable_sort(visible.begin(), visible.end(),
                      [](const Visible& a, const Visible& b) { return a.distance < b.distance; });
@@ -71,10 +99,11 @@ std::vector<Visible> visibleObjects(const std::vector<GameObject*>& objects,
 }
 
 void drawObjects(BloomShader& bloom, const std::vector<Visible>& objects, bool normalMapping,
-                 int32_t detailLevel) {
+                 SceneDrawn& drawn) {
     for (const Visible& v : objects) {
         bloom.setModel(*v.object);
-        bloom.phongStage->drawModel(*v.model, &normalMapping, detailLevel);
+        drawn.triangles += bloom.phongStage->drawModel(*v.model, &normalMapping, v.level);
+        ++drawn.objects;
     }
 }
 
@@ -95,23 +124,24 @@ void prepareFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene
     bloom.setLights(scene.lights);
 }
 
-void drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const Camera& camera,
-                      const RenderSettings& settings) {
-    const glm::mat4 projView = camera.getProjection() * camera.getViewMatrix();
-    const glm::vec3 eye = camera.getPosition();
+SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const Camera& camera,
+                            const RenderSettings& settings) {
+    const DetailView view{camera.getProjection() * camera.getViewMatrix(), camera.getPosition(),
+                          camera.fovY, float(bloom.targets.height), settings};
     glBindFramebuffer(GL_FRAMEBUFFER, bloom.targets.hdrFramebuffer);
     if (settings.wireframe) {
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glUseProgram(bloom.phongStage->programId);
-    drawObjects(bloom, visibleObjects(scene.obstacles, projView, eye), settings.normalMapping,
-                settings.detailLevel);
-    drawObjects(bloom, visibleObjects(scene.others, projView, eye), false, settings.detailLevel);
+    SceneDrawn drawn;
+    drawObjects(bloom, visibleObjects(scene.obstacles, view), settings.normalMapping, drawn);
+    drawObjects(bloom, visibleObjects(scene.others, view), false, drawn);
     glUseProgram(0);
     if (settings.wireframe) {
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     }
+    return drawn;
 }
 
 void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene) {

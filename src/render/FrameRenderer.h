@@ -18,8 +18,14 @@ class SkyboxShader;
 struct RenderSettings {
     bool bloomEnabled = true;
     bool normalMapping = true;
-    // Level of detail, 0 to 3; models without that level draw their last one.
+    // The finest level of detail, 0 to 3, that any object may draw; models
+    // without that level draw their last one.
     int32_t detailLevel = 3;
+    // Each object draws the coarsest level (up to detailLevel) whose
+    // triangles are at most about a pixel across at its size on screen; off,
+    // every object draws detailLevel itself, which gives the same picture at
+    // many times the cost (kept for comparing the two).
+    bool detailBySize = true;
     // Objects as lines instead of filled (the sky stays filled).
     bool wireframe = false;
 };
@@ -35,6 +41,12 @@ struct FrameScene {
     std::vector<Light*> lights;
     glm::vec3 ambient{1.0f};
     std::string skyboxName;
+};
+
+// What the scene pass of one frame drew.
+struct SceneDrawn {
+    uint64_t objects = 0;
+    uint64_t triangles = 0;
 };
 
 // Splits the world's objects into the two draw lists. Of the rings only the
@@ -80,9 +92,9 @@ void prepareFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene
                   const Camera& camera);
 // clears the off-screen buffer and draws the objects into it, obstacles
 // first, each list nearest first, leaving out what lies wholly outside the
-// camera's view;
-void drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const Camera& camera,
-                      const RenderSettings& settings);
+// camera's view, and says how much it drew;
+SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const Camera& camera,
+                            const RenderSettings& settings);
 // draws the sky behind them and binds the window's framebuffer again.
 void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene);
 

@@ -9,6 +9,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <utility>
 
 void LightingShader::setModel(const SceneObject& object) {
@@ -55,9 +56,39 @@ void bindMaterial(uint32_t program, const Material& material) {
     setUniform(program, "expShininess", material.expShininess);
 }
 
-const std::vector<uint32_t>* modelLevel(const std::vector<std::vector<uint32_t>>& levels,
-                                        size_t level) {
-    return level < levels.size() ? &levels[level] : nullptr;
+namespace {
+
+// The level of `count` levels that draws for a wanted one, compared unsigned.
+size_t levelDrawn(size_t count, int32_t wanted) {
+    return std::min(size_t(uint32_t(wanted)), count - 1);
+}
+
+} // namespace
+
+uint64_t drawModelLevel(const Model& model, int32_t level, uint32_t materialProgram) {
+    uint64_t triangles = 0;
+    const size_t meshLevelCount = model.meshLevels.size();
+    size_t wanted = size_t(uint32_t(level));
+    if (meshLevelCount > 0) {
+        wanted = levelDrawn(meshLevelCount, level);
+        for (uint32_t index : model.meshLevels[wanted]) {
+            Mesh& mesh = meshStore().at(index);
+            if (materialProgram != 0) {
+                bindMaterial(materialProgram, mesh.material);
+            }
+            mesh.draw();
+            triangles += uint64_t(mesh.triangleCount);
+        }
+    }
+    const size_t geometryLevelCount = model.geometryLevels.size();
+    if (geometryLevelCount > 0) {
+        for (uint32_t index : model.geometryLevels[std::min(wanted, geometryLevelCount - 1)]) {
+            Geometry& geometry = geometryStore().at(index);
+            geometry.draw();
+            triangles += uint64_t(geometry.triangleCount);
+        }
+    }
+    return triangles;
 }
 
 PhongShader::PhongShader() : LightingShader("phong.vert", "phong.frag") {}
@@ -68,21 +99,7 @@ PhongShader& PhongShader::instance() {
 }
 
 void PhongShader::drawModel(Model& model, int32_t level) {
-    if (level < 0) {
-        return;
-    }
-    if (auto* meshes = modelLevel(model.meshLevels, size_t(level))) {
-        for (uint32_t index : *meshes) {
-            Mesh& mesh = meshStore().at(index);
-            bindMaterial(programId, mesh.material);
-            mesh.draw();
-        }
-    }
-    if (auto* geometries = modelLevel(model.geometryLevels, size_t(level))) {
-        for (uint32_t index : *geometries) {
-            geometryStore().at(index).draw();
-        }
-    }
+    drawModelLevel(model, level, programId);
 }
 
 GreyboxShader::GreyboxShader() : LightingShader("phong.vert", "greybox.frag") {}
@@ -93,14 +110,5 @@ GreyboxShader& GreyboxShader::instance() {
 }
 
 void GreyboxShader::drawModel(Model& model) {
-    if (auto* meshes = modelLevel(model.meshLevels, 0)) {
-        for (uint32_t index : *meshes) {
-            meshStore().at(index).draw();
-        }
-    }
-    if (auto* geometries = modelLevel(model.geometryLevels, 0)) {
-        for (uint32_t index : *geometries) {
-            geometryStore().at(index).draw();
-        }
-    }
+    drawModelLevel(model, 0, 0);
 }

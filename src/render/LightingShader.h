@@ -44,10 +44,15 @@ inline constexpr uint32_t TEXTURE_LOAD_UNIT = 4;
 // the light the surface gives off.
 void bindMaterial(uint32_t program, const Material& material);
 
-// The positions of a model's level `level`, or null when the model lacks it
-// (a model whose file failed to load has no level at all).
-const std::vector<uint32_t>* modelLevel(const std::vector<std::vector<uint32_t>>& levels,
-                                        size_t level);
+// Draws level `level` of a model: each of its meshes, binding the mesh's
+// material into `materialProgram` first (unless that is 0), then its
+// geometries. This is the one rule for which level every program draws: the
+// level asked for where the model has it, else its last one (a negative level
+// counts as a huge unsigned one, so the last too); the geometries take the
+// meshes' level, or their own last where they have fewer levels. A model
+// without levels (a file that failed to load) draws nothing. Returns the
+// number of triangles drawn.
+uint64_t drawModelLevel(const Model& model, int32_t level, uint32_t materialProgram);
 
 // Phong lighting with materials, drawn straight to the bound framebuffer
 // ("phong.vert" + "phong.frag"). Built at start-up and kept; the frame itself
@@ -59,8 +64,8 @@ public:
     // The start-up program, built by buildStartUpPrograms and kept until exit.
     static PhongShader& instance();
 
-    // Draws level `level` of the model, binding each mesh's material, then
-    // its geometries. A level the model lacks draws nothing.
+    // Draws level `level` of the model (drawModelLevel), binding each
+    // mesh's material.
     void drawModel(Model& model, int32_t level);
 };
 
@@ -73,7 +78,6 @@ public:
     // The start-up program, built by buildStartUpPrograms and kept until exit.
     static GreyboxShader& instance();
 
-    // Draws level 0 of the model without binding materials; a model without
-    // level 0 draws nothing.
+    // Draws level 0 of the model (drawModelLevel) without binding materials.
     void drawModel(Model& model);
 };

@@ -1,7 +1,6 @@
 #include "render/SkyboxShader.h"
 
 #include "assets/ModelLoader.h"
-#include "assets/ShapeStores.h"
 #include "assets/TextureLoader.h"
 #include "render/Camera.h"
 #include "render/LightingShader.h"
@@ -26,16 +25,6 @@ void SkyboxShader::draw(const std::string& cubemapName) {
     glActiveTexture(GL_TEXTURE0 + TEXTURE_LOAD_UNIT);
     Cubemap& sky = CubemapLoader::instance().get(cubemapName);
     sky.bind(programId, 1, "cubemap");
-    Model& box = ModelLoader::instance().get("skybox");
-    if (auto* meshes = modelLevel(box.meshLevels, 0)) {
-        for (uint32_t index : *meshes) {
-            meshStore().at(index).draw();
-        }
-    }
-    if (auto* geometries = modelLevel(box.geometryLevels, 0)) {
-        for (uint32_t index : *geometries) {
-            geometryStore().at(index).draw();
-        }
-    }
+    drawModelLevel(ModelLoader::instance().get("skybox"), 0, 0);
     glDepthFunc(GL_LESS);
 }

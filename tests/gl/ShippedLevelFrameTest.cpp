@@ -1,4 +1,8 @@
+#include "assets/ModelLoader.h"
 #include "core/Config.h"
+#include "render/Camera.h"
+#include "render/Culling.h"
+#include "render/FrameRenderer.h"
 #include "render/Text.h"
 #include "world/WorldLoader.h"
 
@@ -10,6 +14,11 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <glm/gtc/quaternion.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -69,6 +78,107 @@ TEST_F(ShippedLevelFrame, DrawsWithoutAConsoleLine) {
     renderscene::writePng(outputDir / "shipped_level_frame.png", SHOT_WIDTH, SHOT_HEIGHT, 3, image);
     // Stars, the ship and the rocks: a good part of the picture is not dark.
     EXPECT_GT(lit, SHOT_WIDTH * SHOT_HEIGHT / 50);
+}
+
+// A camera at `eye` looking at `target`, with the world camera's lens.
+Camera lookingAt(const Camera& lens, const glm::vec3& eye, const glm::vec3& target) {
+    Camera camera(eye, glm::quatLookAt(glm::normalize(target - eye), glm::vec3(0, 1, 0)));
+    camera.fovY = lens.fovY;
+    camera.aspect = lens.aspect;
+    camera.farPlane = std::max(lens.farPlane, 2.0f * glm::length(target - eye));
+    return camera;
+}
+
+// Each asteroid at the level its size on screen asks for gives the picture
+// of every asteroid at the finest level, seen from the start, beside a rock
+// and from far off; the pairs are written side by side to
+// detail_<view>.png in the test's folder.
+TEST_F(ShippedLevelFrame, LevelsChosenBySizeDrawTheFinestLevelsPicture) {
+    WorldLoader loader;
+    LevelResult level = loader.read("sub2demo_debug.dae");
+    ASSERT_TRUE(level.world) << level.error;
+    World& world = *level.world;
+    world.camera.aspect = float(SHOT_WIDTH) / float(SHOT_HEIGHT);
+    const Camera start =
+        lookingAt(world.camera, world.camera.getPosition(),
+                  world.camera.getPosition() + world.camera.getRotation() * glm::vec3(0, 0, -1));
+    // The rock nearest the start, seen from just off its surface, and the
+    // whole asteroid field from outside.
+    BoundingSphere rock;
+    glm::vec3 low(1e30f), high(-1e30f);
+    for (GameObject& object : world.objects) {
+        const Model& model = ModelLoader::instance().get(object.name);
+        if (object.kind != ObjectKind::Obstacle || model.meshLevels.size() < 2) {
+            continue; // not an asteroid with levels of detail
+        }
+        const BoundingSphere sphere = transformBounds(modelBounds(model), object.getModelMatrix());
+        low = glm::min(low, sphere.centre);
+        high = glm::max(high, sphere.centre);
+        if (rock.radius < 0.0f || glm::length(sphere.centre - start.getPosition()) <
+                                      glm::length(rock.centre - start.getPosition())) {
+            rock = sphere;
+        }
+    }
+    ASSERT_GT(rock.radius, 0.0f);
+    const glm::vec3 towardsStart = glm::normalize(start.getPosition() - rock.centre);
+    const glm::vec3 middle = 0.5f * (low + high);
+    struct View {
+        const char* name;
+        Camera camera;
+    };
+    const View views[] = {
+        {"start", start},
+        {"near_rock",
+         lookingAt(start, rock.centre + towardsStart * rock.radius * 1.5f, rock.centre)},
+        {"wide",
+         lookingAt(start, middle + glm::vec3(0.0f, 0.2f, 0.6f) * glm::length(high - low), middle)},
+    };
+    for (const View& view : views) {
+        std::vector<uint8_t> frames[2];
+        GLuint triangles[2] = {0, 0};
+        for (int finest = 0; finest < 2; ++finest) {
+            RenderSettings settings;
+            settings.detailBySize = finest == 0;
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            GLuint query = 0;
+            glGenQueries(1, &query);
+            glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+            renderWorld(world.objects, world.directionalLights, world.pointLights, world.ambient,
+                        world.skyboxName, world.currentRing, view.camera, settings);
+            glEndQuery(GL_PRIMITIVES_GENERATED);
+            glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles[finest]);
+            glDeleteQueries(1, &query);
+            frames[finest] = readPixels(0, 0, SHOT_WIDTH, SHOT_HEIGHT);
+        }
+        // ... from a small share of the triangles.
+        EXPECT_LT(triangles[0], triangles[1] / 2) << view.name;
+        int differing = 0, lit = 0;
+        std::vector<uint8_t> sideBySide(size_t(SHOT_WIDTH) * 2 * SHOT_HEIGHT * 3);
+        for (int y = 0; y < SHOT_HEIGHT; ++y) {
+            for (int x = 0; x < SHOT_WIDTH; ++x) {
+                const size_t at = (size_t(y) * SHOT_WIDTH + x) * 4;
+                int most = 0;
+                for (int c = 0; c < 3; ++c) {
+                    most = std::max(most, std::abs(int(frames[0][at + c]) - frames[1][at + c]));
+                    for (int side = 0; side < 2; ++side) {
+                        sideBySide[((size_t(SHOT_HEIGHT - 1 - y) * 2 + side) * SHOT_WIDTH + x) * 3 +
+                                   c] = frames[side][at + c];
+                    }
+                }
+                differing += most > 8 ? 1 : 0;
+                lit += frames[1][at] + frames[1][at + 1] + frames[1][at + 2] > 150 ? 1 : 0;
+            }
+        }
+        renderscene::writePng(outputDir / (std::string("detail_") + view.name + ".png"),
+                              SHOT_WIDTH * 2, SHOT_HEIGHT, 3, sideBySide);
+        std::printf("%s: %d of %d pixels differ by more than 8/255; %u triangles, %u at the "
+                    "finest level\n",
+                    view.name, differing, SHOT_WIDTH * SHOT_HEIGHT, triangles[0], triangles[1]);
+        EXPECT_LE(differing, SHOT_WIDTH * SHOT_HEIGHT / 200) << view.name;
+        // Something was drawn to compare: not a black or empty picture.
+        EXPECT_GT(lit, SHOT_WIDTH * SHOT_HEIGHT / 100) << view.name;
+    }
 }
 
 } // namespace
