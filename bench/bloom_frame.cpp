@@ -549,8 +549,7 @@ void BM_PilotFlightTriangles(benchmark::State& state) {
         BloomShader& bloom = BloomShader::instance();
         SkyboxShader& sky = SkyboxShader::instance();
         double nextSample = 0.0;
-        PilotOptions options;
-        options.afterStep = [&](double seconds) {
+        auto afterStep = [&](double seconds) {
             if (seconds < nextSample) {
                 return;
             }
@@ -574,7 +573,7 @@ void BM_PilotFlightTriangles(benchmark::State& state) {
             }
             glFinish();
         };
-        report = flyTrack(world, options);
+        report = flyTrack(world, {}, afterStep);
     }
     const double pixels = double(WIDTH) * HEIGHT;
     auto put = [&](const char* name, const Totals& totals) {

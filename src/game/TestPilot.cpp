@@ -464,7 +464,8 @@ std::string PilotReport::line() const {
     return "NOT FINISHED";
 }
 
-PilotReport flyTrack(World& world, const PilotOptions& options) {
+PilotReport flyTrack(World& world, const PilotOptions& options,
+                     const std::function<void(double seconds)>& afterStep) {
     PilotReport report;
     GameObject* ship = nullptr;
     for (GameObject& object : world.objects) {
@@ -550,8 +551,8 @@ PilotReport flyTrack(World& world, const PilotOptions& options) {
         PhysicsContext::instance().simulateStep();
         world.syncFromPhysics();
         ++steps;
-        if (options.afterStep) {
-            options.afterStep(double(steps) * double(PHYSICS_STEP));
+        if (afterStep) {
+            afterStep(double(steps) * double(PHYSICS_STEP));
         }
 
         const glm::vec3 position = ship->getPosition();

@@ -70,11 +70,6 @@ struct PilotOptions {
 
     static constexpr double PLAYER_REACTION_INTERVAL = 0.1;
     static constexpr double PLAYER_REACTION_DELAY = 0.25;
-
-    // Called after every fixed step with the flying time so far, to look at
-    // what the flight sees (the world's camera follows the ship); may be
-    // empty.
-    std::function<void(double seconds)> afterStep;
 };
 
 // Flies a built world's track the way a player can: the three flight keys
@@ -87,4 +82,8 @@ struct PilotOptions {
 // collected) and uses the process's physics context; the rules, the ship
 // commands and the world's state pointer are put back afterwards. The same
 // world gives the same report.
-PilotReport flyTrack(World& world, const PilotOptions& options = {});
+// `afterStep`, when given, is called after every fixed step with the flying
+// time so far, to look at what the flight sees (the world's camera follows
+// the ship).
+PilotReport flyTrack(World& world, const PilotOptions& options = {},
+                     const std::function<void(double seconds)>& afterStep = {});
