@@ -3,9 +3,9 @@
 #include "assets/AssetPaths.h"
 #include "assets/MeshBuilder.h"
 #include "assets/ModelFiles.h"
-#include "core/RegularFile.h"
 #include "assets/ShapeStores.h"
 #include "core/Log.h"
+#include "core/RegularFile.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -42,7 +42,7 @@ void processNode(const aiNode* node, const aiScene* scene, const std::string& so
     }
 }
 
-ModelLoader::ModelLoader() : AssetLoader<Model>(modelDirectory) {
+ModelLoader::ModelLoader() : AssetLoader<Model>(modelDirectory()) {
     std::vector<Geometry> box;
     box.emplace_back(1.0f, 1.0f, 1.0f);
     add("skybox", std::vector<Mesh>{}, std::move(box));

@@ -12,7 +12,7 @@ struct aiNode;
 struct aiScene;
 
 // The cache of models, keyed by file name with its extension, read from
-// "res/assets/models/". Loading imports the file, appends its meshes to
+// modelDirectory(). Loading imports the file, appends its meshes to
 // meshStore() and caches a model of their positions; a file that fails to
 // import (or is not a regular file) is reported once and cached as a model
 // without levels; a missing OBJ material table is reported too. The cache

@@ -63,7 +63,7 @@ GLint largestEdge(GLenum which) {
 
 } // namespace
 
-TextureLoader::TextureLoader() : AssetLoader<Texture>(textureDirectory) {}
+TextureLoader::TextureLoader() : AssetLoader<Texture>(textureDirectory()) {}
 
 TextureLoader& TextureLoader::instance() {
     static TextureLoader loader;
@@ -96,7 +96,7 @@ Texture TextureLoader::load(const std::string& name) {
     return texture;
 }
 
-CubemapLoader::CubemapLoader() : AssetLoader<Cubemap>(cubemapDirectory) {}
+CubemapLoader::CubemapLoader() : AssetLoader<Cubemap>(cubemapDirectory()) {}
 
 CubemapLoader& CubemapLoader::instance() {
     static CubemapLoader loader;

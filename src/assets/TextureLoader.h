@@ -4,7 +4,7 @@
 #include "assets/Texture.h"
 
 // The cache of 2D textures, keyed by file name with its extension, read from
-// "res/assets/textures/". A file that cannot be read or decoded is reported
+// textureDirectory(). A file that cannot be read or decoded is reported
 // once and cached as a texture with id 0.
 class TextureLoader : public AssetLoader<Texture> {
 public:
@@ -17,7 +17,7 @@ public:
 };
 
 // The cache of cube maps, keyed by the name of a folder below
-// "res/assets/textures/cubemaps/" that holds the six face images
+// cubemapDirectory() that holds the six face images
 // right, left, top, bottom, front and back ".png". A face that cannot be read
 // is reported on its own line and the cube map is cached with id 0.
 class CubemapLoader : public AssetLoader<Cubemap> {

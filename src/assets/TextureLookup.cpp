@@ -38,7 +38,7 @@ TextureSearch findTexture(const std::string& name, const std::string& sourceFile
             candidates.push_back(std::move(path));
         }
     };
-    const fs::path textures(textureDirectory);
+    const fs::path textures(textureDirectory());
     if (!last.empty()) {
         consider(joined(textures, last));
     }

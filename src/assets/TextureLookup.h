@@ -8,7 +8,7 @@
 // drawn, also where there is no window at all.
 //
 // The places, in order:
-// 1. "res/assets/textures/" under the name's last path element (and under
+// 1. textureDirectory() under the name's last path element (and under
 //    the name as written when that stays inside the folder);
 // 2. the folder of the file that names it, under the name as written
 //    (Blender writes paths relative to the .dae) and under its last element.

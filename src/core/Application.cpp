@@ -79,8 +79,8 @@ void openWindow() {
 // lighter settings for every display key the INI file leaves unset.
 void applySoftwarePreset() {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    PresetDecision decision = decideDisplaySettings(
-        renderer ? renderer : "", config(), std::string(CONFIG_DIRECTORY) + CONFIG_FILE_NAME);
+    PresetDecision decision =
+        decideDisplaySettings(renderer ? renderer : "", config(), settingsFileToEdit());
     if (decision.message.empty()) {
         return;
     }

@@ -12,6 +12,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         if (argument == "--help" || argument == "-h") {
             return {CommandLine::Action::Help, {}, {}};
         }
+        if (argument == "--version") {
+            return {CommandLine::Action::Version, {}, {}};
+        }
         if (argument == "--check") {
             check = true;
         } else if (argument.size() > 1 && argument.front() == '-') {
@@ -40,16 +43,26 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 std::string usageText() {
     return "Usage: kelvaro19 [LEVEL]\n"
            "       kelvaro19 --check LEVEL\n"
-           "       kelvaro19 --help\n"
+           "       kelvaro19 --help | --version\n"
            "\n"
            "  (no argument)   play the shipped level\n"
-           "  LEVEL           play a COLLADA level file (.dae); everything else is read from\n"
-           "                  res/ in the working folder\n"
+           "  LEVEL           play a COLLADA level file (.dae), a path relative to the\n"
+           "                  working folder; everything else is read from the game's\n"
+           "                  data: $KELVARO19_DATA, else res/ in the working folder,\n"
+           "                  else the installed data (share/kelvaro19)\n"
            "  --check LEVEL   check a level without a window: one line per finding\n"
            "                  (ERROR/WARNING), the test pilot's flight, a verdict;\n"
            "                  exit code 0 playable and finished, 1 refused or not\n"
            "                  finished, 2 usage or unreadable file\n"
-           "  --help          this text\n";
+           "  --help          this text\n"
+           "  --version       the version\n"
+           "\n"
+           "Settings: $XDG_CONFIG_HOME/kelvaro19/Kelvaro.ini (~/.config/kelvaro19/) over the\n"
+           "shipped Kelvaro.ini, key by key.\n";
+}
+
+std::string versionText() {
+    return std::string("kelvaro19 ") + KELVARO_VERSION + "\n";
 }
 
 std::optional<std::string> levelPathProblem(const std::string& path) {

@@ -8,8 +8,9 @@
 //   kelvaro19 LEVEL        play a level file (relative to the working folder, or absolute)
 //   kelvaro19 --check LEVEL  check a level without a window
 //   kelvaro19 --help       the usage
+//   kelvaro19 --version    the version
 struct CommandLine {
-    enum class Action { Play, Check, Help, Usage };
+    enum class Action { Play, Check, Help, Version, Usage };
 
     Action action = Action::Play;
     // The level file; empty plays the shipped level.
@@ -24,6 +25,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 
 // The text printed by --help (and after a usage error), several lines.
 std::string usageText();
+
+// The line printed by --version: "kelvaro19 " and the version.
+std::string versionText();
 
 // Why a level file cannot be opened (no such file, a folder, a pipe or
 // another special file that would block or fail on reading), or nothing for

@@ -1,7 +1,9 @@
 #include "core/Config.h"
 
+#include "assets/AssetPaths.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
+#include "core/UserFolders.h"
 
 #include <INIReader.h>
 
@@ -9,9 +11,12 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <iomanip>
 #include <sstream>
 #include <type_traits>
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -57,8 +62,8 @@ bool readKey(const INIReader& reader, const std::string& path, const char* key, 
 
 } // namespace
 
-Config parseConfig(const std::string& path) {
-    Config cfg;
+Config parseConfig(const std::string& path, const Config& base) {
+    Config cfg = base;
     // Only a regular file is opened: a directory would read as an empty file
     // and a named pipe would block the start until someone writes to it.
     if (!nonRegularFileProblem(path).empty()) {
@@ -72,7 +77,7 @@ Config parseConfig(const std::string& path) {
         logMessage(LogLevel::WARNING,
                    "Unable to open .ini file at " + path + ". Using default values.");
     } else if (result > 0) {
-        logMessage(LogLevel::WARNING, "Error while parsing .ini file at line " +
+        logMessage(LogLevel::WARNING, "Error while parsing .ini file " + path + " at line " +
                                           std::to_string(result) + ". Using default values.");
     }
 
@@ -82,6 +87,7 @@ Config parseConfig(const std::string& path) {
     auto read = [&](const char* key, auto minimum, auto maximum, auto& field) {
         if (readKey(reader, path, key, minimum, maximum, field)) {
             cfg.keysSet.insert(key);
+            cfg.keyFiles[key] = path;
         }
     };
     read("MAX_FPS", 1L, long(UINT32_MAX), cfg.maxFps);
@@ -97,6 +103,7 @@ Config parseConfig(const std::string& path) {
     cfg.fullscreenMode = reader.GetBoolean(SECTION, "FULLSCREEN_MODE", cfg.fullscreenMode);
     if (reader.HasValue(SECTION, "FULLSCREEN_MODE")) {
         cfg.keysSet.insert("FULLSCREEN_MODE");
+        cfg.keyFiles["FULLSCREEN_MODE"] = path;
     }
 
     if (result == 0) {
@@ -115,7 +122,8 @@ bool fitWindowToDriver(Config& cfg, long maxFrameSize, const std::string& path) 
             return;
         }
         logMessage(LogLevel::ERROR,
-                   std::string("Rejected ") + key + " = " + std::to_string(field) + " in " + path +
+                   std::string("Rejected ") + key + " = " + std::to_string(field) + " in " +
+                       (cfg.keyFiles.contains(key) ? cfg.keyFiles.at(key) : path) +
                        ": the graphics driver draws frames of at most " +
                        std::to_string(maxFrameSize) + " pixels a side. Keeping the default " +
                        std::to_string(fallback) + ".");
@@ -130,11 +138,30 @@ bool fitWindowToDriver(Config& cfg, long maxFrameSize, const std::string& path) 
     return changed;
 }
 
+Config loadSettings(const std::string& shippedPath, const std::string& userPath) {
+    Config cfg = parseConfig(shippedPath);
+    std::error_code ignored;
+    if (!userPath.empty() && fs::exists(fs::symlink_status(userPath, ignored))) {
+        cfg = parseConfig(userPath, cfg);
+    }
+    return cfg;
+}
+
 Config& config() {
-    static Config instance = parseConfig(configPath());
+    static Config instance = loadSettings(configPath(), userConfigPath());
     return instance;
 }
 
 std::string configPath() {
-    return std::string(CONFIG_DIRECTORY) + CONFIG_FILE_NAME;
+    return configDirectory() + CONFIG_FILE_NAME;
+}
+
+std::string settingsFileToEdit() {
+    const std::string user = userConfigPath();
+    return user.empty() ? configPath() : user;
+}
+
+std::string userConfigPath() {
+    const fs::path folder = userConfigDir();
+    return folder.empty() ? std::string() : (folder / CONFIG_FILE_NAME).string();
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 
 // The game's display and rendering settings: built-in defaults, overridden by
-// the [GRAPHICS] section of "res/config/Kelvaro.ini".
+// the [GRAPHICS] section of the shipped Kelvaro.ini in the data folder's
+// config/, overridden key by key by the user's own Kelvaro.ini in
+// userConfigDir(). The game never writes either file.
 struct Config {
     uint32_t maxFps = 60;
     uint32_t windowWidth = 1920;
@@ -19,9 +22,10 @@ struct Config {
     // The [GRAPHICS] keys the file gave a value (upper case), so that
     // start-up can tell a chosen setting from a default.
     std::set<std::string> keysSet;
+    // The file each of those keys came from, for messages about its value.
+    std::map<std::string, std::string> keyFiles;
 };
 
-inline constexpr const char* CONFIG_DIRECTORY = "res/config/";
 inline constexpr const char* CONFIG_FILE_NAME = "Kelvaro.ini";
 
 // Ceilings of the settings that have no natural end.
@@ -47,17 +51,30 @@ inline constexpr double MAX_DRAW_DISTANCE = 1.0e9;
 // default and are reported at ERROR, naming the key. A path that is not a
 // regular file (a directory, a named pipe) is reported and never opened.
 // Kept apart from config() so that tests can parse many files in one process.
-Config parseConfig(const std::string& path);
+// The file's keys are read over `base`, which keeps every key the file does
+// not set (or sets to a value it rejects).
+Config parseConfig(const std::string& path, const Config& base = Config());
+
+// The shipped file, then the user's over it, key by key. A user file that is
+// not there is no news: nothing is said about it, and nothing is written.
+Config loadSettings(const std::string& shippedPath, const std::string& userPath);
 
 // The window size must also fit the largest frame the graphics driver can
 // draw (GL_MAX_RENDERBUFFER_SIZE), known only once a context exists. A side
-// beyond it is reported like any rejected key and set back to its default;
-// true when the size changed.
+// beyond it is reported like any rejected key, naming the file that set it
+// (`path` when `keyFiles` does not know), and set back to its default; true
+// when the size changed.
 bool fitWindowToDriver(Config& cfg, long maxFrameSize, const std::string& path);
 
-// "res/config/Kelvaro.ini".
+// The shipped settings file, configDirectory() + CONFIG_FILE_NAME.
 std::string configPath();
+// The user's settings file in userConfigDir(), the one to edit; empty when
+// the user has no home folder.
+std::string userConfigPath();
+// The file a player should edit to choose a setting: the user's, or the
+// shipped one when the user has no home folder.
+std::string settingsFileToEdit();
 
-// The process-wide configuration, read from CONFIG_DIRECTORY + CONFIG_FILE_NAME
-// on first use and kept until exit. Only `brightness` changes afterwards.
+// The process-wide configuration, loadSettings(configPath(), userConfigPath())
+// on first use, kept until exit. Only `brightness` changes afterwards.
 Config& config();

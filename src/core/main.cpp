@@ -1,5 +1,6 @@
 #include "core/Application.h"
 #include "core/CommandLine.h"
+#include "core/DataFolder.h"
 #include "core/Log.h"
 #include "levelcheck/LevelCheck.h"
 
@@ -11,14 +12,25 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Help:
         std::cout << usageText();
         return 0;
+    case CommandLine::Action::Version:
+        std::cout << versionText();
+        return 0;
     case CommandLine::Action::Usage:
         logMessage(LogLevel::ERROR, "kelvaro19: " + line.problem);
         std::cout << usageText();
         return 2;
     case CommandLine::Action::Check:
+        // The checker's output is its findings alone: the data folder is
+        // only named when there is none.
+        if (!announceDataFolder(true)) {
+            return 1;
+        }
         return checkLevel(line.level, std::cout);
     case CommandLine::Action::Play:
         break;
+    }
+    if (!announceDataFolder(false)) {
+        return 1;
     }
     return runApplication(line.level);
 }

@@ -140,7 +140,7 @@ void checkTextures(const GameObject& object, std::set<std::string>& reported,
             findings.push_back(
                 {Severity::Error, designerName(object.name),
                  "its material names the texture " + name + ", which is neither in " +
-                     textureDirectory +
+                     textureDirectory() +
                      " nor beside the level (the game draws the surface in its "
                      "own colour)",
                  "copy the image to one of those places, or name one that is there"});

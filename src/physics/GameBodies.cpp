@@ -197,7 +197,7 @@ GameObject createRing(const glm::vec3& position, const glm::quat& rotation, cons
 
 GameObject createShip(const glm::vec3& position, const glm::quat& rotation, const glm::vec3& scale,
                       const std::string& fileName, MeshUpload upload) {
-    const std::string path = modelDirectory + fileName;
+    const std::string path = modelDirectory() + fileName;
     // The model cache first: it stores its sky box, and the ship's model must
     // list only what the ship adds.
     ModelLoader& models = ModelLoader::instance();

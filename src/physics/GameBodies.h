@@ -50,7 +50,7 @@ GameObject createRing(const glm::vec3& position, const glm::quat& rotation, cons
 // or left for their first draw (a level read without a window).
 enum class MeshUpload { Now, Later };
 
-// The player's ship from a model file in "res/assets/models/": every mesh
+// The player's ship from a model file in modelDirectory(): every mesh
 // whose name contains "coll_" becomes one convex shape of scale 1 (and is
 // never drawn); every other mesh whose name contains "graph_" is appended to
 // the mesh store to be drawn; the rest is ignored. The drawn meshes are

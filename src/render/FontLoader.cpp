@@ -1,5 +1,6 @@
 #include "render/FontLoader.h"
 
+#include "assets/AssetPaths.h"
 #include "core/Log.h"
 #include "render/Text.h"
 #include "render/TextShader.h"
@@ -11,7 +12,7 @@ FontLoader& FontLoader::instance() {
     return loader;
 }
 
-FontLoader::FontLoader() : AssetLoader<Font>(FONT_DIRECTORY) {
+FontLoader::FontLoader() : AssetLoader<Font>(fontDirectory()) {
     TextShader& shader = TextShader::instance();
     glUseProgram(shader.programId);
     shader.setProjection();

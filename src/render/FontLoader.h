@@ -5,7 +5,7 @@
 
 #include <string>
 
-// The font cache: fonts from FONT_DIRECTORY by file name, each rendered once
+// The font cache: fonts from fontDirectory() by file name, each rendered once
 // into glyph textures. Its FreeType library lives as long as the loader.
 class FontLoader final : public AssetLoader<Font> {
 public:
@@ -17,7 +17,7 @@ public:
     FontLoader();
     ~FontLoader();
 
-    // The glyphs of FONT_DIRECTORY + name; a file that cannot be opened
+    // The glyphs of fontDirectory() + name; a file that cannot be opened
     // prints "ERROR::FREETYPE: Failed to load font" with its path and gives a
     // font without glyphs, which draws nothing.
     Font load(const std::string& name) override;

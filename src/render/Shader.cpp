@@ -1,5 +1,6 @@
 #include "render/Shader.h"
 
+#include "assets/AssetPaths.h"
 #include "core/Log.h"
 #include "render/Camera.h"
 #include "render/Uniforms.h"
@@ -65,8 +66,8 @@ GLuint compileStage(GLenum stage, const std::string& source, const char* failure
 
 VFShader::VFShader(const std::string& vertexFileName, const std::string& fragmentFileName) {
     programId = glCreateProgram();
-    std::string vertexSource = readShaderFile(SHADER_DIRECTORY + vertexFileName);
-    std::string fragmentSource = readShaderFile(SHADER_DIRECTORY + fragmentFileName);
+    std::string vertexSource = readShaderFile(shaderDirectory() + vertexFileName);
+    std::string fragmentSource = readShaderFile(shaderDirectory() + fragmentFileName);
 
     // Every step runs even after an earlier failure, so that one broken stage
     // still shows the link failure it causes.

@@ -25,9 +25,6 @@ protected:
     ~Shader() = default;
 };
 
-// Folder the program sources are read from, relative to the working folder.
-inline constexpr const char* SHADER_DIRECTORY = "res/shaders/";
-
 // Reads a whole shader file as text. A file that cannot be opened (missing,
 // unreadable, not a regular file) logs an ERROR line naming the path and
 // yields empty text, so the failure then shows in the compile messages too.
@@ -35,7 +32,7 @@ std::string readShaderFile(const std::string& path);
 
 class Camera;
 
-// A program built from one vertex and one fragment file in SHADER_DIRECTORY.
+// A program built from one vertex and one fragment file in shaderDirectory().
 // Construction never fails visibly: compile and link failures are ERROR lines
 // on the console, and `programId` keeps the name of the (broken) program.
 class VFShader : public Shader {

@@ -1,5 +1,6 @@
 #include "render/Text.h"
 
+#include "assets/AssetPaths.h"
 #include "render/TextShader.h"
 
 #include <GL/glew.h>
@@ -32,7 +33,7 @@ void initText() {
         printTextMessage("ERROR::FREETYPE: Could not init FreeType Library");
         library = nullptr;
     }
-    const std::string path = std::string(FONT_DIRECTORY) + GAME_FONT_NAME;
+    const std::string path = fontDirectory() + GAME_FONT_NAME;
     FT_Face face = nullptr;
     if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
         // Named, so that a missing font file is found without a debugger.

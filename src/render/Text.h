@@ -10,11 +10,10 @@
 // messages that change rarely; the overlay's display items build their own
 // buffers from a cached Font instead.
 
-// Folder of the font files and the font the game's text uses.
-inline constexpr const char* FONT_DIRECTORY = "res/assets/fonts/";
+// The font the game's text uses, in fontDirectory().
 inline constexpr const char* GAME_FONT_NAME = "spacejunkXL.ttf";
 
-// Builds the start-up glyph set from FONT_DIRECTORY + GAME_FONT_NAME. Needs
+// Builds the start-up glyph set from fontDirectory() + GAME_FONT_NAME. Needs
 // the text program: makes it current and sets its projection (it stays
 // current). Failures print their FreeType message and leave the set empty.
 void initText();

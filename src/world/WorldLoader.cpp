@@ -1,5 +1,6 @@
 #include "world/WorldLoader.h"
 
+#include "assets/AssetPaths.h"
 #include "core/Log.h"
 #include "core/Stopwatch.h"
 #include "world/LevelImport.h"
@@ -7,13 +8,7 @@
 
 #include <cstdlib>
 
-namespace {
-
-const std::string levelDirectory = "res/assets/models/worlds/";
-
-} // namespace
-
-WorldLoader::WorldLoader() : AssetLoader<World>(levelDirectory) {}
+WorldLoader::WorldLoader() : AssetLoader<World>(levelDirectory()) {}
 
 World WorldLoader::load(const std::string& name) {
     const std::string path = directory + name;

@@ -8,7 +8,7 @@
 #include <string>
 
 // The cache of levels, keyed by file name, read from
-// "res/assets/models/worlds/" (COLLADA scenes). The names of the scene's
+// levelDirectory() (COLLADA scenes). The names of the scene's
 // nodes say what they are: the "Camera" node is where the ship starts and
 // the camera that follows it, "Lamp" nodes are point lights, mesh nodes whose
 // names contain "roid" or "sun" are obstacles, "ring" the rings of the track

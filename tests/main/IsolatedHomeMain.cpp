@@ -38,6 +38,8 @@ fs::path makeIsolatedHome() {
     // set; with one, key presses sent to the game went missing in the
     // end-to-end tests. Tests run without it, as they always did.
     unsetenv("XDG_CACHE_HOME");
+    // The data folder too is the test's choice, not the developer's.
+    unsetenv("KELVARO19_DATA");
     return root;
 }
 

@@ -52,8 +52,8 @@ void prepareGameFolder(const fs::path& dir, int width, int height, int blurItera
 }
 
 GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::string>& environment,
-                         const std::vector<std::string>& arguments) {
-    std::vector<char*> argv{const_cast<char*>(KELVARO_GAME_BINARY)};
+                         const std::vector<std::string>& arguments, const fs::path& binary) {
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const std::string& argument : arguments) {
         argv.push_back(const_cast<char*>(argument.c_str()));
     }
@@ -96,7 +96,7 @@ GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::stri
                 setenv(name.c_str(), value.c_str(), 1);
             }
         }
-        execv(KELVARO_GAME_BINARY, argv.data());
+        execv(binary.c_str(), argv.data());
         _exit(127);
     }
 }

@@ -17,10 +17,12 @@ public:
     // name; `environment` entries ("NAME=value", or "NAME=" to unset) adjust
     // the inherited environment. HOME is `workingDir`/home, and the XDG base
     // folders lie below it (.config, .local/share, ...), unless `environment`
-    // says otherwise.
+    // says otherwise. `binary` is the game built with the tests unless a test
+    // runs a copy (an installed one).
     explicit GameProcess(const std::filesystem::path& workingDir,
                          const std::vector<std::string>& environment = {},
-                         const std::vector<std::string>& arguments = {});
+                         const std::vector<std::string>& arguments = {},
+                         const std::filesystem::path& binary = KELVARO_GAME_BINARY);
     ~GameProcess(); // kills the game if it still runs
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

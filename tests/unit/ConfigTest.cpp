@@ -1,11 +1,13 @@
 #include "core/Config.h"
 
+#include "ScopedEnvironment.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace {
@@ -262,3 +264,69 @@ TEST(Config, AWindowLargerThanTheDriverDrawsIsShrunkToTheDefault) {
 }
 
 } // namespace
+
+// The user's file over the shipped one: each key the user sets wins, every
+// other key keeps the shipped value, and a value the user's file gets wrong
+// keeps the shipped one too.
+TEST(Config, TheUsersFileWinsKeyByKey) {
+    struct Case {
+        const char* user; // nullptr: no user file
+        uint32_t width;
+        float fov;
+        uint32_t blur;
+        bool fullscreen;
+        const char* fovFile; // "shipped" or "user"
+    };
+    const Case cases[] = {
+        {nullptr, 800, 60.0f, 25, false, "shipped"},
+        {"[GRAPHICS]\n", 800, 60.0f, 25, false, "shipped"},
+        {"[GRAPHICS]\nFOV = 75\n", 800, 75.0f, 25, false, "user"},
+        {"[GRAPHICS]\nBLUR_ITERATIONS = 3\nFULLSCREEN_MODE = yes\n", 800, 60.0f, 3, true,
+         "shipped"},
+        {"[GRAPHICS]\nWINDOW_WIDTH = 1024\nFOV = 100\n", 1024, 100.0f, 25, false, "user"},
+        {"[GRAPHICS]\nFOV = 500\nWINDOW_WIDTH = 640\n", 640, 60.0f, 25, false, "shipped"},
+        {"[OTHER]\nFOV = 75\n", 800, 60.0f, 25, false, "shipped"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user ? c.user : "(no user file)");
+        TempDir dir;
+        const std::string shipped =
+            dir.write("shipped/Kelvaro.ini",
+                      "[GRAPHICS]\nWINDOW_WIDTH = 800\nFOV = 60\nFULLSCREEN_MODE = no\n")
+                .string();
+        const std::string user = (dir.path() / "user/Kelvaro.ini").string();
+        if (c.user) {
+            dir.write("user/Kelvaro.ini", c.user);
+        }
+        testing::internal::CaptureStdout();
+        const Config cfg = loadSettings(shipped, user);
+        const std::string console = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(cfg.windowWidth, c.width);
+        EXPECT_FLOAT_EQ(cfg.fov, c.fov);
+        EXPECT_EQ(cfg.blurIterations, c.blur);
+        EXPECT_EQ(cfg.fullscreenMode, c.fullscreen);
+        EXPECT_EQ(cfg.keyFiles.at("FOV"), std::string(c.fovFile) == "user" ? user : shipped);
+        EXPECT_EQ(cfg.keysSet.contains("BLUR_ITERATIONS"), c.blur != 25);
+        EXPECT_FLOAT_EQ(cfg.aspectRatio, float(c.width) / 1080.0f);
+        // A missing user file is not mentioned, and not made either.
+        if (!c.user) {
+            EXPECT_EQ(console.find(user), std::string::npos) << console;
+            EXPECT_FALSE(std::filesystem::exists(dir.path() / "user"));
+        }
+        // A rejected value names the user's file and keeps the shipped value.
+        if (c.user && std::string(c.user).find("FOV = 500") != std::string::npos) {
+            EXPECT_NE(console.find("Rejected FOV = 500 in " + user +
+                                   ": it must be a number from 10 to 170. Keeping the default 60."),
+                      std::string::npos)
+                << console;
+        }
+    }
+}
+
+TEST(Config, TheUsersFileIsInTheUsersConfigFolder) {
+    ScopedEnvironment env;
+    env.set("XDG_CONFIG_HOME", "/somewhere/config");
+    EXPECT_EQ(userConfigPath(), "/somewhere/config/kelvaro19/Kelvaro.ini");
+    EXPECT_EQ(settingsFileToEdit(), userConfigPath());
+    EXPECT_EQ(configPath(), "res/config/Kelvaro.ini");
+}
