@@ -168,11 +168,20 @@ ShipControl steer(const ShipView& ship, const glm::vec3& target, float rate) {
     }
     const glm::vec3 toTarget = glm::normalize(line);
     const glm::vec3 forward = ship.forward(), up = ship.up(), left = ship.left();
-    // Wanted turn rates (rad/s) from the angle still to turn.
-    const float upError = std::atan2(glm::dot(toTarget, up), glm::dot(toTarget, forward));
-    const float rightError = std::atan2(-glm::dot(toTarget, left), glm::dot(toTarget, forward));
-    const float wantUp = glm::clamp(2.5f * upError, -rate, rate);
-    const float wantRight = glm::clamp(2.5f * rightError, -rate, rate);
+    // Wanted turn rates (rad/s) from the angle still to turn, split between
+    // pitch and yaw so that the nose turns in the plane that holds the
+    // target, even when it lies behind.
+    const float angle = std::acos(glm::clamp(glm::dot(toTarget, forward), -1.0f, 1.0f));
+    glm::vec3 across = toTarget - glm::dot(toTarget, forward) * forward;
+    if (glm::length(across) < 1e-4f) {
+        across = up;
+    }
+    across = glm::normalize(across);
+    const float upError = angle * glm::dot(across, up);
+    const float rightError = angle * -glm::dot(across, left);
+    const float wanted = std::min(2.5f * angle, rate);
+    const float wantUp = angle > 1e-6f ? wanted * upError / angle : 0.0f;
+    const float wantRight = angle > 1e-6f ? wanted * rightError / angle : 0.0f;
     // S (+300) turns the nose up, about the ship's -x; E (+300) turns it
     // right, about its -y; D (+300) rolls about its +z.
     control.pitch = key(wantUp - glm::dot(ship.spin, -left));
@@ -334,7 +343,12 @@ struct RingAttempt {
                 side = glm::dot(ship.forward(), normal) >= 0.0f ? 1.0f : -1.0f;
             }
         }
-        const float out = side * axial;
+        float out = side * axial;
+        if (out < -PAST_PLANE - 2.0f || (out <= 0.0f && across >= opening->radius)) {
+            // Past the plane away from the opening: come round from this side.
+            side = -side;
+            out = -out;
+        }
         if (out <= 0.0f && out > -PAST_PLANE - 2.0f && across < opening->radius) {
             // Going through: straight on along the axis.
             return centre - (side * turnRadius) * normal;

@@ -102,7 +102,15 @@ int checkLevel(const std::string& path, std::ostream& out) {
             for (LevelFinding& finding : builtWorldFindings(*level.world)) {
                 findings.push_back(std::move(finding));
             }
-            flight = flyTrack(*level.world, {.mode = PilotOptions::Mode::Player});
+            if (level.world->pointLights.empty()) {
+                findings.push_back(
+                    {Severity::Warning, path,
+                     "it has no lamp, so the track is lit by the faint ambient light alone",
+                     "add a point light whose node name contains Lamp"});
+            }
+            PilotOptions player;
+            player.mode = PilotOptions::Mode::Player;
+            flight = flyTrack(*level.world, player);
             if (flight->outcome == PilotReport::Outcome::Hit && flight->steps <= 1) {
                 findings.push_back(
                     {Severity::Error, flight->object,
@@ -115,7 +123,7 @@ int checkLevel(const std::string& path, std::ostream& out) {
                 level.world.reset();
                 LevelResult again = loader.readFile(path, {.times = nullptr, .upload = false});
                 if (again.world) {
-                    perfect = flyTrack(*again.world, {.mode = PilotOptions::Mode::Perfect});
+                    perfect = flyTrack(*again.world);
                 }
             }
         } else {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <set>
 
 namespace {
@@ -97,6 +98,46 @@ void checkRing(const GameObject& ring, std::vector<LevelFinding>& findings) {
                         "on the ring, with scale and rotation applied to the mesh data"});
 }
 
+// A ring turned further than this from the line that reaches it is passed
+// side-on, through the drawn ring itself.
+constexpr float MOST_TURNED_DEGREES = 60.0f;
+
+// The rings in track order, each against the straight line from the ring
+// before it (the first from where the ship starts).
+void checkFacing(const World& world, std::vector<LevelFinding>& findings) {
+    std::optional<glm::vec3> from;
+    std::string fromName = "the start";
+    for (const GameObject& object : world.objects) {
+        if (object.kind == ObjectKind::Ship && !from) {
+            from = object.getPosition();
+        }
+    }
+    for (const GameObject& ring : world.objects) {
+        if (ring.kind != ObjectKind::Ring) {
+            continue;
+        }
+        const auto opening = ringOpening(ring);
+        const glm::vec3 centre = opening ? opening->centre : ring.getPosition();
+        if (opening && from && glm::length(centre - *from) > 1e-3f) {
+            const glm::vec3 line = glm::normalize(centre - *from);
+            // Either face of a ring can be flown through.
+            const float facing = std::abs(glm::dot(line, opening->normal));
+            const float degrees = glm::degrees(std::acos(glm::clamp(facing, 0.0f, 1.0f)));
+            if (degrees > MOST_TURNED_DEGREES) {
+                findings.push_back(
+                    {Severity::Warning, designerName(ring.name),
+                     "its opening faces " + std::to_string(int(std::lround(degrees))) +
+                         " degrees away from the line from " + fromName +
+                         ", so a ship flying that line passes it side-on, through the drawn ring",
+                     "turn it to face that line, or mean it: the pilot then flies a loop to "
+                     "line up with it"});
+            }
+        }
+        from = centre;
+        fromName = designerName(ring.name);
+    }
+}
+
 void checkCan(const GameObject& can, const std::vector<ObstacleSurface>& surfaces,
               std::vector<LevelFinding>& findings) {
     const std::vector<glm::vec3> corners = hullCorners(can);
@@ -154,6 +195,7 @@ std::vector<LevelFinding> builtWorldFindings(const World& world) {
     std::vector<LevelFinding> findings;
     const std::vector<ObstacleSurface> surfaces = obstacleSurfaces(world);
     std::set<std::string> reportedTextures;
+    checkFacing(world, findings);
     for (const GameObject& object : world.objects) {
         switch (object.kind) {
         case ObjectKind::Ring:

@@ -6,7 +6,9 @@
 
 struct World;
 
-// What only a built world shows, in the world's object order:
+// What only a built world shows: first each ring whose opening faces more
+// than 60 degrees away from the line from the ring before (or the start),
+// then, in the world's object order:
 //   a ring whose collision shape does not reach the middle of its opening (the
 //   centre of its drawn mesh), so a ship flying through the middle is never
 //   counted;

@@ -50,6 +50,15 @@ LampValues gltfLamp(const glm::vec3& colourTimesCandela, float range) {
     return lamp;
 }
 
+bool hasLightOfItsName(const aiNode* node, const aiScene* scene) {
+    for (unsigned i = 0; i < scene->mNumLights; ++i) {
+        if (scene->mLights[i]->mName == node->mName) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void placeLamp(const aiNode* node, const std::string& label, const Placement& placement,
                LevelBuild& build) {
     const aiScene* scene = build.scene;

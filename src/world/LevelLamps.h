@@ -36,5 +36,9 @@ LampValues gltfLamp(const glm::vec3& colourTimesCandela, float range);
 // Adds the point light of a lamp node, with the findings on its values, or a
 // finding that says why it gives none (no light of its name, a light that is
 // no point light, more than the lamps the game lights with).
+// Whether the scene holds a light of exactly the node's name: a light whose
+// node name lacks "Lamp" would otherwise be dropped without a word.
+bool hasLightOfItsName(const aiNode* node, const aiScene* scene);
+
 void placeLamp(const aiNode* node, const std::string& label, const Placement& placement,
                LevelBuild& build);

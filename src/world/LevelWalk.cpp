@@ -169,6 +169,10 @@ void processWorldNode(const aiNode* node, std::size_t index, LevelBuild& build) 
             }
         } else if (namesLamp(name)) {
             placeLamp(node, name, placement, build);
+        } else if (hasLightOfItsName(node, build.scene)) {
+            build.report(Severity::Warning, name,
+                         "it is a light, but its name does not contain Lamp, so it gives no light",
+                         "name it with Lamp (Lamp, Lamp.001, ...)");
         } else if (!keywords.empty()) {
             build.report(Severity::Warning, name,
                          "its name contains " + joined(keywords, " and ") +

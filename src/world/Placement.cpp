@@ -11,7 +11,7 @@
 namespace {
 
 // Blender writes matrices with float noise: an identity within this is one.
-constexpr float IDENTITY_TOLERANCE = 1e-5f;
+constexpr float IDENTITY_TOLERANCE = 1e-4f;
 
 } // namespace
 

@@ -110,6 +110,7 @@ TEST(LevelTools, CheckingALevelWithoutADisplayFliesItAndGivesTheVerdict) {
     straight.addEmpty("Camera", {0, 0, 0});
     addRing(straight, 0, -20);
     addRing(straight, 1, -40);
+    straight.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
     straight.write(folder.dir.path() / "straight.dae");
     GameProcess good(folder.dir.path(), {"DISPLAY="}, {"--check", "straight.dae"});
     EXPECT_EQ(good.waitForExit(60s), 0) << good.output();

@@ -42,13 +42,38 @@ void addCan(LevelWriter& level, const std::string& name, glm::vec3 position) {
                       boxMesh({0.5f, 0.8f, 0.5f}));
 }
 
-LevelWriter straightTrack() {
+// Where the ship starts, and a lamp.
+LevelWriter startAndLamp() {
     LevelWriter level;
     level.addEmpty("Camera", {0, 0, 0});
-    addRing(level, 0, {0, 0, -30});
-    addRing(level, 1, {0, 0, -60});
     level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
     return level;
+}
+
+LevelWriter straightTrack() {
+    LevelWriter level = startAndLamp();
+    addRing(level, 0, {0, 0, -30});
+    addRing(level, 1, {0, 0, -60});
+    return level;
+}
+
+// Three rings facing -z, the middle one `aside` metres to the right and each
+// `gap` metres on: too sharp a swerve for the ship's turn, so each is flown
+// with a loop.
+LevelWriter slalom(float aside, float gap) {
+    LevelWriter level = startAndLamp();
+    addRing(level, 0, {0, 0, -30});
+    addRing(level, 1, {aside, 0, -30 - gap});
+    addRing(level, 2, {0, 0, -30 - 2 * gap});
+    return level;
+}
+
+// The level text with the transform `matrix` (16 numbers, rows first) given
+// to ring_0's collision child.
+std::string withChildMatrix(const std::string& text, const std::string& matrix) {
+    const std::string node = "name=\"ring_0-coll\" type=\"NODE\">";
+    const std::size_t at = text.find(node) + node.size();
+    return text.substr(0, at) + "<matrix>" + matrix + "</matrix>" + text.substr(at);
 }
 
 // One mistake per row: the level that makes it, lines the checker must print
@@ -113,8 +138,7 @@ const std::vector<CheckRow>& rows() {
          1},
         {"a ring whose collision shape misses the middle of its opening",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              addRing(level, 0, {0, 0, -30}, moved(discMesh(2.0f, 0.5f), {5.0f, 0.0f, 0.0f}));
              writeLevel(dir, level);
          },
@@ -128,8 +152,7 @@ const std::vector<CheckRow>& rows() {
          1},
         {"a ring whose collision shape fills only the middle of its opening",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              addRing(level, 0, {0, 0, -30}, discMesh(1.5f, 0.5f));
              writeLevel(dir, level);
          },
@@ -142,8 +165,7 @@ const std::vector<CheckRow>& rows() {
          0},
         {"a ring without a collision child",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              level.addMeshNode("ring_0", "ring0", torusMesh(RING_RADIUS, 0.4f), {0, 0, -30});
              writeLevel(dir, level);
          },
@@ -180,8 +202,7 @@ const std::vector<CheckRow>& rows() {
          1},
         {"a missing texture",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              addRing(level, 0, {0, 0, -30}, discMesh(RING_RADIUS - 0.4f, 0.5f),
                      {"nothere.png", "", {0.1f, 0.1f, 0.1f}, {0.5f, 0.5f, 0.5f}, 16.0f});
              writeLevel(dir, level);
@@ -196,12 +217,10 @@ const std::vector<CheckRow>& rows() {
          1},
         {"a long straight track that needs no key",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              for (int i = 0; i < 40; ++i) {
                  addRing(level, i, {0, 0, -400.0f * float(i + 1)});
              }
-             level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
              writeLevel(dir, level);
          },
          {"FINISHED 40/40 rings in ...", "Difficulty: 1 of 5 (...",
@@ -209,31 +228,78 @@ const std::vector<CheckRow>& rows() {
          0},
         {"two rings side by side, the second flown back through",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              addRing(level, 0, {0, 0, -60});
              addRing(level, 1, {60, 0, -60});
-             level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
              writeLevel(dir, level);
          },
-         {"FINISHED 2/2 rings in ...", "Difficulty: ...",
+         {"WARNING ring_1: its opening faces 90 degrees away from the line from ring_0, so a ship "
+          "flying that line passes it side-on, through the drawn ring; turn it to face that "
+          "line, or mean it: the pilot then flies a loop to line up with it",
+          "FINISHED 2/2 rings in ...", "Difficulty: ...",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
         {"a ring 20 m right of the start",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              addRing(level, 0, {20, 0, 0});
-             level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
              writeLevel(dir, level);
          },
-         {"FINISHED 1/1 rings in ...", "Difficulty: ...",
+         {"WARNING ring_0: its opening faces 90 degrees away from the line from the start, so a "
+          "ship flying that line passes it side-on, through the drawn ring; turn it to face "
+          "that line, or mean it: the pilot then flies a loop to line up with it",
+          "FINISHED 1/1 rings in ...", "Difficulty: ...",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"rings off the straight line, each flown with a loop",
+         [](const TempDir& dir) { writeLevel(dir, slalom(16.0f, 35.0f)); },
+         {"FINISHED 3/3 rings in ...", "Difficulty: ...",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"rings off the straight line that only a perfect pilot flies",
+         [](const TempDir& dir) { writeLevel(dir, slalom(12.0f, 35.0f)); },
+         {"NOT FINISHED: the checker gave up at ring_2 after ...",
+          "A perfect pilot can: FINISHED 3/3 rings in ...",
+          "NOT FINISHABLE: the game plays level.dae, but a pilot with a player's reactions does "
+          "not finish it"},
+         1},
+        {"a light whose node name lacks Lamp, and so no lamp at all",
+         [](const TempDir& dir) {
+             LevelWriter level;
+             level.addEmpty("Camera", {0, 0, 0});
+             level.addLamp("Light", {0, 20, -30}, {1, 1, 1});
+             addRing(level, 0, {0, 0, -30});
+             writeLevel(dir, level);
+         },
+         {"WARNING Light: it is a light, but its name does not contain Lamp, so it gives no "
+          "light; name it with Lamp (Lamp, Lamp.001, ...)",
+          "WARNING level.dae: it has no lamp, so the track is lit by the faint ambient light "
+          "alone; add a point light whose node name contains Lamp",
+          "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (...", "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a collision child whose transform is the identity but for Blender's rounding",
+         [](const TempDir& dir) {
+             dir.write("level.dae",
+                       withChildMatrix(straightTrack().str(), "0.9999999 0 0 1.5e-5 0 1 0 0 0 0 "
+                                                              "0.9999999 -2e-5 0 0 0 1"));
+         },
+         {"FINISHED 2/2 rings in 1.7 s, ...", "Difficulty: 1 of 5 (...",
+          "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a collision child moved relative to its ring",
+         [](const TempDir& dir) {
+             dir.write("level.dae",
+                       withChildMatrix(straightTrack().str(), "1 0 0 0.5 0 1 0 0 0 0 1 0 0 0 0 1"));
+         },
+         {"WARNING ring_0: its collision child ring_0-coll is scaled, turned or moved relative "
+          "to it; ...",
+          "FINISHED 2/2 rings in 1.7 s, ...", "Difficulty: 1 of 5 (...",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
         {"an obstacle across the whole way",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              level.addMeshNode("roid_wall", "roid_wall", boxMesh({150.0f, 150.0f, 1.0f}),
                                {0, 0, -40}, NO_TURN, glm::vec3(1.0f),
                                boxMesh({150.0f, 150.0f, 1.0f}));
@@ -245,13 +311,15 @@ const std::vector<CheckRow>& rows() {
          3},
         {"a ring too sharp a turn away, flown with a loop",
          [](const TempDir& dir) {
-             LevelWriter level;
-             level.addEmpty("Camera", {0, 0, 0});
+             LevelWriter level = startAndLamp();
              addRing(level, 0, {0, 0, -20});
              addRing(level, 1, {30, 0, -26});
              writeLevel(dir, level);
          },
-         {"FINISHED 2/2 rings in ...", "Difficulty: ...",
+         {"WARNING ring_1: its opening faces 79 degrees away from the line from ring_0, so a ship "
+          "flying that line passes it side-on, through the drawn ring; turn it to face that "
+          "line, or mean it: the pilot then flies a loop to line up with it",
+          "FINISHED 2/2 rings in ...", "Difficulty: ...",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
     };

@@ -65,7 +65,9 @@ protected:
         if (!result.world) {
             return {};
         }
-        return flyTrack(*result.world, {.mode = mode});
+        PilotOptions options;
+        options.mode = mode;
+        return flyTrack(*result.world, options);
     }
 };
 
