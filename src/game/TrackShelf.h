@@ -4,6 +4,7 @@
 #include "world/World.h"
 #include "world/WorldStart.h"
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,7 +54,9 @@ private:
     bool load(Track& track);
     std::string levelFolder_;
     bool listRead_ = false;
-    std::vector<Track> tracks_;
+    // A deque: adding the listed tracks later keeps every built world, which
+    // the current run refers to, in its place.
+    std::deque<Track> tracks_;
     std::optional<std::size_t> active_;
 };
 

@@ -84,11 +84,11 @@ TEST_F(RingGuideDrawn, TheArrowStandsOnTheSideOfTheRing) {
         {"above", {0, 100, 0}, 0.0f, Top},
         {"below", {0, -100, 0}, 0.0f, Bottom},
         {"ahead: the marker", {0, 0, -100}, 0.0f, Middle},
-        {"above, the ship rolled a quarter left", {0, 100, 0}, glm::half_pi<float>(), Right},
+        {"above, the ship rolled a quarter turn", {0, 100, 0}, glm::half_pi<float>(), Right},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Camera camera(glm::vec3(0.0f), glm::angleAxis(c.roll, glm::vec3(0, 0, -1)));
+        Camera camera(glm::vec3(0.0f), glm::angleAxis(c.roll, glm::vec3(0, 0, 1)));
         camera.fovY = glm::radians(60.0f);
         camera.aspect = float(width) / float(height);
         glClearColor(0, 0, 0, 1);

@@ -11,7 +11,7 @@ constexpr float W = 1600.0f;
 constexpr float H = 900.0f;
 
 Camera lookingAlongMinusZ(float rollRadians = 0.0f) {
-    Camera camera(glm::vec3(0.0f), glm::angleAxis(rollRadians, glm::vec3(0, 0, -1)));
+    Camera camera(glm::vec3(0.0f), glm::angleAxis(rollRadians, glm::vec3(0, 0, 1)));
     camera.fovY = glm::radians(60.0f);
     camera.aspect = W / H;
     camera.farPlane = 5000.0f;
@@ -34,8 +34,8 @@ TEST(RingGuide, PointsTheWayToTurnFromTheEdgeOrMarksTheRingInView) {
         {"above", {0, 100, 0}, 0.0f, false, {0, 1}, {W / 2, H - 40 * H / 1080}},
         {"below", {0, -100, -20}, 0.0f, false, {0, -1}, {W / 2, 40 * H / 1080}},
         {"straight behind: pitch up", {0, 0, 100}, 0.0f, false, {0, 1}, {W / 2, H - 40 * H / 1080}},
-        // Rolled a quarter turn to the left, the world's up is the view's right.
-        {"above, rolled left",
+        // Rolled a quarter turn, its right pointing up: the world's up is the view's right.
+        {"above, rolled a quarter turn",
          {0, 100, 0},
          glm::half_pi<float>(),
          false,
