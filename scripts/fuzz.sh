@@ -4,7 +4,7 @@
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 #
-# Targets: config ring_number subdivision image level model. The build is in
+# Targets: config ring_number subdivision image level gltf model. The build is in
 # build-fuzz/; inputs the fuzzer finds interesting grow in
 # build-fuzz/corpus/<target>/, seeded from fuzz/corpus/<target>/ and the
 # shipped files. A crash, a sanitizer report, a leak, a memory blow-up or an
@@ -17,7 +17,7 @@ set -eu
 ROOT=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 SECONDS_EACH=${1:-60}
 [ $# -gt 0 ] && shift
-TARGETS=${*:-config ring_number subdivision image level model track_list bests}
+TARGETS=${*:-config ring_number subdivision image level gltf model track_list bests}
 BUILD_DIR=${KELVARO_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 
 KELVARO_EXTRA_PACKAGES="clang libclang-rt-14-dev" "$ROOT/scripts/setup.sh" --packages-only
@@ -64,7 +64,7 @@ for t in $TARGETS; do
     # processes, so that their inputs do not add up to an out-of-memory.
     fork=""
     case "$t" in
-    level | model) fork="-fork=1 -ignore_ooms=0 -ignore_crashes=0 -ignore_timeouts=0" ;;
+    level | gltf | model) fork="-fork=1 -ignore_ooms=0 -ignore_crashes=0 -ignore_timeouts=0" ;;
     esac
     echo "== fuzz_$t for ${SECONDS_EACH} s"
     # The level and model readers look for the shipped content from the root.

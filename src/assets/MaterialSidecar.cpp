@@ -1,8 +1,8 @@
 #include "assets/MaterialSidecar.h"
 
-#include "core/RegularFile.h"
 #include "assets/TextureLookup.h"
 #include "core/Log.h"
+#include "core/RegularFile.h"
 
 #include <cmath>
 #include <filesystem>

@@ -1,5 +1,6 @@
 #include "assets/MeshBuilder.h"
 
+#include "assets/EmbeddedImages.h"
 #include "assets/MaterialSidecar.h"
 #include "assets/TextureLookup.h"
 #include "core/Log.h"
@@ -138,13 +139,26 @@ glm::vec3 colourOr(const aiMaterial* material, const char* key, unsigned type, u
     return finite(value) ? value : fallback;
 }
 
-// Replaces each name by the file it was found in; names found nowhere move to
-// `missing` (reported once by the lookup), so the surface is never drawn with
-// a texture that is not its own.
+// Replaces each name by the file it was found in, or an image the scene
+// carries by its embedded name; names found nowhere move to `missing`
+// (reported once by the lookup), so the surface is never drawn with a
+// texture that is not its own.
 void locateAll(std::vector<std::string>& names, std::vector<std::string>& missing,
-               const std::string& sourceFile) {
+               const aiScene* scene, const std::string& sourceFile) {
     std::vector<std::string> found;
     for (const std::string& name : names) {
+        if (name.starts_with("*")) {
+            const aiTexture* image = scene->GetEmbeddedTexture(name.c_str());
+            // Only compressed images (a PNG or JPEG file's bytes) are
+            // embedded by glTF; the importer gives width 0 for none.
+            if (image && image->mHeight == 0 && image->mWidth > 0) {
+                std::string embedded = embeddedImageName(sourceFile, name);
+                keepEmbeddedImage(embedded, reinterpret_cast<const unsigned char*>(image->pcData),
+                                  image->mWidth);
+                found.push_back(std::move(embedded));
+                continue;
+            }
+        }
         std::string path = locateTexture(name, sourceFile);
         if (path.empty()) {
             missing.push_back(name);
@@ -195,8 +209,8 @@ Material readMaterial(const aiMesh* mesh, const aiScene* scene, const glm::vec3&
         if (result.normalTextures.empty() && !result.diffuseTextures.empty()) {
             companion = companionNormalMapName(result.diffuseTextures.front());
         }
-        locateAll(result.diffuseTextures, result.missingTextures, sourceFile);
-        locateAll(result.normalTextures, result.missingTextures, sourceFile);
+        locateAll(result.diffuseTextures, result.missingTextures, scene, sourceFile);
+        locateAll(result.normalTextures, result.missingTextures, scene, sourceFile);
         if (!companion.empty() && !result.diffuseTextures.empty()) {
             std::string path = findTexture(companion, sourceFile).path;
             if (!path.empty()) {

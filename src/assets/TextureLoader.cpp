@@ -1,6 +1,7 @@
 #include "assets/TextureLoader.h"
 
 #include "assets/AssetPaths.h"
+#include "assets/EmbeddedImages.h"
 #include "assets/TextureImage.h"
 #include "core/Log.h"
 
@@ -73,9 +74,11 @@ TextureLoader& TextureLoader::instance() {
 Texture TextureLoader::load(const std::string& name) {
     Texture texture;
     // A located texture comes as a path; a bare name lives in the folder.
+    const std::vector<unsigned char>* embedded = embeddedImage(name);
     const std::string path =
-        name.find_first_of("/\\") == std::string::npos ? directory + name : name;
-    const TextureImage image(path, largestEdge(GL_MAX_TEXTURE_SIZE));
+        embedded || name.find_first_of("/\\") != std::string::npos ? name : directory + name;
+    const TextureImage image = embedded ? TextureImage(*embedded, largestEdge(GL_MAX_TEXTURE_SIZE))
+                                        : TextureImage(path, largestEdge(GL_MAX_TEXTURE_SIZE));
     if (!image.ok()) {
         releaseName(texture);
         logMessage(LogLevel::ERROR,

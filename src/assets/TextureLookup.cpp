@@ -1,8 +1,9 @@
 #include "assets/TextureLookup.h"
 
 #include "assets/AssetPaths.h"
-#include "core/RegularFile.h"
+#include "core/DataFolder.h"
 #include "core/Log.h"
+#include "core/RegularFile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -21,6 +22,20 @@ std::string joined(const fs::path& folder, const std::string& name) {
 bool leavesFolder(const std::string& name) {
     const fs::path normal = fs::path(name).lexically_normal();
     return normal.is_absolute() || (!normal.empty() && *normal.begin() == "..");
+}
+
+// Whether `path` lies inside `folder`, after "..", "." and symbolic links
+// are followed as far as they exist.
+bool inside(const fs::path& path, const fs::path& folder) {
+    std::error_code ignored;
+    const fs::path full = fs::weakly_canonical(fs::absolute(path, ignored), ignored);
+    const fs::path root = fs::weakly_canonical(fs::absolute(folder, ignored), ignored);
+    const auto [end, at] = std::mismatch(root.begin(), root.end(), full.begin(), full.end());
+    return end == root.end() || (std::next(end) == root.end() && end->empty());
+}
+
+fs::path dataFolder() {
+    return fs::path(dataDirectory());
 }
 
 } // namespace
@@ -45,17 +60,23 @@ TextureSearch findTexture(const std::string& name, const std::string& sourceFile
     if (!name.empty() && !leavesFolder(name)) {
         consider(joined(textures, name));
     }
-    if (fs::path(name).is_absolute()) {
-        consider(fs::path(name).lexically_normal().generic_string());
-    } else if (!sourceFile.empty() && !name.empty()) {
+    TextureSearch search;
+    if (!sourceFile.empty() && !name.empty()) {
+        // A level is a file people share: a name leading out of the game's
+        // data and the level's own folder (an absolute path, "../..") is
+        // not followed; its last element still is, in both.
         const fs::path beside = fs::path(sourceFile).parent_path();
-        consider(joined(beside, name));
+        const std::string asWritten = joined(beside, name);
+        if (inside(asWritten, beside) || inside(asWritten, dataFolder())) {
+            consider(asWritten);
+        } else {
+            search.outside = asWritten;
+        }
         if (!last.empty()) {
             consider(joined(beside, last));
         }
     }
 
-    TextureSearch search;
     for (std::string& candidate : candidates) {
         if (regularFileProblem(candidate).empty()) {
             search.path = candidate;
@@ -92,6 +113,10 @@ std::string locateTexture(const std::string& name, const std::string& sourceFile
                    "Texture \"" + name + "\"" +
                        (sourceFile.empty() ? std::string() : " named by " + sourceFile) +
                        " was not found; looked for " + (places.empty() ? "nothing" : places) +
+                       (search.outside.empty()
+                            ? std::string()
+                            : ", and not at " + search.outside +
+                                  ", which lies outside the game's data and the level's folder") +
                        ". The surface is drawn in its own colour.");
     }
     return it->second;

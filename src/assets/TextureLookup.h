@@ -12,10 +12,13 @@
 //    the name as written when that stays inside the folder);
 // 2. the folder of the file that names it, under the name as written
 //    (Blender writes paths relative to the .dae) and under its last element.
-// An absolute name is also tried as it stands. Only regular files count.
+// A name that leads out of both the game's data ("res/") and the folder of
+// the file that names it (an absolute path, "../../..") is not followed as
+// written: a level is a file people share. Only regular files count.
 struct TextureSearch {
     std::string path;               // the file to read; "" when found nowhere
     std::vector<std::string> tried; // every place looked at, in order
+    std::string outside;            // the name as written, when not followed
 };
 
 // The text after the last '/' or '\' of a name.

@@ -17,8 +17,9 @@ constexpr TextPlacement LABEL{25.0f, 100.0f, 0.5f};
 constexpr TextPlacement COLLECTED{360.0f, 100.0f, 0.5f};
 constexpr TextPlacement TOTAL{383.0f, 100.0f, 0.5f};
 constexpr TextPlacement TIME{25.0f, 150.0f, 0.3f};
-// Under the clock, above the count.
-constexpr TextPlacement BEST{25.0f, 125.0f, 0.22f};
+// Beside the clock on its line: between the clock and the count there is no
+// room for a line that can still be read in a small window.
+constexpr TextPlacement BEST{175.0f, 150.0f, 0.3f};
 constexpr float END_MESSAGE_SCALE = 2.0f;
 constexpr float POINTS_SCALE = 0.65f;
 constexpr float POINTS_DROP = 80.0f;

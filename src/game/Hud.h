@@ -71,7 +71,7 @@ TextPlacement pointsPlacement(const GlyphSet& glyphs, const std::string& text, f
                               float height);
 
 // The heads-up display: "Trash collected: " with the count and the total, the
-// flying clock and, under it, the best time on the track. It shows what the
+// flying clock and, beside it, the best time on the track. It shows what the
 // current run tells it; a setter given the value already shown builds
 // nothing. Created on first use at the configured window size; lives until
 // exit.
@@ -86,7 +86,7 @@ public:
     void setTime(double seconds);
     // Lays the overlay out again for a window of this size.
     void setWindowSize(float width, float height);
-    // "Best 0:38:12" under the clock, or nothing for a track not yet finished.
+    // "Best 0:38:12" beside the clock, or nothing for a track not yet finished.
     void setBest(std::optional<double> seconds);
     // The clock, then (once a count exists) the count and the label, then the total.
     void draw() const;

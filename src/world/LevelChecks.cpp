@@ -46,7 +46,7 @@ std::string placementProblem(const glm::vec3& position, const glm::quat& rotatio
 }
 
 PointLight saneLamp(const std::string& name, glm::vec3 colour, const glm::vec3& position,
-                    glm::vec3 attenuation, std::vector<LevelFinding>& findings) {
+                    glm::vec3 attenuation, std::vector<LevelFinding>& findings, LampUnits units) {
     using Severity = LevelFinding::Severity;
     bool broken = false;
     for (int c = 0; c < 3; ++c) {
@@ -72,13 +72,24 @@ PointLight saneLamp(const std::string& name, glm::vec3 colour, const glm::vec3& 
     if (brightest > MAX_LAMP_COLOUR) {
         const std::string given = words(colour);
         colour /= brightest;
-        findings.push_back({Severity::Warning, name,
-                            "its colour (" + given +
-                                ") is far above 1, which turns everything white (Blender "
-                                "writes a lamp's power in watts as its colour); the game "
-                                "scales it down to " +
-                                words(colour),
-                            "set the lamp's power to 1-10 W in Blender"});
+        if (units == LampUnits::Candela) {
+            std::ostringstream intensity;
+            intensity << brightest * CANDELA_PER_WATT << " cd (" << brightest << " W in Blender)";
+            findings.push_back({Severity::Warning, name,
+                                "its intensity of " + intensity.str() +
+                                    " turns everything white; the game lights with up to 10 W and "
+                                    "scales it down to the colour " +
+                                    words(colour),
+                                "set the lamp's power to 1-10 W in Blender (54-544 cd)"});
+        } else {
+            findings.push_back({Severity::Warning, name,
+                                "its colour (" + given +
+                                    ") is far above 1, which turns everything white (Blender "
+                                    "writes a lamp's power in watts as its colour); the game "
+                                    "scales it down to " +
+                                    words(colour),
+                                "set the lamp's power to 1-10 W in Blender"});
+        }
     }
     const bool usable = finite(attenuation) && attenuation.x >= 0.0f && attenuation.y >= 0.0f &&
                         attenuation.z >= 0.0f &&

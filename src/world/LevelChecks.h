@@ -40,5 +40,16 @@ inline constexpr float MAX_LAMP_COLOUR = 10.0f;
 //   brightest channel of 1 (Warning);
 // - an attenuation that is not finite, has a negative factor, or is 0 0 0
 //   becomes 1 0 0, light that does not fade (Error).
+// glTF gives a lamp's intensity in candela, and Blender writes a power of
+// P watts as P × 683 / 4π cd; the game's lamps, like COLLADA's, carry the
+// power in watts in their colour.
+inline constexpr float CANDELA_PER_WATT = 683.0f / (4.0f * 3.14159265f);
+
+// How the level file gave the lamp's power: as watts in its colour (COLLADA
+// from Blender), or as an intensity in candela (glTF), turned into watts by
+// the loader. The findings speak in the file's units.
+enum class LampUnits { Watts, Candela };
+
 PointLight saneLamp(const std::string& name, glm::vec3 colour, const glm::vec3& position,
-                    glm::vec3 attenuation, std::vector<LevelFinding>& findings);
+                    glm::vec3 attenuation, std::vector<LevelFinding>& findings,
+                    LampUnits units = LampUnits::Watts);

@@ -265,8 +265,16 @@ LevelFormat formatOf(std::string_view start) {
     }
 }
 
+LevelFileCheck fileCheck(LevelFormat format, std::string problem, bool unreadable) {
+    LevelFileCheck check;
+    check.format = format;
+    check.problem = std::move(problem);
+    check.unreadable = unreadable;
+    return check;
+}
+
 LevelFileCheck unreadable(LevelFormat format, std::string problem) {
-    return {format, "cannot be read: " + std::move(problem), true};
+    return fileCheck(format, "cannot be read: " + std::move(problem), true);
 }
 
 std::string megabytes(unsigned long long bytes) {
@@ -324,33 +332,38 @@ LevelFileCheck checkLevelFile(const std::string& path) {
         }
         scanner.feed(buffer.data(), got);
         if (scanner.deepest() > MAX_LEVEL_NESTING) {
-            return {format,
-                    "nests its elements more than " + std::to_string(MAX_LEVEL_NESTING) +
-                        " levels deep (nodes inside nodes); the game reads levels up to that depth",
-                    false};
+            return fileCheck(format,
+                             "nests its elements more than " + std::to_string(MAX_LEVEL_NESTING) +
+                                 " levels deep (nodes inside nodes); the game reads levels up to "
+                                 "that depth",
+                             false);
         }
         if (!scanner.arrayProblem().empty()) {
-            return {format, scanner.arrayProblem() + ", which the importer would read past", false};
+            return fileCheck(
+                format, scanner.arrayProblem() + ", which the importer would read past", false);
         }
         if (const char c = scanner.strayCharacter()) {
             const bool printable = std::isprint(static_cast<unsigned char>(c));
-            return {format,
-                    "holds " +
-                        (printable ? std::string("'") + c + "'" : "a byte that is no character") +
-                        " in a list of whole numbers (<" + scanner.strayElement() +
-                        ">), which the importer cannot read past",
-                    false};
+            return fileCheck(
+                format,
+                "holds " +
+                    (printable ? std::string("'") + c + "'" : "a byte that is no character") +
+                    " in a list of whole numbers (<" + scanner.strayElement() +
+                    ">), which the importer cannot read past",
+                false);
         }
     }
     if (file.bad()) {
-        return {format, "cannot be read to its end", true};
+        return fileCheck(format, "cannot be read to its end", true);
     }
     if (isGltf(format)) {
         GltfFileCheck gltf = checkGltf(path, content, format == LevelFormat::GltfBinary);
         if (gltf.unreadable) {
             return unreadable(format, std::move(gltf.problem));
         }
-        return {format, std::move(gltf.problem), false};
+        LevelFileCheck check = fileCheck(format, std::move(gltf.problem), false);
+        check.emissiveStrengths = std::move(gltf.emissiveStrengths);
+        return check;
     }
-    return {format, {}, false};
+    return fileCheck(format, {}, false);
 }

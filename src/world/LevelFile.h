@@ -3,6 +3,7 @@
 #include "world/LevelFormat.h"
 
 #include <string>
+#include <vector>
 
 // The checks a level file passes before it is handed to the importer, which
 // would block on a pipe, run out of stack on nodes nested thousands of
@@ -39,6 +40,8 @@ struct LevelFileCheck {
     // Whether the problem is that the file cannot be read at all (rather
     // than that it reads but is broken inside).
     bool unreadable = false;
+    // glTF: each material's emissive strength, which the importer drops.
+    std::vector<float> emissiveStrengths;
 };
 
 // The same checks, with the file's format.

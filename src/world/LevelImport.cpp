@@ -78,6 +78,30 @@ std::string importName(const std::string& path, LevelFormat format, Assimp::Impo
     return alias;
 }
 
+// The surface values glTF does not carry (its materials are metal and
+// roughness), as the importer gives a COLLADA material from Blender, which
+// carries none of them either: a level exported both ways looks alike.
+const aiColor3D GLTF_AMBIENT{0.1f, 0.1f, 0.1f};
+const aiColor3D GLTF_SPECULAR{0.4f, 0.4f, 0.4f};
+constexpr float GLTF_SHININESS = 10.0f;
+
+// Finishes a glTF scene's materials: the defaults above, and the emissive
+// colour times its strength, which the importer drops.
+void finishGltfMaterials(aiScene* scene, const std::vector<float>& strengths) {
+    for (std::size_t i = 0; i < scene->mNumMaterials; ++i) {
+        aiMaterial* material = scene->mMaterials[i];
+        material->AddProperty(&GLTF_AMBIENT, 1, AI_MATKEY_COLOR_AMBIENT);
+        material->AddProperty(&GLTF_SPECULAR, 1, AI_MATKEY_COLOR_SPECULAR);
+        material->AddProperty(&GLTF_SHININESS, 1, AI_MATKEY_SHININESS);
+        aiColor3D colour;
+        if (i < strengths.size() && strengths[i] != 1.0f &&
+            material->Get(AI_MATKEY_COLOR_EMISSIVE, colour) == AI_SUCCESS) {
+            colour = colour * strengths[i];
+            material->AddProperty(&colour, 1, AI_MATKEY_COLOR_EMISSIVE);
+        }
+    }
+}
+
 } // namespace
 
 LevelImport::LevelImport() = default;
@@ -119,6 +143,11 @@ LevelImport importLevel(const std::string& path, double* importSeconds) {
         level.findings.push_back(
             {LevelFinding::Severity::Error, path, "it cannot be read: Assimp: " + error, remedy});
         return level;
+    }
+    // The importer hands its scene over for reading only, but it is this
+    // load's alone, and finished here with what the importer dropped.
+    if (isGltf(level.format)) {
+        finishGltfMaterials(const_cast<aiScene*>(level.scene), check.emissiveStrengths);
     }
     return level;
 }

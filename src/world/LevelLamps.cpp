@@ -4,6 +4,7 @@
 #include "world/Placement.h"
 
 #include <assimp/scene.h>
+#include <glm/common.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -42,7 +43,9 @@ const char* lightKind(aiLightSourceType type) {
 
 LampValues gltfLamp(const glm::vec3& colourTimesCandela, float range) {
     LampValues lamp;
-    lamp.colour = colourTimesCandela / CANDELA_PER_WATT;
+    // Blender's watts come back whole: 10 W is written as 543.514 cd and
+    // would return as 10.00001 W, beyond the 10 W a lamp is allowed.
+    lamp.colour = glm::round(colourTimesCandela / CANDELA_PER_WATT * 1e4f) / 1e4f;
     lamp.attenuation = COLLADA_LAMP_FALLOFF;
     if (range > 0.0f && std::isfinite(range)) {
         lamp.attenuation.z = std::max(COLLADA_LAMP_FALLOFF.z, 100.0f / (range * range));
@@ -102,6 +105,7 @@ void placeLamp(const aiNode* node, const std::string& label, const Placement& pl
     if (gltf) {
         lamp = gltfLamp(lamp.colour, lightRange(node));
     }
-    build.pointLights.push_back(
-        saneLamp(label, lamp.colour, placement.position, lamp.attenuation, build.findings));
+    build.pointLights.push_back(saneLamp(label, lamp.colour, placement.position, lamp.attenuation,
+                                         build.findings,
+                                         gltf ? LampUnits::Candela : LampUnits::Watts));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "world/LevelBuild.h"
+#include "world/LevelChecks.h"
 
 #include <glm/vec3.hpp>
 
@@ -9,11 +10,6 @@
 struct aiLight;
 struct aiNode;
 struct Placement;
-
-// glTF gives a lamp's intensity in candela, and Blender writes a power of
-// P watts as P × 683 / 4π cd; the game's lamps, like COLLADA's, carry the
-// power in watts in their colour.
-inline constexpr float CANDELA_PER_WATT = 683.0f / (4.0f * 3.14159265f);
 
 // The fall-off Blender writes into a COLLADA lamp (constant 1, quadratic
 // 1 / 25²): a glTF lamp's inverse square, which would be unbounded at its
@@ -33,12 +29,12 @@ struct LampValues {
 // hundredth at the range, and never falls slower than Blender's.
 LampValues gltfLamp(const glm::vec3& colourTimesCandela, float range);
 
-// Adds the point light of a lamp node, with the findings on its values, or a
-// finding that says why it gives none (no light of its name, a light that is
-// no point light, more than the lamps the game lights with).
 // Whether the scene holds a light of exactly the node's name: a light whose
 // node name lacks "Lamp" would otherwise be dropped without a word.
 bool hasLightOfItsName(const aiNode* node, const aiScene* scene);
 
+// Adds the point light of a lamp node, with the findings on its values, or a
+// finding that says why it gives none (no light of its name, a light that is
+// no point light, more than the lamps the game lights with).
 void placeLamp(const aiNode* node, const std::string& label, const Placement& placement,
                LevelBuild& build);

@@ -20,6 +20,8 @@
 
 #include <assimp/scene.h>
 
+#include <glm/gtc/constants.hpp>
+
 #include <algorithm>
 
 namespace {
@@ -138,6 +140,25 @@ void processMeshNode(const aiNode* node, const std::string& label, const Placeme
     }
 }
 
+// Where the ship starts. Blender's glTF export turns a camera so that it
+// looks along its node's -Z, but leaves an Empty's own axes turned a quarter
+// round with the scene's: an Empty placed like a camera (its -Z along the
+// track, Y up) arrives looking along its node's -Y, with -Z up. The same
+// quarter turn, undone, starts the ship where the designer pointed it.
+Placement startPlacement(const aiNode* node, Placement placement, const LevelBuild& build) {
+    if (!isGltf(build.format)) {
+        return placement;
+    }
+    for (unsigned i = 0; i < build.scene->mNumCameras; ++i) {
+        if (build.scene->mCameras[i]->mName == node->mName) {
+            return placement;
+        }
+    }
+    placement.rotation =
+        placement.rotation * glm::angleAxis(-glm::half_pi<float>(), glm::vec3(1, 0, 0));
+    return placement;
+}
+
 // One direct child of the root: what its name and meshes make of it.
 void processWorldNode(const aiNode* node, std::size_t index, LevelBuild& build) {
     const aiNode* root = build.scene->mRootNode;
@@ -165,7 +186,7 @@ void processWorldNode(const aiNode* node, std::size_t index, LevelBuild& build) 
     if (node->mNumMeshes == 0) {
         if (namesCamera(name)) {
             if (build.cameras.empty()) {
-                placeCamera(name, placement, build);
+                placeCamera(name, startPlacement(node, placement, build), build);
             }
         } else if (namesLamp(name)) {
             placeLamp(node, name, placement, build);

@@ -2,8 +2,10 @@
 #include "LevelWriter.h"
 #include "TempDir.h"
 
+#include "assets/EmbeddedImages.h"
 #include "assets/ModelLoader.h"
 #include "assets/ShapeStores.h"
+#include "assets/TextureImage.h"
 #include "physics/CookedMesh.h"
 #include "physics/PhysicsContext.h"
 #include "world/DetailLevels.h"
@@ -15,7 +17,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <string>
@@ -613,6 +618,104 @@ TEST_F(WindowlessLevels, DamageTheImporterCannotSurviveIsRefusedBeforeTheImport)
     std::string named = text;
     named.replace(named.find("id=\"mesh-ring_0"), 4, "id=\"count ");
     EXPECT_EQ(levelFileProblem(folder.write("levels/named.dae", named).string()), "");
+}
+
+// What the importer's glTF reader cannot survive is refused before it reads
+// the file, with the reason: a small level Blender exported, damaged.
+TEST_F(WindowlessLevels, ABrokenGltfLevelIsRefusedWithTheReason) {
+    std::ifstream seed(std::string(KELVARO_SOURCE_DIR) + "/fuzz/corpus/gltf/seed-embedded.gltf");
+    const std::string text((std::istreambuf_iterator<char>(seed)), {});
+    ASSERT_FALSE(text.empty());
+    struct Damage {
+        std::string from, to, problem;
+    };
+    const std::vector<Damage> cases = {
+        {"\"version\" : \"2.0\"", "\"version\" : \"1.0\"",
+         "is glTF version 1.0; the game reads glTF 2.0"},
+        {"\"asset\" : {",
+         "\"deep\" : " + std::string(100, '[') + std::string(100, ']') + ", \"asset\" : {",
+         "nests its JSON more than 64 levels deep"},
+        {"\"asset\" : {", "\"asset\" : {,", "is not JSON at byte 17: a member's name is missing"},
+        {"\"byteLength\" : 432", "\"byteLength\" : 43200000",
+         "has buffer view 0 reaching past the end of buffer 0"},
+        {"\"count\" : 36,\n            \"max\"", "\"count\" : 37,\n            \"max\"",
+         "has accessor 0 reaching past the end of buffer view 0"},
+        {"\"bufferView\" : 0,\n            \"componentType\"",
+         "\"componentType\" : 5126, \"count\" : 100000000, \"type\" : \"MAT4\" }, {\n"
+         "            \"componentType\"",
+         "has accessor 0 of 100000000 elements without data"},
+        {"\"indices\" : 3\n", "\"indices\" : 99\n",
+         "has a primitive of mesh 0 whose \"indices\" names no entry (there are"},
+        {"\"children\" : [\n                1\n", "\"children\" : [\n                2\n",
+         "has node 2 as the child of two nodes, or of itself"},
+        {"\"light\" : 1", "\"light\" : 5", "has node"},
+        {"\"source\" : 0", "\"source\" : 9", "has texture 0 whose \"source\" names no entry"},
+        {"\"index\" : 0", "\"index\" : 7", "has material 0 whose \"index\" names no entry"},
+        {"\"uri\" : \"data:", "\"uri\" : \"/etc/passwd\", \"x\" : \"",
+         "has buffer 0 in the file \"/etc/passwd\", outside the level's folder"},
+    };
+    for (const Damage& c : cases) {
+        SCOPED_TRACE(c.to.substr(0, 60));
+        std::string damaged = text;
+        const std::size_t at = damaged.find(c.from);
+        ASSERT_NE(at, std::string::npos);
+        damaged.replace(at, c.from.size(), c.to);
+        // The name says nothing: the content is glTF.
+        LevelResult result = read(damaged, "level.dae");
+        EXPECT_FALSE(result.world);
+        EXPECT_EQ(result.failure, LevelFailure::Malformed);
+        ASSERT_EQ(result.findings.size(), 1u);
+        EXPECT_EQ(result.findings[0].problem.rfind(c.problem, 0), 0u) << result.findings[0].problem;
+        EXPECT_EQ(result.findings[0].remedy, "export it again from Blender as glTF 2.0 (.glb)");
+    }
+    // The binary form: its header is checked against the file.
+    std::ifstream glbFile(std::string(KELVARO_SOURCE_DIR) + "/fuzz/corpus/gltf/seed.glb",
+                          std::ios::binary);
+    const std::string glb((std::istreambuf_iterator<char>(glbFile)), {});
+    ASSERT_GT(glb.size(), 20u);
+    EXPECT_EQ(
+        levelFileProblem(folder.write("levels/cut.glb", glb.substr(0, glb.size() - 4)).string()),
+        "says it is " + std::to_string(glb.size()) + " bytes long, but holds " +
+            std::to_string(glb.size() - 4));
+    std::string version = glb;
+    version[4] = 1;
+    EXPECT_EQ(levelFileProblem(folder.write("levels/v1.glb", version).string()),
+              "is a glTF binary file of version 1; the game reads version 2");
+    EXPECT_EQ(levelFileProblem(folder.write("levels/whole.glb", glb).string()), "");
+}
+
+// A small level Blender exported as glTF: its lamp in candela is the power
+// in watts, with the fall-off of a COLLADA lamp; its spot light is named and
+// left out; its embedded image and emissive strength reach the material.
+TEST_F(WindowlessLevels, AGltfLevelsLampsImagesAndGlowBecomeTheGamesOwn) {
+    for (const char* seed : {"seed.glb", "seed-embedded.gltf"}) {
+        SCOPED_TRACE(seed);
+        std::ifstream file(std::string(KELVARO_SOURCE_DIR) + "/fuzz/corpus/gltf/" + seed,
+                           std::ios::binary);
+        LevelResult result = read(std::string((std::istreambuf_iterator<char>(file)), {}), seed);
+        ASSERT_TRUE(result.world) << result.error << describe(result.findings);
+        ASSERT_EQ(result.world->pointLights.size(), 1u);
+        const PointLight& lamp = result.world->pointLights[0];
+        EXPECT_EQ(lamp.color, glm::vec3(10.0f)); // Blender's 10 W
+        EXPECT_EQ(lamp.attenuation, glm::vec3(1.0f, 0.0f, 1.0f / 625.0f));
+        const std::optional<LevelFinding> spot = findingFor(result, "Lamp.spot");
+        ASSERT_TRUE(spot) << describe(result.findings);
+        EXPECT_EQ(spot->severity, Severity::Warning);
+        EXPECT_EQ(spot->problem, "it is a spot light, and the game lights with point lamps "
+                                 "only, so it gives no light");
+        EXPECT_EQ(result.findings.size(), 1u) << describe(result.findings);
+        const GameObject& can = *std::find_if(
+            result.world->objects.begin(), result.world->objects.end(),
+            [](const GameObject& object) { return object.kind == ObjectKind::Trash; });
+        const Material& material =
+            meshStore().at(ModelLoader::instance().get(can.name).meshLevels[0][0]).material;
+        ASSERT_EQ(material.diffuseTextures.size(), 1u);
+        const std::string image = material.diffuseTextures[0];
+        EXPECT_EQ(image, (folder.path() / "levels" / seed).string() + "*0");
+        ASSERT_NE(embeddedImage(image), nullptr);
+        EXPECT_TRUE(TextureImage(*embeddedImage(image), 0).ok());
+        EXPECT_NEAR(material.emissiveColor.r, 3.0f, 1e-3f); // colour 1 times strength 3
+    }
 }
 
 TEST_F(WindowlessLevels, APathThatIsNoRegularFileIsNeverOpened) {

@@ -191,9 +191,8 @@ TEST_F(MaterialTextures, TheTextureFolderComesFirstThenBesideTheLevel) {
     file(besideLevel + "rock.png");
     file(besideLevel + "pics/moss.png");
     file(besideLevel + "lichen.png");
-    file("shared/sand.png");
     struct Case {
-        const char* name;
+        std::string name;
         std::string found;
     };
     for (const Case& c : {
@@ -201,10 +200,11 @@ TEST_F(MaterialTextures, TheTextureFolderComesFirstThenBesideTheLevel) {
              Case{"../../textures/rock.png", "res/assets/textures/rock.png"},
              Case{"pics/moss.png", besideLevel + "pics/moss.png"},
              Case{"C:\\art\\lichen.png", besideLevel + "lichen.png"},
-             Case{"../shared/sand.png", "shared/sand.png"},
+             Case{(folder.path() / besideLevel / "pics/moss.png").string(),
+                  (folder.path() / besideLevel / "pics/moss.png").generic_string()},
          }) {
         SCOPED_TRACE(c.name);
-        const Material m = read({c.name});
+        const Material m = read({c.name.c_str()});
         EXPECT_EQ(m.diffuseTextures, std::vector<std::string>{c.found});
         EXPECT_TRUE(m.missingTextures.empty());
     }
@@ -224,6 +224,31 @@ TEST_F(MaterialTextures, AMissingTextureIsReportedOnceWithEveryPlaceTriedAndLeft
     EXPECT_TRUE(first.diffuseTextures.empty());
     EXPECT_EQ(first.missingTextures, std::vector<std::string>{"pics/gone.png"});
     EXPECT_EQ(second.missingTextures, first.missingTextures);
+}
+
+// A level is a file people share: a name leading out of the game's data and
+// the level's folder is named and not followed, even where a file is.
+TEST_F(MaterialTextures, ANameLeadingOutOfTheDataAndTheLevelsFolderIsNotFollowed) {
+    file("shared/sand.png");
+    const std::string outsider = (folder.path() / "shared/dune.png").generic_string();
+    file("shared/dune.png");
+    struct Case {
+        std::string name;
+        std::string notAt;
+    };
+    for (const Case& c : {Case{"../shared/sand.png", "shared/sand.png"}, Case{outsider, outsider},
+                          Case{"/proc/self/pagemap", "/proc/self/pagemap"}}) {
+        SCOPED_TRACE(c.name);
+        testing::internal::CaptureStdout();
+        const Material m = read({c.name.c_str()});
+        const std::string log = testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(m.diffuseTextures.empty());
+        EXPECT_EQ(m.missingTextures, std::vector<std::string>{c.name});
+        EXPECT_NE(log.find(", and not at " + c.notAt +
+                           ", which lies outside the game's data and the level's folder."),
+                  std::string::npos)
+            << log;
+    }
 }
 
 TEST_F(MaterialTextures, ADiffuseTextureBringsItsNormalMapByName) {

@@ -1,11 +1,18 @@
 # Builds a small level in Blender the way a designer would, and exports it
 # with the exporter's default options. Run headless:
 #
-#     blender -b --factory-startup -P tools/blender/make_test_level.py -- OUT.dae TEXTURES_DIR
+#     blender -b --factory-startup -P tools/blender/make_test_level.py -- OUT.dae TEXTURES_DIR \
+#         [OUT.glb OUT.gltf]
 #
 # TEXTURES_DIR is the game's res/assets/textures. Blender copies the images
 # it exports beside OUT.dae. The result is committed under tests/data/ so that
 # no test needs Blender.
+#
+# With OUT.glb and OUT.gltf the same level is also exported as glTF 2.0 (the
+# exporter needs Debian's python3-numpy): OUT.glb with Blender's default
+# options plus Include > Cameras and Punctual Lights, its images inside;
+# OUT.gltf without cameras (Blender's default), where an Empty named
+# "Camera.start" marks the start instead, with its .bin and images beside it.
 #
 # What a designer does here (Blender's own axes, Z up):
 # - a camera named "Camera" looking along +Y, where the ship starts;
@@ -146,3 +153,21 @@ scene.collection.objects.link(lamp)
 os.makedirs(os.path.dirname(out_path), exist_ok=True)
 bpy.ops.wm.collada_export(filepath=out_path)
 print("exported", out_path)
+
+if len(args) >= 4:
+    glb_path, gltf_path = (os.path.abspath(a) for a in args[2:4])
+    for path in (glb_path, gltf_path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+    bpy.ops.export_scene.gltf(filepath=glb_path, export_format="GLB", export_cameras=True,
+                              export_lights=True)
+    print("exported", glb_path)
+    # Without Include > Cameras the camera is left out: an Empty marks the
+    # start, turned as the camera was.
+    start = bpy.data.objects.new("Camera.start", None)
+    start.location = camera.location
+    start.rotation_euler = camera.rotation_euler
+    scene.collection.objects.link(start)
+    bpy.data.objects.remove(camera)
+    bpy.ops.export_scene.gltf(filepath=gltf_path, export_format="GLTF_SEPARATE",
+                              export_lights=True)
+    print("exported", gltf_path)

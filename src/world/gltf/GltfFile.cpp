@@ -4,6 +4,7 @@
 #include "world/LevelFile.h"
 #include "world/gltf/Json.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -644,6 +645,16 @@ private:
             if (!checkTextureReferences(materials[m], "material " + std::to_string(m), 0)) {
                 return false;
             }
+            float strength = 1.0f;
+            const JsonValue* extensions = materials[m].find("extensions");
+            const JsonValue* emissive =
+                extensions ? extensions->find("KHR_materials_emissive_strength") : nullptr;
+            const JsonValue* value = emissive ? emissive->find("emissiveStrength") : nullptr;
+            if (value && value->isNumber() && std::isfinite(value->number) &&
+                value->number >= 0.0 && value->number <= 1e6) {
+                strength = static_cast<float>(value->number);
+            }
+            result_.emissiveStrengths.push_back(strength);
         }
         return true;
     }
@@ -738,6 +749,12 @@ private:
     std::vector<long long> parents_;
 };
 
+GltfFileCheck brokenGltf(std::string problem) {
+    GltfFileCheck check;
+    check.problem = std::move(problem);
+    return check;
+}
+
 } // namespace
 
 GltfFileCheck checkGltf(const std::string& path, std::string_view bytes, bool binary) {
@@ -745,23 +762,21 @@ GltfFileCheck checkGltf(const std::string& path, std::string_view bytes, bool bi
     std::string_view bin;
     if (binary) {
         if (bytes.size() < 20) {
-            return {"is too short for a glTF binary file", false};
+            return brokenGltf("is too short for a glTF binary file");
         }
         const uint32_t version = littleEndian32(bytes, 4);
         const uint32_t length = littleEndian32(bytes, 8);
         if (littleEndian32(bytes, 0) != GLB_MAGIC || version != 2) {
-            return {"is a glTF binary file of version " + std::to_string(version) +
-                        "; the game reads version 2",
-                    false};
+            return brokenGltf("is a glTF binary file of version " + std::to_string(version) +
+                              "; the game reads version 2");
         }
         if (length != bytes.size()) {
-            return {"says it is " + std::to_string(length) + " bytes long, but holds " +
-                        std::to_string(bytes.size()),
-                    false};
+            return brokenGltf("says it is " + std::to_string(length) + " bytes long, but holds " +
+                              std::to_string(bytes.size()));
         }
         const uint32_t jsonLength = littleEndian32(bytes, 12);
         if (littleEndian32(bytes, 16) != CHUNK_JSON || jsonLength > bytes.size() - 20) {
-            return {"has no JSON chunk within it where a glTF binary file has one", false};
+            return brokenGltf("has no JSON chunk within it where a glTF binary file has one");
         }
         json = bytes.substr(20, jsonLength);
         std::size_t next = 20 + std::size_t(jsonLength);
@@ -770,7 +785,7 @@ GltfFileCheck checkGltf(const std::string& path, std::string_view bytes, bool bi
             const uint32_t binLength = littleEndian32(bytes, next);
             if (littleEndian32(bytes, next + 4) == CHUNK_BIN) {
                 if (binLength > bytes.size() - next - 8) {
-                    return {"has a binary chunk reaching past its end", false};
+                    return brokenGltf("has a binary chunk reaching past its end");
                 }
                 bin = bytes.substr(next + 8, binLength);
             }
@@ -778,7 +793,7 @@ GltfFileCheck checkGltf(const std::string& path, std::string_view bytes, bool bi
     }
     const JsonRead read = readJson(json, MAX_GLTF_JSON_DEPTH);
     if (!read.value) {
-        return {read.problem, false};
+        return brokenGltf(read.problem);
     }
     return GltfChecker(path, *read.value, bin, binary).run();
 }

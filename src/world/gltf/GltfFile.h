@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The checks a glTF 2.0 level passes before the importer reads it, with the
 // importer's own rules: what it cannot survive (JSON nested deep enough to
@@ -28,6 +29,10 @@ struct GltfFileCheck {
     // Whether the problem is a file that cannot be read (a buffer file
     // missing, unreadable or too short) rather than a broken one.
     bool unreadable = false;
+    // What the importer drops, read here: each material's emissive
+    // strength (KHR_materials_emissive_strength; 1 without it), by the
+    // material's position in the file.
+    std::vector<float> emissiveStrengths;
 };
 
 // Checks glTF content: `bytes` is the whole file at `path` (the folder of
