@@ -40,3 +40,8 @@ const std::string& configDirectory() {
 }
 
 const std::string cubeFaceExtension = ".png";
+
+const std::string& soundDirectory() {
+    static const std::string folder = dataPath("assets/sounds/");
+    return folder;
+}

@@ -11,6 +11,7 @@
 #include "game/GameSession.h"
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
+#include "sound/GameSounds.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -164,6 +165,7 @@ int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
     }
 
     mainLoop(watcher);
+    stopGameSounds();
 
     logMessage(LogLevel::INFO, "Terminating...");
     endGame();

@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* SECTION = "GRAPHICS";
+constexpr const char* SOUND_SECTION = "SOUND";
 
 template <typename Number> std::string numberText(Number value) {
     std::ostringstream text;
@@ -35,18 +36,18 @@ template <typename Number> std::string numberText(Number value) {
 // range. An absent or empty value leaves the field as it is. True when the
 // file's value was taken.
 template <typename Field, typename Bound>
-bool readKey(const INIReader& reader, const std::string& path, const char* key, Bound minimum,
-             Bound maximum, Field& field) {
-    const std::string text = reader.Get(SECTION, key, "");
+bool readKey(const INIReader& reader, const std::string& path, const char* section, const char* key,
+             Bound minimum, Bound maximum, Field& field) {
+    const std::string text = reader.Get(section, key, "");
     if (text.empty()) {
         return false;
     }
     constexpr bool whole = std::is_integral_v<Field>;
     Bound value;
     if constexpr (whole) {
-        value = reader.GetInteger(SECTION, key, LONG_MIN);
+        value = reader.GetInteger(section, key, LONG_MIN);
     } else {
-        value = reader.GetReal(SECTION, key, NAN);
+        value = reader.GetReal(section, key, NAN);
     }
     if (!(value >= minimum && value <= maximum)) {
         logMessage(LogLevel::ERROR, std::string("Rejected ") + key + " = " + text + " in " + path +
@@ -84,11 +85,15 @@ Config parseConfig(const std::string& path, const Config& base) {
     // A rejected value leaves its key unset, so that start-up still chooses
     // for it (a typo in WINDOW_WIDTH must not pin a software renderer to the
     // full-size default).
-    auto read = [&](const char* key, auto minimum, auto maximum, auto& field) {
-        if (readKey(reader, path, key, minimum, maximum, field)) {
+    auto readIn = [&](const char* section, const char* key, auto minimum, auto maximum,
+                      auto& field) {
+        if (readKey(reader, path, section, key, minimum, maximum, field)) {
             cfg.keysSet.insert(key);
             cfg.keyFiles[key] = path;
         }
+    };
+    auto read = [&](const char* key, auto minimum, auto maximum, auto& field) {
+        readIn(SECTION, key, minimum, maximum, field);
     };
     read("MAX_FPS", 1L, long(UINT32_MAX), cfg.maxFps);
     // The window system takes sizes as int; the graphics driver's own limit is
@@ -105,6 +110,8 @@ Config parseConfig(const std::string& path, const Config& base) {
         cfg.keysSet.insert("FULLSCREEN_MODE");
         cfg.keyFiles["FULLSCREEN_MODE"] = path;
     }
+    readIn(SOUND_SECTION, "SOUND_VOLUME", 0.0, 1.0, cfg.soundVolume);
+    readIn(SOUND_SECTION, "MUSIC_VOLUME", 0.0, 1.0, cfg.musicVolume);
 
     if (result == 0) {
         logMessage(LogLevel::INFO, ".ini parsed successfully.");

@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 
-// The game's display and rendering settings: built-in defaults, overridden by
-// the [GRAPHICS] section of the shipped Kelvaro.ini in the data folder's
-// config/, overridden key by key by the user's own Kelvaro.ini in
-// userConfigDir(). The game never writes either file.
+// The game's display, rendering and sound settings: built-in defaults,
+// overridden by the [GRAPHICS] and [SOUND] sections of the shipped Kelvaro.ini
+// in the data folder's config/, overridden key by key by the user's own
+// Kelvaro.ini in userConfigDir(). The game never writes either file.
 struct Config {
     uint32_t maxFps = 60;
     uint32_t windowWidth = 1920;
@@ -19,7 +19,10 @@ struct Config {
     float drawDistance = 1000000.0f;
     float aspectRatio = 1920.0f / 1080.0f;
     bool fullscreenMode = false;
-    // The [GRAPHICS] keys the file gave a value (upper case), so that
+    // [SOUND]: the level of all sound, and of the music within it (0: none).
+    float soundVolume = 1.0f;
+    float musicVolume = 0.5f;
+    // The keys the file gave a value (upper case), so that
     // start-up can tell a chosen setting from a default.
     std::set<std::string> keysSet;
     // The file each of those keys came from, for messages about its value.

@@ -11,11 +11,13 @@
 #include "game/OverlayText.h"
 #include "game/RingGuide.h"
 #include "game/Score.h"
+#include "game/SoundNotice.h"
 #include "physics/PhysicsContext.h"
 #include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
+#include "sound/GameSounds.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
 
@@ -54,6 +56,7 @@ bool flyTrack(GameSession& s, std::size_t index) {
     s.run = std::make_unique<Run>(*world, s.tracks.startOf(index));
     PhysicsContext::instance().setCallback(std::make_unique<GameRules>(world));
     s.menu.close();
+    soundNewRun();
     return true;
 }
 
@@ -113,6 +116,7 @@ GameSession* gameSession() {
 }
 
 void startGame(const std::string& levelFile) {
+    startGameSounds();
     current = std::make_unique<GameSession>(WorldLoader().baseDirectory(), levelFile);
     GameSession& s = *current;
     s.brightness = config().brightness;
@@ -197,6 +201,7 @@ void onKeyPress(int key) {
     case GLFW_KEY_F9: {
         const GameState before = state;
         state = stateAfterF9(state);
+        soundClick();
         if (state == GameState::Debugging && before != GameState::Debugging) {
             enterFreeCamera(s);
         } else if (before == GameState::Debugging) {
@@ -206,6 +211,7 @@ void onKeyPress(int key) {
     }
     case GLFW_KEY_P:
         state = stateAfterP(state);
+        soundClick();
         break;
     case GLFW_KEY_R:
         if (state != GameState::Debugging) {
@@ -241,6 +247,9 @@ void onKeyPress(int key) {
         break;
     case GLFW_KEY_F11:
         t.collisionLines = !t.collisionLines;
+        break;
+    case GLFW_KEY_M:
+        toggleSoundMute(glfwGetTime());
         break;
     case GLFW_KEY_F6:
         t.detailLevel = (t.detailLevel + 1) % 4;
@@ -287,6 +296,7 @@ void drawFrame() {
     if (t.collisionLines) {
         drawCollisionLines(camera);
     }
+    updateGameSounds(camera, run.ship(), state, glfwGetTime());
     const float w = float(config().windowWidth);
     const float h = float(config().windowHeight);
     const TrackShelf::Track& track = s.tracks.at(s.current);
@@ -304,6 +314,7 @@ void drawFrame() {
             drawRingGuide(ringGuide(world.camera, ring.getPosition(), w, h), w, h);
         }
     }
+    drawSoundNotice(glfwGetTime());
     if (s.menu.isOpen()) {
         s.menu.draw(menuLines(s), w, h);
     } else if (ended) {

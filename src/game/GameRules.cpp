@@ -2,6 +2,7 @@
 
 #include "game/GameState.h"
 #include "physics/RigidBody.h"
+#include "sound/GameSounds.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -28,6 +29,7 @@ void GameRules::onContact(const ContactPairHeader&, const ContactPair* pairs, ui
     for (uint32_t i = 0; i < count; ++i) {
         if (pairs[i].touchFound()) {
             setState(*w, GameState::GameOver);
+            soundCrash();
         }
     }
 }
@@ -66,6 +68,7 @@ void GameRules::onTrigger(const TriggerPair* pairs, uint32_t count) {
             w->removalQueue.push_back(position);
             w->remainingTrash -= 1;
             w->collectedTrash += 1;
+            soundCanCollected(trigger->getPosition());
             if (onCollected_) {
                 onCollected_(w->collectedTrash);
             }
@@ -86,6 +89,7 @@ void GameRules::onTrigger(const TriggerPair* pairs, uint32_t count) {
                     break;
                 }
             }
+            soundRingPassed(trigger->getPosition(), it == w->objects.end());
             if (it != w->objects.end()) {
                 w->currentRing = next;
             } else {

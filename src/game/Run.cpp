@@ -5,6 +5,7 @@
 #include "game/Score.h"
 #include "physics/PhysicsContext.h"
 #include "physics/RigidBody.h"
+#include "sound/GameSounds.h"
 #include "world/World.h"
 #include "world/WorldStart.h"
 
@@ -50,6 +51,7 @@ void applyShipControl(ShipControl& control, float step) {
     const float s = step * STEP_TORQUE_SHARE;
     const glm::quat r = target->getRotation();
     RigidBody& body = *target->actor;
+    soundSteering(control.pitch, control.roll, control.yaw);
     body.addTorque((s * control.pitch) * (r * glm::vec3(-1.0f, 0.0f, 0.0f)));
     body.addTorque((s * control.roll) * (r * glm::vec3(0.0f, 0.0f, 1.0f)));
     body.addTorque((s * control.yaw) * (r * glm::vec3(0.0f, -1.0f, 0.0f)));

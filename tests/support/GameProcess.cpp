@@ -43,6 +43,8 @@ void prepareGameFolder(const fs::path& dir, int width, int height, int blurItera
              fs::copy_options::recursive | fs::copy_options::overwrite_existing, ignored);
     fs::copy(source / "res/assets/fonts", dir / "res/assets/fonts",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing, ignored);
+    fs::copy(source / "res/assets/sounds", dir / "res/assets/sounds",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ignored);
     std::ofstream(dir / "res/config/Kelvaro.ini")
         << "[GRAPHICS]\nMAX_FPS = " << maxFps << "\nWINDOW_WIDTH = " << width
         << "\nWINDOW_HEIGHT = " << height << "\nBLUR_ITERATIONS = " << blurIterations << "\n";
@@ -86,6 +88,9 @@ GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::stri
             setenv(variable, folder.c_str(), 1);
         }
         unsetenv("XDG_CACHE_HOME");
+        // The game plays into OpenAL Soft's silent driver, never the
+        // developer's speakers, unless the test chooses the sound output.
+        setenv("ALSOFT_DRIVERS", "null", 1);
         for (const std::string& entry : environment) {
             auto eq = entry.find('=');
             std::string name = entry.substr(0, eq);

@@ -17,8 +17,9 @@ public:
     // name; `environment` entries ("NAME=value", or "NAME=" to unset) adjust
     // the inherited environment. HOME is `workingDir`/home, and the XDG base
     // folders lie below it (.config, .local/share, ...), unless `environment`
-    // says otherwise. `binary` is the game built with the tests unless a test
-    // runs a copy (an installed one).
+    // says otherwise. Sound goes to OpenAL Soft's silent `null` driver unless
+    // they set ALSOFT_DRIVERS (or unset it for ALSOFT_CONF). `binary` is the
+    // game built with the tests unless a test runs a copy (an installed one).
     explicit GameProcess(const std::filesystem::path& workingDir,
                          const std::vector<std::string>& environment = {},
                          const std::vector<std::string>& arguments = {},
@@ -75,8 +76,8 @@ private:
 // Runs a shell command; its standard output (trimmed of the final newline).
 std::string runCommand(const std::string& command);
 
-// A working folder for the game: the repository's shaders and fonts under
-// res/, plus an INI with a small window and few blur passes. Tests add their
+// A working folder for the game: the repository's shaders, fonts and sounds
+// under res/, plus an INI with a small window and few blur passes. Tests add their
 // own level and models.
 void prepareGameFolder(const std::filesystem::path& dir, int width = 320, int height = 180,
                        int blurIterations = 2, int maxFps = 30);

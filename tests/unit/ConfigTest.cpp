@@ -42,6 +42,8 @@ void expectDefaults(const Config& c) {
     EXPECT_FLOAT_EQ(c.drawDistance, 1000000.0f);
     EXPECT_FLOAT_EQ(c.aspectRatio, 1920.0f / 1080.0f);
     EXPECT_FALSE(c.fullscreenMode);
+    EXPECT_FLOAT_EQ(c.soundVolume, 1.0f);
+    EXPECT_FLOAT_EQ(c.musicVolume, 0.5f);
 }
 
 TEST(Config, MissingFileGivesDefaultsSilently) {
@@ -209,6 +211,37 @@ TEST(Config, TheRejectionSaysWhatIsAllowedAndWhatIsKept) {
     for (const auto& [line, expected] : cases) {
         std::string console = parse(std::string("[GRAPHICS]\n") + line + "\n").console;
         EXPECT_NE(console.find(expected), std::string::npos) << console;
+    }
+}
+
+TEST(Config, TheVolumesAreReadFromTheSoundSectionWithinZeroToOne) {
+    struct Case {
+        const char* ini;
+        float sound, music;
+        const char* rejected; // the rejected line, or nullptr
+    };
+    const Case cases[] = {
+        {"[SOUND]\nSOUND_VOLUME = 0.25\nMUSIC_VOLUME = 0\n", 0.25f, 0.0f, nullptr},
+        {"[sound]\nsound_volume = 0\nmusic_volume = 1\n", 0.0f, 1.0f, nullptr},
+        {"[SOUND]\nSOUND_VOLUME = 1.5\n", 1.0f, 0.5f, "SOUND_VOLUME = 1.5"},
+        {"[SOUND]\nMUSIC_VOLUME = -0.1\n", 1.0f, 0.5f, "MUSIC_VOLUME = -0.1"},
+        {"[SOUND]\nSOUND_VOLUME = loud\n", 1.0f, 0.5f, "SOUND_VOLUME = loud"},
+        {"[SOUND]\nMUSIC_VOLUME = nan\n", 1.0f, 0.5f, "MUSIC_VOLUME = nan"},
+        {"[GRAPHICS]\nSOUND_VOLUME = 0\n", 1.0f, 0.5f, nullptr}, // not its section
+    };
+    for (const Case& c : cases) {
+        Parsed p = parse(c.ini);
+        EXPECT_FLOAT_EQ(p.config.soundVolume, c.sound) << c.ini;
+        EXPECT_FLOAT_EQ(p.config.musicVolume, c.music) << c.ini;
+        if (c.rejected) {
+            EXPECT_NE(p.console.find(std::string("[ ERROR ]\tRejected ") + c.rejected + " in "),
+                      std::string::npos)
+                << p.console;
+            EXPECT_NE(p.console.find("it must be a number from 0 to 1."), std::string::npos)
+                << p.console;
+        } else {
+            EXPECT_EQ(p.console.find("ERROR"), std::string::npos) << p.console;
+        }
     }
 }
 

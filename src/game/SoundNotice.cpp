@@ -1,0 +1,18 @@
+#include "game/SoundNotice.h"
+
+#include "core/Config.h"
+#include "render/Text.h"
+#include "sound/GameSounds.h"
+
+TextPlacement soundNoticePlacement(float width, float height) {
+    const OverlayLayout layout = overlayLayout(width, height);
+    return {25.0f * layout.unit, height - 60.0f * layout.unit, 0.4f * layout.unit};
+}
+
+void drawSoundNotice(double now) {
+    if (const auto notice = soundNotice(now)) {
+        const TextPlacement at =
+            soundNoticePlacement(float(config().windowWidth), float(config().windowHeight));
+        drawText(*notice, at.x, at.y, at.scale, HUD_COLOR);
+    }
+}

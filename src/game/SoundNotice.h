@@ -1,0 +1,10 @@
+#pragma once
+
+#include "game/Hud.h"
+
+// Where the overlay's word about the sound ("Sound off") goes in a window:
+// the top left corner, at the overlay's size.
+TextPlacement soundNoticePlacement(float width, float height);
+
+// Draws the word for a short while after M; nothing otherwise.
+void drawSoundNotice(double now);

@@ -1,0 +1,59 @@
+#include "sound/AudioDevice.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Names OpenAL lists as a NUL-separated list ending in an empty name.
+std::string firstListed(const ALCchar* list) {
+    return list && *list ? std::string(list) : std::string();
+}
+
+std::string noDeviceReason(const std::string& deviceName) {
+    if (!deviceName.empty()) {
+        return "the sound device \"" + deviceName + "\" cannot be opened";
+    }
+    const char* drivers = std::getenv("ALSOFT_DRIVERS");
+    if (drivers && *drivers) {
+        return std::string("no sound device opens with the drivers ALSOFT_DRIVERS names (") +
+               drivers + ")";
+    }
+    if (firstListed(alcGetString(nullptr, ALC_DEVICE_SPECIFIER)).empty()) {
+        return "no sound device found";
+    }
+    return "the default sound device cannot be opened";
+}
+
+} // namespace
+
+AudioDevice::AudioDevice(ALCdevice* device, ALCcontext* context, std::string name)
+    : device_(device), context_(context), name_(std::move(name)) {}
+
+std::unique_ptr<AudioDevice> AudioDevice::open(const std::string& deviceName, std::string& reason) {
+    ALCdevice* device = alcOpenDevice(deviceName.empty() ? nullptr : deviceName.c_str());
+    if (!device) {
+        reason = noDeviceReason(deviceName);
+        return nullptr;
+    }
+    ALCcontext* context = alcCreateContext(device, nullptr);
+    if (!context || !alcMakeContextCurrent(context)) {
+        reason = "the sound device " + firstListed(alcGetString(device, ALC_DEVICE_SPECIFIER)) +
+                 " gives no playing context";
+        if (context) {
+            alcDestroyContext(context);
+        }
+        alcCloseDevice(device);
+        return nullptr;
+    }
+    const std::string name = firstListed(alcGetString(device, ALC_DEVICE_SPECIFIER));
+    return std::unique_ptr<AudioDevice>(new AudioDevice(device, context, name));
+}
+
+AudioDevice::~AudioDevice() {
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(context_);
+    alcCloseDevice(device_);
+}
