@@ -164,6 +164,10 @@ const CookedMesh* RigidBody::shapeMesh(uint32_t index) const {
     return index < impl_->shapes.size() ? impl_->shapes[index].mesh.get() : nullptr;
 }
 
+std::shared_ptr<const CookedMesh> RigidBody::sharedShapeMesh(uint32_t index) const {
+    return index < impl_->shapes.size() ? impl_->shapes[index].mesh : nullptr;
+}
+
 glm::vec3 RigidBody::shapeScale(uint32_t index) const {
     return index < impl_->shapes.size() ? impl_->shapes[index].scale : glm::vec3(0.0f);
 }
