@@ -15,7 +15,7 @@
 
 #include "core/Application.h"
 #include "core/Config.h"
-#include "game/GameState.h"
+#include "game/Game.h"
 
 #include <GL/glew.h>
 
@@ -88,7 +88,7 @@ int runInside(const std::string& mode, double seconds, const std::string& track)
                 track.empty() ? "" : ", ", track.c_str(), cfg.windowWidth, cfg.windowHeight,
                 cfg.blurIterations, renderer.c_str());
     std::printf("  %zu frames in %.1f s (state at the end: %s)\n", frameTimes.size(), last - start,
-                gameStateTitle(gameState));
+                gameStateTitle(currentGameState()));
     std::printf("  frame time median %.1f ms (%.1f fps), 95th percentile %.1f ms\n",
                 percentile(frameTimes, 0.5) * 1e3, 1.0 / percentile(frameTimes, 0.5),
                 percentile(frameTimes, 0.95) * 1e3);

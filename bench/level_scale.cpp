@@ -17,6 +17,7 @@
 // The asteroid lost its finer levels to the triangle budget (12.8 million
 // triangles at the finest); the rings lost the broadphase tree that grew
 // into a chain, one insert at a time, and the scans of every model per node.
+#include "levelcheck/LevelCheck.h"
 #include "world/WorldLoader.h"
 
 #include "BenchWindow.h"
@@ -202,9 +203,94 @@ void BM_LoadManyRings(benchmark::State& state) {
     loadLevel(state, writeLevel("many-rings.dae", levelText(0, 0, 10000)));
 }
 
+// A closed box, for a ring's flat trigger volume and its drawn frame.
+Geometry box(float x, float y, float z) {
+    Geometry g;
+    for (int i = 0; i < 8; ++i) {
+        const float p[3] = {i & 1 ? x : -x, i & 2 ? y : -y, i & 4 ? z : -z};
+        for (float c : p) {
+            g.positions.push_back(c);
+            g.normals.push_back(c);
+        }
+    }
+    g.indices = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
+                 2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
+    return g;
+}
+
+// A track for the level checker: `rings` rings `spacing` m apart straight
+// ahead, and `rocks` small asteroids in a block beside the track.
+std::string trackText(int rings, float spacing, int rocks) {
+    std::ostringstream out;
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<COLLADA "
+           "xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\"><asset>"
+           "<up_axis>Y_UP</up_axis></asset>\n<library_geometries>\n";
+    writeGeometry(out, "opening", box(5.6f, 5.6f, 0.5f));
+    writeGeometry(out, "rock", sphere(1.0f, 6, 4));
+    for (int i = 0; i < rings; ++i) {
+        // Each ring draws a mesh of its own, as the loader wants.
+        writeGeometry(out, "ring" + std::to_string(i), box(6.0f + 0.0001f * float(i), 6.0f, 0.4f));
+    }
+    out << "</library_geometries>\n<library_visual_scenes><visual_scene id=\"s\">\n"
+        << "<node id=\"Camera\" name=\"Camera\"><translate>0 0 0</translate></node>\n";
+    for (int i = 0; i < rings; ++i) {
+        writeNode(out, "ring_" + std::to_string(i), "ring" + std::to_string(i), "opening",
+                  -20.0f - spacing * float(i));
+    }
+    const int side = int(std::ceil(std::cbrt(double(rocks))));
+    for (int i = 0; i < rocks; ++i) {
+        const int a = i % side, b = (i / side) % side, c = i / (side * side);
+        out << "<node id=\"roid_" << i << "\" name=\"roid_" << i << "\"><translate>" << 40 + 6 * a
+            << ' ' << -60 + 6 * b << ' ' << -60 - 6 * c
+            << "</translate><instance_geometry url=\"#rock\"/><node id=\"roid_" << i
+            << "-c\" name=\"roid_" << i
+            << "-c\"><instance_geometry url=\"#rock\"/></node></node>\n";
+    }
+    out << "</visual_scene></library_visual_scenes><scene><instance_visual_scene "
+           "url=\"#s\"/></scene></COLLADA>\n";
+    return out.str();
+}
+
+// The whole "--check": load without a window, findings, the pilot's flight.
+void checkTrack(benchmark::State& state, const std::string& file) {
+    // The level and the game's INI are found from the repository root.
+    std::filesystem::current_path(KELVARO_SOURCE_DIR);
+    std::string verdict;
+    for (auto _ : state) {
+        std::ostringstream out;
+        checkLevel(file, out);
+        verdict = out.str();
+    }
+    std::filesystem::remove_all(std::filesystem::path(file).parent_path());
+    const std::size_t last = verdict.rfind('\n', verdict.size() - 2);
+    state.SetLabel(verdict.substr(last == std::string::npos ? 0 : last + 1, 60));
+    state.counters["peak_MB"] = peakMegabytes();
+}
+
+// 2 m apart the pilot passes a ring every few steps: the cost per step must
+// not grow with the rings still ahead.
+void BM_CheckRingsTwoMetresApart(benchmark::State& state) {
+    const int rings = int(state.range(0));
+    checkTrack(state, writeLevel("close-rings.dae", trackText(rings, 2.0f, 0)));
+    state.counters["rings"] = double(rings);
+}
+
+void BM_CheckSmallAsteroids(benchmark::State& state) {
+    const int rocks = int(state.range(0));
+    checkTrack(state, writeLevel("small-asteroids.dae", trackText(20, 60.0f, rocks)));
+    state.counters["asteroids"] = double(rocks);
+}
+
 // Every load appends to the program-wide stores: one pass each.
 BENCHMARK(BM_LoadBigAsteroid)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_LoadManyRings)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_CheckRingsTwoMetresApart)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(1000)
+    ->Arg(2500)
+    ->Arg(5000);
+BENCHMARK(BM_CheckSmallAsteroids)->Unit(benchmark::kMillisecond)->Iterations(1)->Arg(20000);
 
 } // namespace
 

@@ -4,8 +4,8 @@
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 #
-# Targets: config ring_number subdivision image level gltf model sound. The build is in
-# build-fuzz/; inputs the fuzzer finds interesting grow in
+# Targets: config ring_number subdivision image level gltf model sound material
+# track_list bests. The build is in build-fuzz/; inputs the fuzzer finds interesting grow in
 # build-fuzz/corpus/<target>/, seeded from fuzz/corpus/<target>/ and the
 # shipped files. A crash, a sanitizer report, a leak, a memory blow-up or an
 # input slower than 10 s (KELVARO_FUZZ_TIMEOUT; the limit is wall time, so
@@ -17,7 +17,7 @@ set -eu
 ROOT=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 SECONDS_EACH=${1:-60}
 [ $# -gt 0 ] && shift
-TARGETS=${*:-config ring_number subdivision image level gltf model sound}
+TARGETS=${*:-config ring_number subdivision image level gltf model sound material track_list bests}
 BUILD_DIR=${KELVARO_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 
 KELVARO_EXTRA_PACKAGES="clang libclang-rt-14-dev" "$ROOT/scripts/setup.sh" --packages-only
@@ -40,7 +40,6 @@ shipped() {
     image) echo "$ROOT/res/assets/textures/cubemaps/BSpace" ;;
     level) echo "$ROOT/res/assets/models/worlds" ;;
     model) echo "$ROOT/res/assets/models" ;;
-    sound) echo "$ROOT/res/assets/sounds" ;;
     esac
 }
 

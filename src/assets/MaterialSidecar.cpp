@@ -35,6 +35,28 @@ bool readNumbers(const std::string& text, float* out, int count, float least, bo
     return !(in >> rest);
 }
 
+// Quoted text from the file, cut short: a single line of megabytes must not
+// be echoed whole.
+std::string shortQuote(const std::string& text) {
+    constexpr std::size_t SHOWN = 40;
+    std::string out = "\"";
+    if (text.size() <= SHOWN) {
+        out += text;
+        out += '"';
+        return out;
+    }
+    std::size_t cut = SHOWN;
+    // Not inside a UTF-8 sequence.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    out.append(text, 0, cut);
+    out += "\"\u2026 (";
+    out += std::to_string(text.size());
+    out += " bytes)";
+    return out;
+}
+
 } // namespace
 
 std::string materialSidecarPath(const std::string& sourceFile) {
@@ -44,12 +66,18 @@ std::string materialSidecarPath(const std::string& sourceFile) {
 MaterialOverrides parseMaterialOverrides(const std::string& text, const std::string& path) {
     MaterialOverrides overrides;
     MaterialOverride* current = nullptr;
-    std::istringstream lines(text);
+    // Editors such as Notepad start UTF-8 text with a byte order mark.
+    const std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    std::istringstream lines(text.substr(start));
     std::string line;
     int number = 0;
+    int skipped = 0;
     const auto skip = [&](const std::string& why) {
-        logMessage(LogLevel::ERROR, "Material file " + path + ", line " + std::to_string(number) +
-                                        ": " + why + "; the line is ignored.");
+        if (++skipped <= MAX_MATERIAL_FILE_REPORTS) {
+            logMessage(LogLevel::ERROR, "Material file " + path + ", line " +
+                                            std::to_string(number) + ": " + why +
+                                            "; the line is ignored.");
+        }
     };
     while (std::getline(lines, line)) {
         ++number;
@@ -61,7 +89,7 @@ MaterialOverrides parseMaterialOverrides(const std::string& text, const std::str
             const std::string name = trimmed(line.substr(1, line.find(']') - 1));
             if (line.back() != ']' || name.empty()) {
                 current = nullptr;
-                skip("\"" + line + "\" is not a section header like [rock]");
+                skip(shortQuote(line) + " is not a section header like [rock]");
             } else {
                 current = &overrides[name];
             }
@@ -69,7 +97,7 @@ MaterialOverrides parseMaterialOverrides(const std::string& text, const std::str
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos) {
-            skip("\"" + line + "\" is not \"key = value\"");
+            skip(shortQuote(line) + " is not \"key = value\"");
             continue;
         }
         if (!current) {
@@ -87,7 +115,7 @@ MaterialOverrides parseMaterialOverrides(const std::string& text, const std::str
             }
         } else if (key == "ambient" || key == "specular" || key == "emission") {
             if (!readNumbers(value, numbers, 3, 0.0f, false)) {
-                skip(key + " needs three numbers of 0 or more, not \"" + value + "\"");
+                skip(key + " needs three numbers of 0 or more, not " + shortQuote(value));
                 continue;
             }
             const glm::vec3 colour(numbers[0], numbers[1], numbers[2]);
@@ -96,14 +124,19 @@ MaterialOverrides parseMaterialOverrides(const std::string& text, const std::str
                                  : current->emission) = colour;
         } else if (key == "shininess") {
             if (!readNumbers(value, numbers, 1, 0.0f, true)) {
-                skip("shininess needs one number above 0, not \"" + value + "\"");
+                skip("shininess needs one number above 0, not " + shortQuote(value));
                 continue;
             }
             current->shininess = numbers[0];
         } else {
-            skip("unknown key \"" + key +
-                 "\" (known: normal, ambient, specular, shininess, emission)");
+            skip("unknown key " + shortQuote(key) +
+                 " (known: normal, ambient, specular, shininess, emission)");
         }
+    }
+    if (skipped > MAX_MATERIAL_FILE_REPORTS) {
+        logMessage(LogLevel::ERROR, "Material file " + path + ": \u2026 and " +
+                                        std::to_string(skipped - MAX_MATERIAL_FILE_REPORTS) +
+                                        " more lines ignored.");
     }
     return overrides;
 }
@@ -121,10 +154,20 @@ const MaterialOverrides& materialOverridesFor(const std::string& sourceFile) {
     }
     MaterialOverrides overrides;
     if (regularFileProblem(path).empty()) {
+        // One byte past the ceiling tells a file too large from one at it,
+        // whatever size the file system claims.
         std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        overrides = parseMaterialOverrides(text.str(), path);
+        std::string text(MAX_MATERIAL_FILE_BYTES + 1, '\0');
+        in.read(text.data(), std::streamsize(text.size()));
+        text.resize(std::size_t(in.gcount()));
+        if (text.size() > MAX_MATERIAL_FILE_BYTES) {
+            logMessage(LogLevel::ERROR, "Material file " + path + " is larger than " +
+                                            std::to_string(MAX_MATERIAL_FILE_BYTES / 1024) +
+                                            " KiB, far more than any level needs; it is "
+                                            "ignored.");
+        } else {
+            overrides = parseMaterialOverrides(text, path);
+        }
     } else if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
         logMessage(LogLevel::ERROR, "Material file " + path + " cannot be read: " + problem + ".");
     }

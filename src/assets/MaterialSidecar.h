@@ -4,6 +4,7 @@
 
 #include <glm/glm.hpp>
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,12 +37,22 @@ using MaterialOverrides = std::map<std::string, MaterialOverride>;
 // The sidecar's path for a level or model file.
 std::string materialSidecarPath(const std::string& sourceFile);
 
-// Parses sidecar text. Each line that cannot be used (an unknown key, a
-// value that is not what the key takes, a key outside a section) is skipped
-// and reported with one ERROR line naming `path` and the line number.
+// A material file beyond this size is refused unread: a level's has a few
+// lines per material, a few KiB at most.
+inline constexpr std::size_t MAX_MATERIAL_FILE_BYTES = 256 * 1024;
+// Lines reported one by one; the rest are counted in one more line.
+inline constexpr int MAX_MATERIAL_FILE_REPORTS = 20;
+
+// Parses sidecar text; a leading UTF-8 byte order mark is skipped. Each line
+// that cannot be used (an unknown key, a value that is not what the key
+// takes, a key outside a section) is skipped and reported with one ERROR line
+// naming `path` and the line number, quoting at most 40 characters of it.
+// After MAX_MATERIAL_FILE_REPORTS such lines, one last line
+// "… and N more lines ignored." counts the rest.
 MaterialOverrides parseMaterialOverrides(const std::string& text, const std::string& path);
 
-// The sidecar of `sourceFile`, read once per run (no file: no overrides).
+// The sidecar of `sourceFile`, read once per run (no file: no overrides; a
+// file larger than MAX_MATERIAL_FILE_BYTES: one ERROR line, no overrides).
 // Safe to call from more than one thread.
 const MaterialOverrides& materialOverridesFor(const std::string& sourceFile);
 

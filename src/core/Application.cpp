@@ -9,7 +9,6 @@
 #include "core/SoftwarePreset.h"
 #include "game/Game.h"
 #include "game/GameSession.h"
-#include "game/GameState.h"
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
 #include "sound/GameSounds.h"
@@ -19,12 +18,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 GLFWwindow* window = nullptr;
-double totalTime = 0.0;
 
 namespace {
+
+// The software preset's level of detail, for the session's switches.
+std::optional<int32_t> startDetailLevel;
 
 // GLFW's own description of its last failure: "cannot open the display"
 // and "the display has no GLX" both end in the same start-up line otherwise.
@@ -92,7 +94,7 @@ void applySoftwarePreset() {
     // The preset keeps the default's aspect, which the camera defaults hold.
     cfg = decision.config;
     if (decision.detailLevel) {
-        renderToggles.detailLevel = *decision.detailLevel;
+        startDetailLevel = *decision.detailLevel;
     }
     logMessage(LogLevel::INFO, decision.message);
 }
@@ -113,16 +115,14 @@ void mainLoop(const FrameWatcher& watcher) {
     if (glfwWindowShouldClose(window)) {
         return;
     }
-    auto running = [] { return gameState == GameState::Running; };
     for (;;) {
         double dt = scheduler.beginPass(glfwGetTime());
         // A stalled pass is not simulated, so it does not count as flight.
-        if (running()) {
-            totalTime += scheduler.flyingTime();
-            onRunningTime(totalTime);
+        if (flying()) {
+            onFlyingTime(scheduler.flyingTime());
         }
         handleInput(dt);
-        scheduler.runSteps(running, runFixedStep);
+        scheduler.runSteps(flying, runFixedStep);
         if (auto fps = scheduler.frameDue()) {
             updateWindowTitle(*fps);
             drawFrame();
@@ -139,15 +139,13 @@ void mainLoop(const FrameWatcher& watcher) {
 } // namespace
 
 int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
+    // The first use of the configuration reads the INI file and logs it, so
+    // its lines come first, as they did when this happened before main.
+    cameraDefaults = cameraDefaultsFrom(config());
     logMessage(LogLevel::INFO, "Initializing...");
     std::error_code cwdError;
     logMessage(LogLevel::DEBUG,
                "Current directory is " + std::filesystem::current_path(cwdError).string());
-    // The camera defaults were copied from the configuration before main (which
-    // read the INI file); naming them here keeps that initialisation linked in.
-    logMessage(LogLevel::DEBUG,
-               "Camera field of view " + std::to_string(cameraDefaults.fovDegrees));
-    config();
     PhysicsContext::instance();
     // A level that cannot even be opened is said before a window appears.
     if (!levelFile.empty()) {
@@ -160,12 +158,15 @@ int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
     applySoftwarePreset();
     setGlobalGlState();
     startGame(levelFile);
-    gameState = GameState::Running;
+    if (auto* session = gameSession(); session && startDetailLevel) {
+        session->toggles.detailLevel = *startDetailLevel;
+    }
 
     mainLoop(watcher);
     stopGameSounds();
 
     logMessage(LogLevel::INFO, "Terminating...");
+    endGame();
     glfwDestroyWindow(window);
     glfwTerminate();
     return 0;

@@ -2,6 +2,8 @@
 
 #include "core/Config.h"
 
-CameraDefaults cameraDefaults{config().fov,
-                              float(config().windowWidth) / float(config().windowHeight),
-                              config().drawDistance};
+CameraDefaults cameraDefaultsFrom(const Config& cfg) {
+    return {cfg.fov, float(cfg.windowWidth) / float(cfg.windowHeight), cfg.drawDistance};
+}
+
+CameraDefaults cameraDefaults = cameraDefaultsFrom(Config{});

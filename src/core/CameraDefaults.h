@@ -1,15 +1,19 @@
 #pragma once
 
-// The three camera settings every camera copies at its creation, taken from
-// the configuration during program initialisation, before the entry point
-// runs. Reading them there is the configuration's first use, so the INI file
-// is read (and its lines logged) before the game's first own line. The aspect
-// ratio changes once more at start-up when the window had to be made smaller
-// for the graphics driver, before any camera exists.
+struct Config;
+
+// The three camera settings every camera copies at its creation. They start
+// as the built-in defaults, so that nothing reads the INI file before the
+// entry point: the level checker and --help write only their own lines. The
+// game's start-up takes them from the configuration before any camera
+// exists, and the aspect ratio once more when the window had to be made
+// smaller for the graphics driver.
 struct CameraDefaults {
     float fovDegrees;
     float aspectRatio;
     float farPlane;
 };
+
+CameraDefaults cameraDefaultsFrom(const Config& cfg);
 
 extern CameraDefaults cameraDefaults;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <climits>
+#include <cmath>
 
 std::optional<std::string> softwareRendererName(std::string_view renderer) {
     std::string lower(renderer);
@@ -30,13 +32,32 @@ PresetDecision decideDisplaySettings(std::string_view renderer, const Config& cf
     decision.softwareRenderer = *name;
     auto isSet = [&cfg](const char* key) { return cfg.keysSet.count(key) > 0; };
     Config& out = decision.config;
-    std::string chosen;
-    if (!isSet("WINDOW_WIDTH") && !isSet("WINDOW_HEIGHT")) {
+    const bool widthSet = isSet("WINDOW_WIDTH");
+    const bool heightSet = isSet("WINDOW_HEIGHT");
+    // A side the file leaves unset follows the preset's shape: the default
+    // would be a full-size side (800x1080 from WINDOW_WIDTH = 800 alone).
+    auto follow = [](uint32_t side, uint32_t to, uint32_t from) {
+        const double other = std::round(double(side) * double(to) / double(from));
+        return uint32_t(std::clamp(other, 1.0, double(INT_MAX)));
+    };
+    std::string size;
+    if (!widthSet && !heightSet) {
         out.windowWidth = preset.windowWidth;
         out.windowHeight = preset.windowHeight;
-        out.aspectRatio = float(out.windowWidth) / float(out.windowHeight);
-        chosen = std::to_string(out.windowWidth) + "x" + std::to_string(out.windowHeight);
+    } else if (!heightSet) {
+        out.windowHeight = follow(out.windowWidth, preset.windowHeight, preset.windowWidth);
+        size = " (WINDOW_HEIGHT to the preset's shape)";
+    } else if (!widthSet) {
+        out.windowWidth = follow(out.windowHeight, preset.windowWidth, preset.windowHeight);
+        size = " (WINDOW_WIDTH to the preset's shape)";
+    } else {
+        size = " as set";
     }
+    out.aspectRatio = float(out.windowWidth) / float(out.windowHeight);
+    // The size in use is always named; it is a choice only with a side unset.
+    const std::string windowSize =
+        std::to_string(out.windowWidth) + "x" + std::to_string(out.windowHeight) + size;
+    std::string chosen = widthSet && heightSet ? "" : windowSize;
     if (!isSet("BLUR_ITERATIONS")) {
         out.blurIterations = preset.blurIterations;
         chosen +=
@@ -45,6 +66,9 @@ PresetDecision decideDisplaySettings(std::string_view renderer, const Config& cf
     // The level of detail is no INI key: the preset starts it lower unless
     // the file chose the whole frame (size and glow) itself.
     if (!chosen.empty()) {
+        if (widthSet && heightSet) {
+            chosen = windowSize + ", " + chosen;
+        }
         decision.detailLevel = preset.detailLevel;
         chosen += ", level of detail " + std::to_string(preset.detailLevel) + " (F6 changes it)";
         decision.message = "Software renderer (" + *name + "): " + chosen +

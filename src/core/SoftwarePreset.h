@@ -41,9 +41,9 @@ struct PresetDecision {
 std::optional<std::string> softwareRendererName(std::string_view renderer);
 
 // Decides the settings from the renderer string and the configuration read
-// from `iniPath` (whose `keysSet` tells which keys the file gave). The window
-// size is one choice: the preset sets both sides only when the file sets
-// neither, so the picture keeps the aspect the file or the defaults give.
+// from `iniPath` (whose `keysSet` tells which keys the file gave). A window
+// side the file leaves unset follows the preset's shape (WINDOW_WIDTH = 1600
+// alone gives 1600x900), and the message names the size in use.
 PresetDecision decideDisplaySettings(std::string_view renderer, const Config& cfg,
                                      const std::string& iniPath,
                                      const SoftwarePreset& preset = SoftwarePreset{});

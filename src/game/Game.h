@@ -1,26 +1,43 @@
 #pragma once
 
+#include "game/GameState.h"
+
 #include <cstdint>
 #include <string>
 
 // What the main loop asks of the game. Start-up and the loop (core) call
 // these in their fixed order; the game side decides what each one does.
 
-// Start-up after the OpenGL context exists: the world, the ship, the shader
-// programs, the text and the overlay. `levelFile` is a level file anywhere
-// (empty: the shipped level); one that cannot be played ends the program with
-// one ERROR line and exit code 1.
+// Start-up after the OpenGL context exists: the tracks, the first run, the
+// shader programs, the text and the overlay. `levelFile` is a level file
+// anywhere (empty: the first track of the list), flown first and listed at
+// the top of the track list; a first track that cannot be played ends the
+// program with one ERROR line and exit code 1.
 void startGame(const std::string& levelFile = {});
+// Drops the run and every loaded track, before the window goes.
+void endGame();
 
-// Called on every pass while Running, after the flying clock advanced.
-void onRunningTime(double totalTime);
-
-// One fixed physics step; the loop calls it only while Running.
+// The state of the current run, or Starting before there is one.
+GameState currentGameState();
+// Whether the current run is flying: the clock and the fixed steps run only then.
+bool flying();
+// Called on every pass with the flight time the pass adds.
+void onFlyingTime(double seconds);
+// One fixed physics step; the loop calls it only while flying.
 void runFixedStep();
 
-// "Kelvaro19: " + state text + " @" + fps + "FPS".
+// Acts on one press of a switch key (a GLFW key code): P, F5 to F11, R, N,
+// Esc, Enter and the list's Up/Down/W/S.
+void onKeyPress(int key);
+
+// "Kelvaro19: " + state text + " @" + fps + "FPS"; "Choosing a track" while
+// the track list is open.
 std::string windowTitle(int32_t fps);
 void updateWindowTitle(int32_t fps);
 
 // Draws one frame and swaps the window's buffers.
 void drawFrame();
+
+// The end screens' line of what can be done next.
+inline constexpr const char* END_HINT = "R fly again \xC2\xB7 N next track \xC2\xB7 Esc tracks";
+inline constexpr const char* CHOOSING_TITLE = "Choosing a track";

@@ -1,9 +1,6 @@
 #include "game/GameRules.h"
 
-#include "core/AppState.h"
-#include "game/GameSession.h"
 #include "game/GameState.h"
-#include "game/Score.h"
 #include "physics/RigidBody.h"
 #include "sound/GameSounds.h"
 #include "world/World.h"
@@ -21,7 +18,7 @@ void setState(World& w, GameState state) {
 } // namespace
 
 World* GameRules::world() const {
-    return target_ ? target_ : ::world;
+    return target_;
 }
 
 void GameRules::onContact(const ContactPairHeader&, const ContactPair* pairs, uint32_t count) {
@@ -100,8 +97,4 @@ void GameRules::onTrigger(const TriggerPair* pairs, uint32_t count) {
             }
         }
     }
-}
-
-int32_t score() {
-    return ::world ? computeScore(::world->collectedTrash, totalTime) : 0;
 }

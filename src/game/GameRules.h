@@ -16,8 +16,8 @@ public:
     // Told the new count whenever a can is collected (the overlay listens).
     using CollectedListener = std::function<void(int32_t collected)>;
 
-    // The rules act on `target`, or on the process-wide world when null.
-    explicit GameRules(World* target = nullptr, CollectedListener onCollected = {})
+    // The rules act on `target` (null: on nothing).
+    explicit GameRules(World* target, CollectedListener onCollected = {})
         : target_(target), onCollected_(std::move(onCollected)) {}
 
     void onContact(const ContactPairHeader& header, const ContactPair* pairs,
@@ -29,6 +29,3 @@ private:
     World* target_;
     CollectedListener onCollected_;
 };
-
-// The points of the finished track for the process-wide world and clock.
-int32_t score();

@@ -1,23 +1,38 @@
 #pragma once
 
+#include "game/Bests.h"
 #include "game/Controls.h"
+#include "game/KeyPresses.h"
+#include "game/Run.h"
+#include "game/TrackMenu.h"
+#include "game/TrackShelf.h"
 
 #include <memory>
 
-struct World;
-class GameObject;
 class FreeCamera;
 
-// The running game's process-wide records, set up by start-up and alive for
-// the whole run.
+// The game side of the application, from start-up to shutdown: the tracks,
+// the one current run, and what outlives a run (the switches, the track
+// list, the bests, the free camera).
+struct GameSession {
+    GameSession(const std::string& levelFolder, const std::string& commandLineLevel)
+        : tracks(levelFolder, commandLineLevel) {}
 
-// The loaded level; the world cache owns it until exit.
-extern World* world;
-// The player's ship inside the world's objects, or null when the level has none.
-extern GameObject* ship;
-// The pending steering of the ship.
-extern ShipControl shipControl;
-// The render and overlay switches.
-extern RenderToggles renderToggles;
-// The debugging camera, only while Debugging.
-extern std::unique_ptr<FreeCamera> freeCamera;
+    TrackShelf tracks;
+    // The track of the current run.
+    std::size_t current = 0;
+    // Made for each start and dropped for the next; null only before the
+    // first and after shutdown.
+    std::unique_ptr<Run> run;
+    RenderToggles toggles;
+    // The debugging camera, only while Debugging.
+    std::unique_ptr<FreeCamera> freeCamera;
+    TrackMenu menu;
+    std::unique_ptr<BestsStore> bests;
+    KeyPresses keys;
+    // The scene's brightness outside the dimmed screens.
+    float brightness = 1.0f;
+};
+
+// The session between startGame and endGame, else null.
+GameSession* gameSession();

@@ -1,7 +1,5 @@
 #include "game/GameState.h"
 
-GameState gameState = GameState::Starting;
-
 const char* gameStateTitle(GameState state) {
     switch (state) {
     case GameState::Running:

@@ -12,8 +12,5 @@ enum class GameState : int32_t {
     Debugging = 6,
 };
 
-// The process-wide state, Starting until start-up completes.
-extern GameState gameState;
-
 // The state's text in the window title ("" for states without one).
 const char* gameStateTitle(GameState state);

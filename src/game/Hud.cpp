@@ -17,6 +17,9 @@ constexpr TextPlacement LABEL{25.0f, 100.0f, 0.5f};
 constexpr TextPlacement COLLECTED{360.0f, 100.0f, 0.5f};
 constexpr TextPlacement TOTAL{383.0f, 100.0f, 0.5f};
 constexpr TextPlacement TIME{25.0f, 150.0f, 0.3f};
+// Beside the clock on its line: between the clock and the count there is no
+// room for a line that can still be read in a small window.
+constexpr TextPlacement BEST{175.0f, 150.0f, 0.3f};
 constexpr float END_MESSAGE_SCALE = 2.0f;
 constexpr float POINTS_SCALE = 0.65f;
 constexpr float POINTS_DROP = 80.0f;
@@ -109,6 +112,7 @@ OverlayLayout overlayLayout(float /*width*/, float height) {
     layout.collected = scaled(COLLECTED, layout.unit);
     layout.total = scaled(TOTAL, layout.unit);
     layout.time = scaled(TIME, layout.unit);
+    layout.best = scaled(BEST, layout.unit);
     return layout;
 }
 
@@ -151,9 +155,13 @@ void Hud::setWindowSize(float width, float height) {
     if (time_) {
         buildTime();
     }
+    buildBest();
 }
 
 void Hud::setCollected(uint32_t count) {
+    if (collected_ && count == collectedValue_) {
+        return;
+    }
     collectedValue_ = count;
     buildCollected();
     if (total_) {
@@ -169,6 +177,9 @@ void Hud::buildCollected() {
 }
 
 void Hud::setTotal(uint32_t total) {
+    if (total_ && total == totalValue_) {
+        return;
+    }
     totalValue_ = total;
     total_.reset();
     placeTotal();
@@ -202,9 +213,29 @@ void Hud::buildTime() {
     time_ = std::make_unique<HudText>(formatClock(timeValue_), glyphs(), t.x, t.y, t.scale);
 }
 
+void Hud::setBest(std::optional<double> seconds) {
+    if (seconds == bestValue_) {
+        return;
+    }
+    bestValue_ = seconds;
+    buildBest();
+}
+
+void Hud::buildBest() {
+    best_.reset();
+    if (bestValue_) {
+        const TextPlacement& b = layout_.best;
+        best_ = std::make_unique<HudText>("Best " + formatClock(*bestValue_), glyphs(), b.x, b.y,
+                                          b.scale);
+    }
+}
+
 void Hud::draw() const {
     if (time_) {
         time_->draw(HUD_COLOR);
+    }
+    if (best_) {
+        best_->draw(HUD_COLOR);
     }
     if (collected_) {
         collected_->draw(HUD_COLOR);

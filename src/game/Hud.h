@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,7 @@ struct TextPlacement {
 struct OverlayLayout {
     // Window height / 1080.
     float unit = 1.0f;
-    TextPlacement label, collected, total, time;
+    TextPlacement label, collected, total, time, best;
 };
 OverlayLayout overlayLayout(float width, float height);
 
@@ -69,9 +70,11 @@ TextPlacement endMessagePlacement(const GlyphSet& glyphs, const std::string& tex
 TextPlacement pointsPlacement(const GlyphSet& glyphs, const std::string& text, float width,
                               float height);
 
-// The heads-up display: "Trash collected: " with the count and the total, and
-// the flying clock. Created on first use at the configured window size;
-// lives until exit.
+// The heads-up display: "Trash collected: " with the count and the total, the
+// flying clock and, beside it, the best time on the track. It shows what the
+// current run tells it; a setter given the value already shown builds
+// nothing. Created on first use at the configured window size; lives until
+// exit.
 class Hud {
 public:
     static Hud& instance();
@@ -83,6 +86,8 @@ public:
     void setTime(double seconds);
     // Lays the overlay out again for a window of this size.
     void setWindowSize(float width, float height);
+    // "Best 0:38:12" beside the clock, or nothing for a track not yet finished.
+    void setBest(std::optional<double> seconds);
     // The clock, then (once a count exists) the count and the label, then the total.
     void draw() const;
 
@@ -90,6 +95,7 @@ public:
     const HudText* collectedItem() const { return collected_.get(); }
     const HudText* totalItem() const { return total_.get(); }
     const HudText* timeItem() const { return time_.get(); }
+    const HudText* bestItem() const { return best_.get(); }
     const OverlayLayout& layout() const { return layout_; }
 
 private:
@@ -100,12 +106,15 @@ private:
     void placeTotal();
     void buildCollected();
     void buildTime();
+    void buildBest();
 
     OverlayLayout layout_;
     std::unique_ptr<HudText> label_;
     std::unique_ptr<HudText> collected_;
     std::unique_ptr<HudText> total_;
     std::unique_ptr<HudText> time_;
+    std::unique_ptr<HudText> best_;
+    std::optional<double> bestValue_;
     uint32_t collectedValue_ = 0;
     uint32_t totalValue_ = 0;
     double timeValue_ = 0.0;

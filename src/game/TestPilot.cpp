@@ -3,9 +3,9 @@
 #include "core/CameraDefaults.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
-#include "game/GameSession.h"
 #include "game/GameState.h"
 #include "game/Input.h"
+#include "game/Run.h"
 #include "game/TrackGeometry.h"
 #include "physics/PhysicsContext.h"
 #include "physics/RigidBody.h"
@@ -504,8 +504,7 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
     auto ownRules = std::make_unique<PilotRules>(&world);
     PilotRules& rules = *ownRules;
     auto previousRules = PhysicsContext::instance().setCallback(std::move(ownRules));
-    const ShipControl previousControl = shipControl;
-    shipControl = ShipControl{ship, 0.0f, 0.0f, 0.0f};
+    ShipControl shipControl{ship, 0.0f, 0.0f, 0.0f};
 
     const bool player = options.mode == Mode::Player;
     const std::vector<ObstacleSurface> surfaces = obstacleSurfaces(world);
@@ -561,7 +560,7 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
             pending.pop_front();
         }
         const glm::vec3 before = ship->getPosition();
-        applyShipControl(PHYSICS_STEP);
+        applyShipControl(shipControl, PHYSICS_STEP);
         world.processRemovals();
         PhysicsContext::instance().simulateStep();
         world.syncFromPhysics();
@@ -623,7 +622,6 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
         report.secondsOnRing = double(steps - attempt.startStep) * double(PHYSICS_STEP);
     }
 
-    shipControl = previousControl;
     PhysicsContext::instance().setCallback(std::move(previousRules));
     world.gameStatePtr = previousState;
     return report;

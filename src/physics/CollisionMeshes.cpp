@@ -4,7 +4,6 @@
 
 #include <assimp/mesh.h>
 
-#include <iostream>
 #include <vector>
 
 namespace {
@@ -26,20 +25,11 @@ Store<std::shared_ptr<const CookedMesh>>& collisionMeshStore() {
 }
 
 std::shared_ptr<const ConvexMesh> cookConvex(const Mesh& mesh) {
-    std::shared_ptr<const ConvexMesh> hull = ConvexMesh::cook(positionsOf(mesh));
-    if (!hull) {
-        std::cout << "PxCreateCooking failed!" << std::endl;
-    }
-    return hull;
+    return ConvexMesh::cook(positionsOf(mesh));
 }
 
 std::shared_ptr<const TriangleMesh> cookTriMesh(const Mesh& mesh) {
-    std::shared_ptr<const TriangleMesh> surface =
-        TriangleMesh::cook(positionsOf(mesh), mesh.indices);
-    if (!surface) {
-        std::cout << "cookTriMesh() failed!" << std::endl;
-    }
-    return surface;
+    return TriangleMesh::cook(positionsOf(mesh), mesh.indices);
 }
 
 Mesh collisionSourceMesh(const aiMesh* mesh) {

@@ -18,14 +18,14 @@ struct aiMesh;
 Store<std::shared_ptr<const CookedMesh>>& collisionMeshStore();
 
 // The convex hull of a mesh's vertex positions; the physics engine finds the
-// hull, the mesh's triangles are not used. Null (after the bare line
-// "PxCreateCooking failed!" on standard output) when the positions span no
-// volume: a hull needs at least four points that are not on one plane.
+// hull, the mesh's triangles are not used. Null when the positions span no
+// volume (a hull needs at least four points that are not on one plane); the
+// caller, who knows the node or model, says so.
 std::shared_ptr<const ConvexMesh> cookConvex(const Mesh& mesh);
 
-// A triangle surface of a mesh's positions and triangles. Null (after the
-// bare line "cookTriMesh() failed!" on standard output) when the mesh has no
-// triangle, an index names no vertex or a position is not finite.
+// A triangle surface of a mesh's positions and triangles. Null, silently like
+// cookConvex, when the mesh has no triangle, an index names no vertex or a
+// position is not finite.
 std::shared_ptr<const TriangleMesh> cookTriMesh(const Mesh& mesh);
 
 // What cooking reads of an imported mesh: its positions and its triangles

@@ -65,6 +65,8 @@ struct PhysicsContext::Impl {
     GameOverlapFilter filter;
     btDiscreteDynamicsWorld world{&dispatcher, &broadphase, &solver, &configuration};
     std::vector<RigidBody*> bodies;
+    // The moving bodies among them, the only ones a step changes.
+    std::vector<RigidBody*> dynamicBodies;
     // Open batches, and the bodies waiting for the outermost one to end, in
     // the order they came (a body may be listed again after leaving).
     int batches = 0;
@@ -98,6 +100,7 @@ PhysicsContext::~PhysicsContext() {
         body->setWorld(nullptr);
     }
     impl_->bodies.clear();
+    impl_->dynamicBodies.clear();
 }
 
 std::unique_ptr<CollisionCallback>
@@ -115,6 +118,9 @@ void PhysicsContext::addBody(RigidBody& body) {
     }
     body.setWorld(this);
     impl_->bodies.push_back(&body);
+    if (body.isDynamic()) {
+        impl_->dynamicBodies.push_back(&body);
+    }
     link(body);
 }
 
@@ -127,6 +133,7 @@ void PhysicsContext::removeBody(RigidBody& body) {
     }
     unlink(body);
     impl_->bodies.erase(it);
+    std::erase(impl_->dynamicBodies, &body);
     body.setWorld(nullptr);
 }
 
@@ -186,9 +193,20 @@ void PhysicsContext::insert(RigidBody& body) {
     }
     if (body.isDynamic()) {
         impl_->world.addRigidBody(static_cast<btRigidBody*>(object));
-    } else {
-        impl_->world.addCollisionObject(object);
+        return;
     }
+    // A static body enters the broadphase only, not the world's list of
+    // objects: Bullet walks that list several times each step (bounds,
+    // islands, saved poses), and a level of thousands of rocks and rings
+    // would pay for all of them on every step although none of them moves.
+    // Pairs, contacts and reports come from the broadphase, so they are the
+    // same.
+    btVector3 min, max;
+    object->getCollisionShape()->getAabb(object->getWorldTransform(), min, max);
+    object->setBroadphaseHandle(impl_->broadphase.createProxy(
+        min, max, object->getCollisionShape()->getShapeType(), object,
+        int(btBroadphaseProxy::StaticFilter),
+        int(btBroadphaseProxy::AllFilter ^ btBroadphaseProxy::StaticFilter), &impl_->dispatcher));
 }
 
 void PhysicsContext::unlink(RigidBody& body) {
@@ -199,7 +217,11 @@ void PhysicsContext::unlink(RigidBody& body) {
         if (body.isDynamic()) {
             impl_->world.removeRigidBody(static_cast<btRigidBody*>(object));
         } else {
-            impl_->world.removeCollisionObject(object);
+            btBroadphaseProxy* proxy = object->getBroadphaseHandle();
+            impl_->broadphase.getOverlappingPairCache()->cleanProxyFromPairs(proxy,
+                                                                             &impl_->dispatcher);
+            impl_->broadphase.destroyProxy(proxy, &impl_->dispatcher);
+            object->setBroadphaseHandle(nullptr);
         }
     }
     auto& touches = impl_->touches;
@@ -221,10 +243,8 @@ void PhysicsContext::updateBounds(RigidBody& body) {
 }
 
 void PhysicsContext::simulateStep() {
-    for (RigidBody* body : impl_->bodies) {
-        if (body->isDynamic()) {
-            body->integrateVelocity(PHYSICS_STEP);
-        }
+    for (RigidBody* body : impl_->dynamicBodies) {
+        body->integrateVelocity(PHYSICS_STEP);
     }
     // Bullet keeps contact points that sink deeper into a shape; since no
     // contact is ever solved, each step starts from fresh points so that a

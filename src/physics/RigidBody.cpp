@@ -76,7 +76,7 @@ std::unique_ptr<RigidBody> RigidBody::createStatic(const glm::vec3& position,
     impl->object->setWorldTransform(toBullet(position, rotation));
     impl->object->setCollisionFlags(btCollisionObject::CF_STATIC_OBJECT |
                                     btCollisionObject::CF_NO_CONTACT_RESPONSE);
-    // Asleep, static bodies are skipped by the bounds update of every step.
+    // A static body never moves, so it is never awake.
     impl->object->setActivationState(ISLAND_SLEEPING);
     return std::unique_ptr<RigidBody>(new RigidBody(std::move(impl)));
 }
@@ -162,6 +162,10 @@ uint32_t RigidBody::shapeCount() const {
 
 const CookedMesh* RigidBody::shapeMesh(uint32_t index) const {
     return index < impl_->shapes.size() ? impl_->shapes[index].mesh.get() : nullptr;
+}
+
+std::shared_ptr<const CookedMesh> RigidBody::sharedShapeMesh(uint32_t index) const {
+    return index < impl_->shapes.size() ? impl_->shapes[index].mesh : nullptr;
 }
 
 glm::vec3 RigidBody::shapeScale(uint32_t index) const {

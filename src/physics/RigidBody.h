@@ -55,6 +55,8 @@ public:
     // out of range).
     const CookedMesh* shapeMesh(uint32_t index) const;
     glm::vec3 shapeScale(uint32_t index) const;
+    // The cooked mesh at `index` shared, to shape another body alike.
+    std::shared_ptr<const CookedMesh> sharedShapeMesh(uint32_t index) const;
     // Removes every shape; the body then takes no part in the simulation.
     void detachShapes();
 

@@ -13,6 +13,8 @@ BloomBlurStage& BloomBlurStage::instance() {
 }
 
 void BloomBlurStage::blur(const BloomTargets& targets, uint32_t passes) {
+    GLint activeUnit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glUseProgram(programId);
     setUniform(programId, "image", 0);
     setUniform(programId, "texelStep",
@@ -36,6 +38,7 @@ void BloomBlurStage::blur(const BloomTargets& targets, uint32_t passes) {
     }
     glViewport(0, 0, GLsizei(targets.width), GLsizei(targets.height));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glActiveTexture(GLenum(activeUnit));
 }
 
 BloomBlendStage::BloomBlendStage() : VFShader("blend.vert", "blend.frag") {}
@@ -46,14 +49,22 @@ BloomBlendStage& BloomBlendStage::instance() {
 }
 
 void BloomBlendStage::blend(const BloomTargets& targets, uint32_t passes, bool bloomEnabled) {
+    GLint activeUnit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glUseProgram(programId);
     setUniform(programId, "scene", 0);
     setUniform(programId, "bloomBlur", 1);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, targets.colourBuffers[0]);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, targets.pingpongBuffers[passes & 1u]);
-    setUniform(programId, "bloom", int32_t(bloomEnabled));
+    // Without a blur pass no glow buffer was written this frame: reading one
+    // would put whatever it last held on screen.
+    const bool glow = bloomEnabled && passes > 0;
+    if (glow) {
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, targets.pingpongBuffers[passes & 1u]);
+    }
+    setUniform(programId, "bloom", int32_t(glow));
     setUniform(programId, "exposure", EXPOSURE);
     drawFullscreenQuad();
+    glActiveTexture(GLenum(activeUnit));
 }

@@ -19,7 +19,7 @@ public:
     // two pingpong buffers: pass k writes pingpongBuffers[1 - k % 2] and reads
     // the previous pass's output (pass 0 reads the bright parts). After
     // N >= 1 passes the result is in pingpongBuffers[N % 2]. Ends with the
-    // window's framebuffer bound.
+    // window's framebuffer bound and the active texture unit as it was.
     void blur(const BloomTargets& targets, uint32_t passes);
 };
 
@@ -36,7 +36,8 @@ public:
     static BloomBlendStage& instance();
 
     // Draws the scene (colourBuffers[0], unit 0) with the glow of the last
-    // blur (pingpongBuffers[passes % 2], unit 1) when `bloomEnabled`. Texture
-    // unit 1 stays active afterwards.
+    // blur (pingpongBuffers[passes % 2], unit 1) when `bloomEnabled` and at
+    // least one pass ran; with no pass there is no glow. The active texture
+    // unit is left as it was found.
     void blend(const BloomTargets& targets, uint32_t passes, bool bloomEnabled);
 };

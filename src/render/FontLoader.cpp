@@ -17,7 +17,7 @@ FontLoader::FontLoader() : AssetLoader<Font>(fontDirectory()) {
     glUseProgram(shader.programId);
     shader.setProjection();
     if (FT_Init_FreeType(&library)) {
-        logMessage(LogLevel::ERROR, "FREETYPE: Could not init FreeType Library");
+        logMessage(LogLevel::ERROR, "FreeType cannot be started; no text is drawn.");
         library = nullptr;
     }
 }
@@ -32,7 +32,7 @@ Font FontLoader::load(const std::string& name) {
     const std::string path = directory + name;
     FT_Face face = nullptr;
     if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
-        printTextMessage(("ERROR::FREETYPE: Failed to load font: " + path).c_str());
+        logMessage(LogLevel::ERROR, "Font " + path + " cannot be loaded; its text is not drawn.");
         face = nullptr;
     }
     GlyphSet glyphs;

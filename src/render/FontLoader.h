@@ -18,7 +18,7 @@ public:
     ~FontLoader();
 
     // The glyphs of fontDirectory() + name; a file that cannot be opened
-    // prints "ERROR::FREETYPE: Failed to load font" with its path and gives a
+    // logs an ERROR line naming its path and gives a
     // font without glyphs, which draws nothing.
     Font load(const std::string& name) override;
 

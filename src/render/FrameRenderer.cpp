@@ -128,6 +128,9 @@ SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const C
                             const RenderSettings& settings) {
     const DetailView view{camera.getProjection() * camera.getViewMatrix(), camera.getPosition(),
                           camera.fovY, float(bloom.targets.height), settings};
+    // Materials bind their textures unit by unit; the caller's unit comes back.
+    GLint activeUnit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glBindFramebuffer(GL_FRAMEBUFFER, bloom.targets.hdrFramebuffer);
     if (settings.wireframe) {
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -141,6 +144,7 @@ SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const C
     if (settings.wireframe) {
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     }
+    glActiveTexture(GLenum(activeUnit));
     return drawn;
 }
 

@@ -1,14 +1,11 @@
 #include "render/Glyph.h"
 
+#include "core/Log.h"
+
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <iostream>
-
-void printTextMessage(const char* message) {
-    std::cout << message << std::endl;
-    std::cout.clear();
-}
+#include <string>
 
 void buildGlyphSet(FT_Face face, GlyphSet& glyphs) {
     // The caller has already reported a font that could not be opened; asking
@@ -18,9 +15,11 @@ void buildGlyphSet(FT_Face face, GlyphSet& glyphs) {
     }
     FT_Set_Pixel_Sizes(face, 0, GLYPH_PIXEL_HEIGHT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // One line for the whole font: a broken one would otherwise print 128.
+    int failed = 0;
     for (int code = 0; code < 128; ++code) {
         if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER)) {
-            printTextMessage("ERROR::FREETYTPE: Failed to load Glyph");
+            ++failed;
             continue;
         }
         const FT_GlyphSlot slot = face->glyph;
@@ -39,6 +38,12 @@ void buildGlyphSet(FT_Face face, GlyphSet& glyphs) {
                                      uint32_t(slot->advance.x)};
     }
     glBindTexture(GL_TEXTURE_2D, 0);
+    if (failed > 0) {
+        const std::string family = face->family_name ? face->family_name : "the font";
+        logMessage(LogLevel::ERROR, "FreeType cannot draw " + std::to_string(failed) +
+                                        " of the first 128 characters of " + family +
+                                        "; they are left out of the text.");
+    }
     FT_Done_Face(face);
 }
 

@@ -29,8 +29,8 @@ inline constexpr FT_UInt GLYPH_PIXEL_HEIGHT = 100;
 
 // Renders the codes 0 to 127 of `face` into `glyphs`, one texture per glyph,
 // then releases the face. A null face (a font that could not be opened, which
-// its opener reports) adds nothing. A glyph FreeType cannot render prints
-// "ERROR::FREETYTPE: Failed to load Glyph" and is left out. Sets the pixel
+// its opener reports) adds nothing. Glyphs FreeType cannot render are left
+// out, and one ERROR line counts them. Sets the pixel
 // unpack alignment to 1 for the rest of the run (glyph rows are not padded).
 void buildGlyphSet(FT_Face face, GlyphSet& glyphs);
 
@@ -61,7 +61,3 @@ struct TextExtent {
 // not move the pen, as drawing treats it.
 TextExtent measureText(const GlyphSet& glyphs, const std::string& text, float x, float y,
                        float scale);
-
-// Prints a FreeType message the way the text code reports: a bare line on
-// standard output, flushed.
-void printTextMessage(const char* message);

@@ -90,25 +90,3 @@ uint64_t drawModelLevel(const Model& model, int32_t level, uint32_t materialProg
     }
     return triangles;
 }
-
-PhongShader::PhongShader() : LightingShader("phong.vert", "phong.frag") {}
-
-PhongShader& PhongShader::instance() {
-    static PhongShader shader;
-    return shader;
-}
-
-void PhongShader::drawModel(Model& model, int32_t level) {
-    drawModelLevel(model, level, programId);
-}
-
-GreyboxShader::GreyboxShader() : LightingShader("phong.vert", "greybox.frag") {}
-
-GreyboxShader& GreyboxShader::instance() {
-    static GreyboxShader shader;
-    return shader;
-}
-
-void GreyboxShader::drawModel(Model& model) {
-    drawModelLevel(model, 0, 0);
-}

@@ -53,31 +53,3 @@ void bindMaterial(uint32_t program, const Material& material);
 // without levels (a file that failed to load) draws nothing. Returns the
 // number of triangles drawn.
 uint64_t drawModelLevel(const Model& model, int32_t level, uint32_t materialProgram);
-
-// Phong lighting with materials, drawn straight to the bound framebuffer
-// ("phong.vert" + "phong.frag"). Built at start-up and kept; the frame itself
-// draws through the bloom programs.
-class PhongShader : public LightingShader {
-public:
-    PhongShader();
-
-    // The start-up program, built by buildStartUpPrograms and kept until exit.
-    static PhongShader& instance();
-
-    // Draws level `level` of the model (drawModelLevel), binding each
-    // mesh's material.
-    void drawModel(Model& model, int32_t level);
-};
-
-// Shapes without materials: every mesh in one lit grey ("phong.vert" +
-// "greybox.frag"). Built at start-up and kept.
-class GreyboxShader : public LightingShader {
-public:
-    GreyboxShader();
-
-    // The start-up program, built by buildStartUpPrograms and kept until exit.
-    static GreyboxShader& instance();
-
-    // Draws level 0 of the model (drawModelLevel) without binding materials.
-    void drawModel(Model& model);
-};

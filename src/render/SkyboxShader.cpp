@@ -21,10 +21,13 @@ void SkyboxShader::setCamera(const Camera& camera) {
 }
 
 void SkyboxShader::draw(const std::string& cubemapName) {
+    GLint activeUnit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glDepthFunc(GL_LEQUAL);
     glActiveTexture(GL_TEXTURE0 + TEXTURE_LOAD_UNIT);
     Cubemap& sky = CubemapLoader::instance().get(cubemapName);
     sky.bind(programId, 1, "cubemap");
     drawModelLevel(ModelLoader::instance().get("skybox"), 0, 0);
     glDepthFunc(GL_LESS);
+    glActiveTexture(GLenum(activeUnit));
 }

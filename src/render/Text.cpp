@@ -1,6 +1,7 @@
 #include "render/Text.h"
 
 #include "assets/AssetPaths.h"
+#include "core/Log.h"
 #include "render/TextShader.h"
 
 #include <GL/glew.h>
@@ -30,20 +31,21 @@ void initText() {
 
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library)) {
-        printTextMessage("ERROR::FREETYPE: Could not init FreeType Library");
+        logMessage(LogLevel::ERROR, "FreeType cannot be started; no text is drawn.");
         library = nullptr;
     }
     const std::string path = fontDirectory() + GAME_FONT_NAME;
     FT_Face face = nullptr;
     if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
         // Named, so that a missing font file is found without a debugger.
-        printTextMessage(("ERROR::FREETYPE: Failed to load font: " + path).c_str());
+        logMessage(LogLevel::ERROR, "Font " + path + " cannot be loaded; its text is not drawn.");
         face = nullptr;
     }
     if (face) {
         FT_Set_Pixel_Sizes(face, 0, GLYPH_PIXEL_HEIGHT);
         if (FT_Load_Char(face, 'X', FT_LOAD_RENDER)) {
-            printTextMessage("ERROR::FREETYTPE: Failed to load Glyph");
+            logMessage(LogLevel::ERROR, "FreeType cannot draw the character X of " + path +
+                                            "; the text may be placed wrongly.");
         }
     }
     buildGlyphSet(face, startupGlyphSet);

@@ -4,8 +4,12 @@
 #include <AL/alc.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
+
+// Whether ALSOFT_DRIVERS is the game's own choice, not the user's.
+bool driversChosenHere = false;
 
 // Names OpenAL lists as a NUL-separated list ending in an empty name.
 std::string firstListed(const ALCchar* list) {
@@ -17,7 +21,7 @@ std::string noDeviceReason(const std::string& deviceName) {
         return "the sound device \"" + deviceName + "\" cannot be opened";
     }
     const char* drivers = std::getenv("ALSOFT_DRIVERS");
-    if (drivers && *drivers) {
+    if (drivers && *drivers && !driversChosenHere) {
         return std::string("no sound device opens with the drivers ALSOFT_DRIVERS names (") +
                drivers + ")";
     }
@@ -28,6 +32,25 @@ std::string noDeviceReason(const std::string& deviceName) {
 }
 
 } // namespace
+
+void AudioDevice::skipUnreachableSoundServer() {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    if (set("ALSOFT_DRIVERS") || set("ALSOFT_CONF") || set("PULSE_SERVER")) {
+        return;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::error_code ignored;
+    if (runtime && *runtime &&
+        std::filesystem::exists(std::filesystem::path(runtime) / "pulse" / "native", ignored)) {
+        return;
+    }
+    // "-pulse," is every other driver in OpenAL Soft's own order.
+    setenv("ALSOFT_DRIVERS", "-pulse,", 0);
+    driversChosenHere = true;
+}
 
 AudioDevice::AudioDevice(ALCdevice* device, ALCcontext* context, std::string name)
     : device_(device), context_(context), name_(std::move(name)) {}

@@ -11,6 +11,14 @@ typedef struct ALCcontext_struct ALCcontext;
 // completes its file then).
 class AudioDevice {
 public:
+    // With no sound server to reach, OpenAL Soft's PulseAudio driver still
+    // makes the client library write ~/.config/pulse/ before it fails: the
+    // game would leave files in a home it never asked for. Unless the user
+    // chose the drivers (ALSOFT_DRIVERS or ALSOFT_CONF), that driver is left
+    // out when neither PULSE_SERVER nor a server socket exists. Call on the
+    // main thread before the first device opens.
+    static void skipUnreachableSoundServer();
+
     // The opened device (the default one for an empty name), or null with
     // `reason` saying why there is none.
     static std::unique_ptr<AudioDevice> open(const std::string& deviceName, std::string& reason);

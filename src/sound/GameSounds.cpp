@@ -73,6 +73,7 @@ void startGameSounds() {
     s.started = true;
     const SoundSettings settings{config().soundVolume, config().musicVolume};
     const std::string folder = soundDirectory();
+    AudioDevice::skipUnreachableSoundServer();
     s.starting = std::async(std::launch::async,
                             [settings, folder] { return state().system.start(settings, folder); });
 }

@@ -1,5 +1,7 @@
 #include "world/World.h"
 
+#include "physics/RigidBody.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -43,11 +45,18 @@ void World::processRemovals() {
 }
 
 void World::syncFromPhysics() {
-    for (GameObject& object : objects) {
-        if (object.actor) {
-            object.position = object.actor->position();
-            object.rotation = object.actor->rotation();
+    if (movingFor_ != objects.size()) {
+        moving_.clear();
+        for (GameObject& object : objects) {
+            if (object.actor && object.actor->isDynamic()) {
+                moving_.push_back(&object);
+            }
         }
+        movingFor_ = objects.size();
+    }
+    for (GameObject* object : moving_) {
+        object->position = object->actor->position();
+        object->rotation = object->actor->rotation();
     }
 }
 

@@ -54,7 +54,9 @@ struct World {
     // twice removes one object; a position beyond the list is ignored),
     // lowers `currentRing` by one for each, and empties the queue.
     void processRemovals();
-    // Copies each body's pose into its object, front to back.
+    // Copies each moving body's pose into its object, front to back. Static
+    // bodies keep the pose they were built with, so a level of thousands of
+    // them costs no more per step than an empty one.
     void syncFromPhysics();
     // Non-owning pointers to the directional lights, then the point lights,
     // in stored order; valid until the light lists change.
@@ -67,4 +69,10 @@ struct World {
     void render(const Camera& camera, bool bloomEnabled, bool normalMapping, int32_t detailLevel);
     void renderWireframe(const Camera& camera, bool bloomEnabled, bool normalMapping,
                          int32_t detailLevel);
+
+private:
+    // The objects with a dynamic body, found again whenever the list's length
+    // changed since (objects are only ever taken out of it).
+    std::vector<GameObject*> moving_;
+    size_t movingFor_ = SIZE_MAX;
 };

@@ -44,6 +44,10 @@ struct Game {
         process = std::make_unique<GameProcess>(dir.path());
         EXPECT_NE(process->waitForWindow(120s), 0u) << process->output();
     }
+    // The bests of the game's own home (see GameProcess).
+    std::filesystem::path bestsFile() const {
+        return dir.path() / "home/.local/share/kelvaro19/bests.txt";
+    }
     ~Game() {
         if (process->windowId()) {
             process->requestClose();
@@ -98,6 +102,28 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     auto [pointsLeft, pointsRight] = columns(360 / 2 + 5, 40);
     EXPECT_GT(pointsLeft, 5);
     EXPECT_NEAR(pointsLeft + pointsRight, 640, 12);
+    // The first finish is a new best, kept in the player's data folder, and
+    // the end screen says it with what can be done next below.
+    EXPECT_TRUE(std::filesystem::exists(game.bestsFile())) << game.process->output();
+    auto [bestLeft, bestRight] = columns(360 / 2 + 38, 26);
+    EXPECT_NEAR(bestLeft + bestRight, 640, 12) << "no \"New best\" line";
+    auto [hintLeft, hintRight] = columns(360 / 2 + 65, 25);
+    EXPECT_NEAR(hintLeft + hintRight, 640, 12) << "no line of keys";
+    EXPECT_GT(hintRight - hintLeft, bestRight - bestLeft);
+
+    // Esc lists the tracks; Esc again goes back to the end screen; N flies the
+    // next track, here the only one, again.
+    game.process->tapKey("Escape");
+    EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Choosing a track @", 10s))
+        << game.process->windowTitle();
+    game.process->tapKey("Escape");
+    EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game finished @", 10s))
+        << game.process->windowTitle();
+    game.process->tapKey("n");
+    EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 10s))
+        << game.process->windowTitle();
+    EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game finished @", 60s))
+        << game.process->windowTitle();
 }
 
 TEST(GamePlay, TouchingAnAsteroidEndsTheGame) {
@@ -109,6 +135,14 @@ TEST(GamePlay, TouchingAnAsteroidEndsTheGame) {
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game over @", 60s))
         << game.process->windowTitle() << "\n"
         << game.process->output();
+    // R flies again from the start, into the same rock; a game over keeps
+    // no best.
+    game.process->tapKey("r");
+    EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 10s))
+        << game.process->windowTitle();
+    EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game over @", 60s))
+        << game.process->windowTitle();
+    EXPECT_FALSE(std::filesystem::exists(game.bestsFile()));
 }
 
 TEST(GamePlay, PauseFreezesTheGameAndResumes) {
@@ -118,7 +152,7 @@ TEST(GamePlay, PauseFreezesTheGameAndResumes) {
     level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
     Game game(level, 320, 180);
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 60s));
-    game.process->holdKey("p", 300ms);
+    game.process->tapKey("p");
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game paused @", 10s))
         << game.process->windowTitle();
     // The running clock changes the overlay every frame, so a picture that
@@ -138,7 +172,7 @@ TEST(GamePlay, PauseFreezesTheGameAndResumes) {
         },
         30s);
     EXPECT_TRUE(still) << "the paused picture kept changing";
-    game.process->holdKey("p", 300ms);
+    game.process->tapKey("p");
     EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 10s))
         << game.process->windowTitle();
 }
@@ -149,10 +183,10 @@ TEST(GamePlay, F9SwitchesToTheFreeCameraAndBackToPause) {
     addRing(level, 0, -2000);
     Game game(level, 320, 180);
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 60s));
-    game.process->holdKey("F9", 300ms);
+    game.process->tapKey("F9");
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Debugging @", 10s))
         << game.process->windowTitle();
-    game.process->holdKey("F9", 300ms);
+    game.process->tapKey("F9");
     EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game paused @", 10s))
         << game.process->windowTitle();
 }

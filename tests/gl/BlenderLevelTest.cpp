@@ -9,9 +9,9 @@
 #include "assets/ShapeStores.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
-#include "game/GameSession.h"
 #include "game/GameState.h"
 #include "game/Input.h"
+#include "game/Run.h"
 #include "physics/PhysicsContext.h"
 #include "render/Text.h"
 #include "world/WorldLoader.h"
@@ -123,14 +123,13 @@ GameState flyStraight(World& w) {
     GameState state = GameState::Running;
     w.gameStatePtr = &state;
     auto previous = PhysicsContext::instance().setCallback(std::make_unique<GameRules>(&w));
-    shipControl = ShipControl{objectNamed(w, shipModelFile), 0, 0, 0};
+    ShipControl shipControl{objectNamed(w, shipModelFile), 0, 0, 0};
     for (int steps = 0; state == GameState::Running && steps < 144 * 20; ++steps) {
-        applyShipControl(PHYSICS_STEP);
+        applyShipControl(shipControl, PHYSICS_STEP);
         w.processRemovals();
         PhysicsContext::instance().simulateStep();
         w.syncFromPhysics();
     }
-    shipControl = ShipControl{};
     PhysicsContext::instance().setCallback(std::move(previous));
     w.gameStatePtr = nullptr;
     return state;

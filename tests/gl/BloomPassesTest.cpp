@@ -105,15 +105,21 @@ TEST_F(BloomPasses, ZeroSizeReportsAnIncompleteFramebufferAndGoesOn) {
     EXPECT_NE(broken.pingpongFramebuffers[1], 0u);
 }
 
-TEST_F(BloomPasses, NoPassLeavesBothBuffersAndTheBlendReadsTheFirst) {
+TEST_F(BloomPasses, NoPassLeavesBothBuffersAndTheBlendDrawsNoGlow) {
     blurStage->blur(targets, 0);
     EXPECT_EQ(pingpong(0, C, C), GREEN);
     EXPECT_EQ(pingpong(1, C, C), BLUE);
+    // Neither buffer was written this frame: what they hold (the markers
+    // here) must not reach the screen.
     blendStage->blend(targets, 0, true);
     auto pixel = readPixels(CENTRE, CENTRE, 1, 1);
     EXPECT_EQ(pixel[0], 0);
-    EXPECT_GT(pixel[1], 200);
+    EXPECT_EQ(pixel[1], 0);
     EXPECT_EQ(pixel[2], 0);
+    float bloom = -1.0f;
+    glGetUniformfv(blendStage->programId, glGetUniformLocation(blendStage->programId, "bloom"),
+                   &bloom);
+    EXPECT_EQ(bloom, 0.0f);
 }
 
 TEST_F(BloomPasses, OnePassIsHorizontalIntoTheSecondBuffer) {
@@ -180,9 +186,15 @@ TEST_F(BloomPasses, BloomOffLeavesNoGlowAndExposureMapsTheScene) {
     EXPECT_NEAR(off[0], expected, 1);
     EXPECT_NEAR(off[1], expected, 1);
     EXPECT_NEAR(off[2], expected, 1);
+    // The unit that was active before is active again.
     GLint active = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(active, GL_TEXTURE1);
+    EXPECT_EQ(active, GL_TEXTURE0);
+    glActiveTexture(GL_TEXTURE3);
+    blendStage->blend(targets, 2, false);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    EXPECT_EQ(active, GL_TEXTURE3);
+    glActiveTexture(GL_TEXTURE0);
     float exposure = 0.0f, bloom = -1.0f;
     const uint32_t program = blendStage->programId;
     glGetUniformfv(program, glGetUniformLocation(program, "exposure"), &exposure);

@@ -55,7 +55,8 @@ TEST_F(FontCache, MissingFontIsNamedOnceAndCachedEmpty) {
     Font& missing = FontLoader::instance().get("nothing.ttf");
     FontLoader::instance().get("nothing.ttf");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "ERROR::FREETYPE: Failed to load font: res/assets/fonts/nothing.ttf\n");
+              "[ ERROR ]\tFont res/assets/fonts/nothing.ttf cannot be loaded; its text is not "
+              "drawn.\n");
     EXPECT_TRUE(missing.glyphs.empty());
 }
 

@@ -67,7 +67,7 @@ TEST_F(LightUpload, TwentyLightsFillTheSixteenEntriesInListOrder) {
 
 TEST_F(LightUpload, EveryProgramStartsAtEntryZeroAndAnEmptyListCountsZero) {
     BloomPhongStage first;
-    PhongShader second;
+    BloomPhongStage second;
     PointLight a(glm::vec3(1.0f, 0.0f, 0.0f), glm::vec3(1.0f), glm::vec3(1.0f, 0.0f, 0.0f));
     PointLight b(glm::vec3(0.0f, 1.0f, 0.0f), glm::vec3(2.0f), glm::vec3(1.0f, 0.0f, 0.0f));
     glUseProgram(first.programId);

@@ -137,7 +137,7 @@ TEST_F(ShaderProgram, BrightnessReachesItsUniformAndMissingNamesAreIgnored) {
 
 TEST_F(ShaderProgram, CameraUploadsProjectionTimesViewAndTheWorldPosition) {
     ScopedWorkingDir cwd(KELVARO_SOURCE_DIR);
-    VFShader shader("phong.vert", "phong.frag");
+    VFShader shader("nm_bloom.vert", "nm_bloom.frag");
     glUseProgram(shader.programId);
     // A camera riding 3 up and 10 behind a ship that turned a quarter about y.
     SceneObject ship(glm::vec3(10.0f, 0.0f, 0.0f),
@@ -194,8 +194,6 @@ protected:
 };
 
 TEST_F(GameShaderSources, AllProgramsBuildWithoutMessages) {
-    buildClean("phong.vert", "phong.frag");
-    buildClean("phong.vert", "greybox.frag");
     buildClean("nm_bloom.vert", "nm_bloom.frag");
     buildClean("blur.vert", "blur.frag");
     buildClean("blend.vert", "blend.frag");
@@ -219,11 +217,6 @@ TEST_F(GameShaderSources, ProgramsOfferTheUniformsTheRendererWrites) {
     expectActive(bloom, material);
     expectActive(bloom, {"normalMap", "normalMapping"});
 
-    uint32_t phong = buildClean("phong.vert", "phong.frag");
-    expectActive(phong, lighting);
-    expectActive(phong, material);
-
-    expectActive(buildClean("phong.vert", "greybox.frag"), lighting);
     expectActive(buildClean("blur.vert", "blur.frag"), {"image", "horizontal"});
     expectActive(buildClean("blend.vert", "blend.frag"),
                  {"scene", "bloomBlur", "bloom", "exposure"});

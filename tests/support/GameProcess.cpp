@@ -48,6 +48,9 @@ void prepareGameFolder(const fs::path& dir, int width, int height, int blurItera
     std::ofstream(dir / "res/config/Kelvaro.ini")
         << "[GRAPHICS]\nMAX_FPS = " << maxFps << "\nWINDOW_WIDTH = " << width
         << "\nWINDOW_HEIGHT = " << height << "\nBLUR_ITERATIONS = " << blurIterations << "\n";
+    // The tests' levels take the shipped level's place, the one track.
+    std::ofstream(dir / "res/assets/models/worlds/tracks.list")
+        << "sub2demo_debug.dae | 1 | Drift Belt\n";
 }
 
 GameProcess::GameProcess(const fs::path& workingDir, const std::vector<std::string>& environment,
@@ -167,6 +170,10 @@ void GameProcess::keyDown(const std::string& key) const {
 
 void GameProcess::keyUp(const std::string& key) const {
     runCommand("xdotool keyup " + key);
+}
+
+void GameProcess::tapKey(const std::string& key) const {
+    runCommand("xdotool windowfocus --sync " + std::to_string(window_) + " key " + key);
 }
 
 void GameProcess::holdKey(const std::string& key, std::chrono::milliseconds hold) const {

@@ -44,6 +44,9 @@ public:
     void holdKey(const std::string& key, std::chrono::milliseconds hold) const;
     void keyDown(const std::string& key) const;
     void keyUp(const std::string& key) const;
+    // Presses and releases a key at once: a tap far shorter than a frame of
+    // the slow software renderer, which the game must still not lose.
+    void tapKey(const std::string& key) const;
 
     // Asks the window to close, as a window manager's close button does.
     void requestClose() const;

@@ -39,19 +39,19 @@ TEST(CookConvex, TheHullIsFoundFromThePositionsAlone) {
     EXPECT_EQ(hull->vertices().size(), 5u); // the inner point is not a corner
 }
 
-TEST(CookConvex, FlatOrTooFewPointsGiveNullAndTheCookingLine) {
+TEST(CookConvex, FlatOrTooFewPointsGiveNullWithoutAConsoleLine) {
     std::shared_ptr<const ConvexMesh> hull = cookConvex(pyramid());
     EXPECT_EQ(captured([&] {
                   hull = cookConvex(meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}, {}));
               }),
-              "PxCreateCooking failed!\n");
+              "");
     EXPECT_FALSE(hull);
     EXPECT_EQ(captured([&] {
                   hull = cookConvex(meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 1}}, {}));
               }),
-              "PxCreateCooking failed!\n");
+              "");
     EXPECT_FALSE(hull);
-    EXPECT_EQ(captured([&] { hull = cookConvex(meshOf({}, {})); }), "PxCreateCooking failed!\n");
+    EXPECT_EQ(captured([&] { hull = cookConvex(meshOf({}, {})); }), "");
     EXPECT_FALSE(hull);
 }
 
@@ -63,17 +63,14 @@ TEST(CookTriMesh, KeepsEveryTriangleOfTheMesh) {
     EXPECT_EQ(surface->vertexCount(), 6u);
 }
 
-TEST(CookTriMesh, NoTrianglesOrABadIndexGiveNullAndTheCookingLine) {
+TEST(CookTriMesh, NoTrianglesOrABadIndexGiveNullWithoutAConsoleLine) {
     std::shared_ptr<const TriangleMesh> surface;
-    EXPECT_EQ(captured([&] {
-                  surface = cookTriMesh(meshOf({{0, 0, 0}, {1, 0, 0}}, {}));
-              }),
-              "cookTriMesh() failed!\n");
+    EXPECT_EQ(captured([&] { surface = cookTriMesh(meshOf({{0, 0, 0}, {1, 0, 0}}, {})); }), "");
     EXPECT_FALSE(surface);
     EXPECT_EQ(captured([&] {
                   surface = cookTriMesh(meshOf({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {0, 1, 7}));
               }),
-              "cookTriMesh() failed!\n");
+              "");
     EXPECT_FALSE(surface);
 }
 

@@ -1,4 +1,3 @@
-#include "game/GameSession.h"
 #include "game/Input.h"
 #include "render/Camera.h"
 
@@ -7,17 +6,20 @@
 
 namespace {
 
-// The debugging camera's keys and mouse look, on the process-wide free camera.
+// The debugging camera's keys and mouse look, on the camera the mouse turns.
 class FreeCameraTest : public ::testing::Test {
 protected:
     void SetUp() override {
         freeCamera = std::make_unique<FreeCamera>(glm::vec3(1, 2, 3), glm::quat(1, 0, 0, 0));
+        setMouseLookCamera(freeCamera.get());
     }
     void TearDown() override {
         // Forget the last cursor position for the next test.
+        setMouseLookCamera(nullptr);
         freeCamera.reset();
         onCursorMove(nullptr, 0.0, 0.0);
     }
+    std::unique_ptr<FreeCamera> freeCamera;
 };
 
 void expectNear(const glm::vec3& a, const glm::vec3& b) {
@@ -63,11 +65,13 @@ TEST_F(FreeCameraTest, AZeroCoordinateCountsAsNoPreviousPosition) {
 }
 
 TEST_F(FreeCameraTest, CursorEventsWithoutAFreeCameraOnlyRecord) {
+    setMouseLookCamera(nullptr);
     freeCamera.reset();
     onCursorMove(nullptr, 10.0, 10.0);
     onCursorMove(nullptr, 20.0, 20.0);
     SUCCEED() << "no camera to turn, and nothing to crash on";
     freeCamera = std::make_unique<FreeCamera>(glm::vec3(0), glm::quat(1, 0, 0, 0));
+    setMouseLookCamera(freeCamera.get());
     onCursorMove(nullptr, 30.0, 20.0); // turns from the recorded (20, 20)
     EXPECT_NE(freeCamera->rotation, glm::quat(1, 0, 0, 0));
 }

@@ -332,6 +332,23 @@ TEST_F(WindowlessLevels, MistakesInAPlayableLevelAreFoundAndNamed) {
     }
 }
 
+// The content says the format, whatever the name says; a level the game
+// cannot play says so by its failure, not only in words.
+TEST_F(WindowlessLevels, TheContentDecidesTheFormatAndAFailureSaysItsKind) {
+    for (const char* name : {"level.glb", "level.gltf", "level.txt"}) {
+        SCOPED_TRACE(name);
+        LevelResult result = read(track().str(), name);
+        EXPECT_TRUE(result.world) << result.error;
+        EXPECT_EQ(result.failure, LevelFailure::None);
+    }
+    LevelWriter noRing;
+    noRing.addEmpty("Camera", {0, 0, 0});
+    noRing.addMeshNode("roid_a", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1), rock());
+    EXPECT_EQ(read(noRing).failure, LevelFailure::Unplayable);
+    EXPECT_EQ(read("<COLLADA><p>1 x 2</p></COLLADA>").failure, LevelFailure::Malformed);
+    EXPECT_EQ(read("plain words").failure, LevelFailure::Unreadable);
+}
+
 TEST_F(WindowlessLevels, AGapLeftByANameTooLongToBeReadSaysSo) {
     LevelWriter level = track();
     addRing(level, "ring_1" + std::string(1024, 'x'), -60);

@@ -9,6 +9,8 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <memory>
 #include <string>
 
@@ -307,6 +309,20 @@ TEST_F(MaterialTextures, TheLevelsMaterialFileGivesWhatBlenderCannotExport) {
     EXPECT_EQ(materialSidecarPath("a/b/level.dae"), "a/b/level.materials");
 }
 
+TEST_F(MaterialTextures, AMaterialFileTooLargeIsRefusedWithOneLine) {
+    const std::string besideLevel = LEVEL.substr(0, LEVEL.rfind('/') + 1);
+    std::string text = "[rock]\nshininess = 48\n";
+    text.resize(MAX_MATERIAL_FILE_BYTES + 1, '\n');
+    folder.write(besideLevel + "my.materials", text);
+    testing::internal::CaptureStdout();
+    const Material rock = read({}, {}, "rock");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[ ERROR ]\tMaterial file " + besideLevel +
+                  "my.materials is larger than 256 KiB, far more than any level needs; it is "
+                  "ignored.\n");
+    EXPECT_EQ(rock.expShininess, 8.0f);
+}
+
 TEST(MaterialFile, EachUnusableLineIsReportedOnceAndSkipped) {
     const std::string text = "shininess = 3\n"
                              "[rock]\n"
@@ -338,6 +354,51 @@ TEST(MaterialFile, EachUnusableLineIsReportedOnceAndSkipped) {
     EXPECT_FALSE(overrides.at("rock").shininess);
     EXPECT_FALSE(overrides.at("rock").specular);
     EXPECT_EQ(overrides.at("ring").shininess, 16.0f);
+}
+
+TEST(MaterialFile, AFloodIsCutShortAndAByteOrderMarkIsSkipped) {
+    const std::string prefix = "[ ERROR ]\tMaterial file x.materials";
+    const std::string end = "; the line is ignored.\n";
+    const std::string longValue(100000, '7');
+    std::string flood = "[rock]\n";
+    for (int i = 0; i < 5000; ++i) {
+        flood += "junk\n";
+    }
+    std::string twenty;
+    for (int line = 2; line <= 21; ++line) {
+        twenty +=
+            prefix + ", line " + std::to_string(line) + ": \"junk\" is not \"key = value\"" + end;
+    }
+    struct Case {
+        std::string text;
+        std::string log;
+        std::optional<float> shininess; // of [rock]
+    };
+    const Case cases[] = {
+        // As Notepad saves it: the mark is not part of the first line.
+        {"\xEF\xBB\xBF[rock]\nshininess = 5\n", "", 5.0f},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF[rock]\n",
+         prefix + ", line 1: \"\xEF\xBB\xBF[rock]\" is not \"key = value\"" + end, std::nullopt},
+        {flood + "shininess = 9\n", twenty + prefix + ": \u2026 and 4980 more lines ignored.\n",
+         9.0f},
+        // A long value is quoted in part, never cut inside a character.
+        {"[rock]\nshininess = " + longValue + "\n",
+         prefix + ", line 2: shininess needs one number above 0, not \"" + std::string(40, '7') +
+             "\"\u2026 (100000 bytes)" + end,
+         std::nullopt},
+        {"[rock]\nglow" + std::string(35, 'x') + "\u00e9yy = 1\n",
+         prefix + ", line 2: unknown key \"glow" + std::string(35, 'x') +
+             "\"\u2026 (43 bytes) (known: normal, ambient, specular, shininess, emission)" + end,
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        testing::internal::CaptureStdout();
+        const MaterialOverrides overrides = parseMaterialOverrides(c.text, "x.materials");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.log) << c.text.substr(0, 30);
+        const auto rock = overrides.find("rock");
+        EXPECT_EQ(rock == overrides.end() ? std::nullopt : rock->second.shininess, c.shininess)
+            << c.text.substr(0, 30);
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "core/LoopScheduler.h"
 #include "game/Controls.h"
-#include "game/GameSession.h"
+#include "game/Run.h"
 #include "game/Input.h"
 #include "world/GameObject.h"
 
@@ -22,6 +22,7 @@ protected:
         shipControl = ShipControl{};
         PhysicsTest::TearDown();
     }
+    ShipControl shipControl;
 };
 
 TEST_F(ShipControlTest, TorquesActAboutTheShipsOwnAxesAndItFliesAlongItsNose) {
@@ -33,7 +34,7 @@ TEST_F(ShipControlTest, TorquesActAboutTheShipsOwnAxesAndItFliesAlongItsNose) {
                     std::move(body));
     shipControl = ShipControl{&ship, -300.0f, 0.0f, 0.0f};
 
-    applyShipControl(PHYSICS_STEP);
+    applyShipControl(shipControl, PHYSICS_STEP);
     // The command holds until the keys are read again.
     EXPECT_EQ(shipControl.pitch, -300.0f);
     glm::vec3 v = ship.actor->linearVelocity();
@@ -56,7 +57,7 @@ TEST_F(ShipControlTest, RollAndYawUseTheForwardAndDownAxes) {
     GameObject ship({0, 0, 0}, glm::quat(1, 0, 0, 0), glm::vec3(1.0f), "spaceshipNew.obj",
                     ObjectKind::Ship, std::move(body));
     shipControl = ShipControl{&ship, 0.0f, 300.0f, 300.0f};
-    applyShipControl(PHYSICS_STEP);
+    applyShipControl(shipControl, PHYSICS_STEP);
     PhysicsContext::instance().simulateStep();
     glm::vec3 w = ship.actor->angularVelocity();
     EXPECT_GT(w.z, 0.0f); // roll +300 about (0, 0, 1)
@@ -67,7 +68,7 @@ TEST_F(ShipControlTest, RollAndYawUseTheForwardAndDownAxes) {
 
 TEST_F(ShipControlTest, WithoutAShipTheCommandsWait) {
     shipControl = ShipControl{nullptr, 300.0f, 0.0f, 0.0f};
-    applyShipControl(PHYSICS_STEP);
+    applyShipControl(shipControl, PHYSICS_STEP);
     EXPECT_EQ(shipControl.pitch, 300.0f);
 }
 
@@ -124,7 +125,7 @@ protected:
             scheduler.runSteps([] { return true; },
                                [&] {
                                    if (timing == TorqueTiming::EveryStep) {
-                                       applyShipControl(PHYSICS_STEP);
+                                       applyShipControl(shipControl, PHYSICS_STEP);
                                    } else {
                                        applyFirstStepOnly(ship, first);
                                    }
@@ -138,7 +139,7 @@ protected:
         return ship.getRotation();
     }
 
-    static void applyFirstStepOnly(GameObject& ship, bool first) {
+    void applyFirstStepOnly(GameObject& ship, bool first) {
         const glm::quat r = ship.getRotation();
         const float s = first ? PHYSICS_STEP : 0.0f;
         ship.actor->addTorque((s * shipControl.pitch) * (r * glm::vec3(-1, 0, 0)));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <string>
 #include <vector>
 
@@ -55,8 +57,15 @@ TEST(SoftwarePreset, AppliesOnlyToKeysTheIniLeavesUnset) {
     Config chosenPasses = withKeys({"BLUR_ITERATIONS"});
     chosenPasses.blurIterations = 25;
     Config onlyWidth = withKeys({"WINDOW_WIDTH"});
-    onlyWidth.windowWidth = 1600;
-    onlyWidth.aspectRatio = 1600.0f / 1080.0f;
+    onlyWidth.windowWidth = 800;
+    onlyWidth.aspectRatio = 800.0f / 1080.0f;
+    Config onlyHeight = withKeys({"WINDOW_HEIGHT", "BLUR_ITERATIONS"});
+    onlyHeight.windowHeight = 1000;
+    onlyHeight.blurIterations = 3;
+    Config hugeHeight = withKeys({"WINDOW_HEIGHT"});
+    hugeHeight.windowHeight = uint32_t(INT_MAX);
+    Config tinyWidth = withKeys({"WINDOW_WIDTH"});
+    tinyWidth.windowWidth = 1;
     Config everything = withKeys({"WINDOW_WIDTH", "WINDOW_HEIGHT", "BLUR_ITERATIONS"});
     everything.blurIterations = 2;
     Config otherKeys = withKeys({"FOV", "MAX_FPS"});
@@ -80,10 +89,19 @@ TEST(SoftwarePreset, AppliesOnlyToKeysTheIniLeavesUnset) {
          head + size + ", " + passes + detail + tail},
         {otherKeys, preset.windowWidth, preset.windowHeight, preset.blurIterations,
          head + size + ", " + passes + detail + tail},
-        {chosenSize, 1280, 720, preset.blurIterations, head + passes + detail + tail},
+        {chosenSize, 1280, 720, preset.blurIterations,
+         head + "1280x720 as set, " + passes + detail + tail},
         {chosenPasses, preset.windowWidth, preset.windowHeight, 25, head + size + detail + tail},
-        // One side set keeps the file's size choice as a whole.
-        {onlyWidth, 1600, 1080, preset.blurIterations, head + passes + detail + tail},
+        // A side left unset follows the preset's shape, not the full-size default.
+        {onlyWidth, 800, 450, preset.blurIterations,
+         head + "800x450 (WINDOW_HEIGHT to the preset's shape), " + passes + detail + tail},
+        {onlyHeight, 1778, 1000, 3,
+         head + "1778x1000 (WINDOW_WIDTH to the preset's shape)" + detail + tail},
+        {hugeHeight, uint32_t(INT_MAX), uint32_t(INT_MAX), preset.blurIterations,
+         head + std::to_string(INT_MAX) + "x" + std::to_string(INT_MAX) +
+             " (WINDOW_WIDTH to the preset's shape), " + passes + detail + tail},
+        {tinyWidth, 1, 1, preset.blurIterations,
+         head + "1x1 (WINDOW_HEIGHT to the preset's shape), " + passes + detail + tail},
         // A file that chose the whole frame keeps the finest level of detail too.
         {everything, 1920, 1080, 2, ""},
     };

@@ -1,0 +1,35 @@
+#include "game/KeyPresses.h"
+
+#include <GLFW/glfw3.h>
+
+#include <utility>
+
+namespace {
+
+KeyPresses* listener = nullptr;
+
+void onKey(GLFWwindow*, int key, int, int action, int) {
+    if (listener) {
+        listener->record(key, action);
+    }
+}
+
+} // namespace
+
+void KeyPresses::record(int key, int action) {
+    if (action != GLFW_PRESS || key == GLFW_KEY_UNKNOWN || keys_.size() >= MAX_PENDING) {
+        return;
+    }
+    keys_.push_back(key);
+}
+
+std::vector<int> KeyPresses::take() {
+    std::vector<int> taken;
+    taken.swap(keys_);
+    return taken;
+}
+
+void KeyPresses::listen(GLFWwindow* window, KeyPresses* presses) {
+    listener = presses;
+    glfwSetKeyCallback(window, presses ? onKey : nullptr);
+}

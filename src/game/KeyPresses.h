@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+struct GLFWwindow;
+
+// The presses of the switch keys, taken from the window's key events in the
+// order they came. Keys read once per pass lose a tap shorter than the pass
+// (a quick tap at 16 fps, anything at 1 fps); an event is never lost. Held
+// flight keys are still read as they stand in each pass.
+class KeyPresses {
+public:
+    // A GLFW key event: only a press counts; repeats and releases do not.
+    void record(int key, int action);
+    // The keys pressed since the last call, oldest first.
+    std::vector<int> take();
+    std::size_t pending() const { return keys_.size(); }
+
+    // Sends the window's key events to `presses` (null: to nobody).
+    static void listen(GLFWwindow* window, KeyPresses* presses);
+
+private:
+    // A pass that stalls for long cannot pile up more than this.
+    static constexpr std::size_t MAX_PENDING = 64;
+    std::vector<int> keys_;
+};

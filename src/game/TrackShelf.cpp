@@ -1,0 +1,123 @@
+#include "game/TrackShelf.h"
+
+#include "core/Log.h"
+#include "core/RegularFile.h"
+#include "physics/PhysicsContext.h"
+#include "world/LevelFinding.h"
+#include "world/WorldLoader.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+void setInPhysics(World& world, bool in) {
+    PhysicsContext& physics = PhysicsContext::instance();
+    physics.beginBatch();
+    for (GameObject& object : world.objects) {
+        if (!object.actor) {
+            continue;
+        }
+        if (in) {
+            physics.addBody(*object.actor);
+        } else {
+            physics.removeBody(*object.actor);
+        }
+    }
+    physics.endBatch();
+}
+
+} // namespace
+
+TrackShelf::TrackShelf(const std::string& levelFolder, const std::string& commandLineLevel)
+    : levelFolder_(levelFolder) {
+    if (commandLineLevel.empty()) {
+        addListedTracks();
+        return;
+    }
+    Track own;
+    own.entry = {commandLineLevel, 0, std::filesystem::path(commandLineLevel).filename().string()};
+    own.path = commandLineLevel;
+    tracks_.push_back(std::move(own));
+}
+
+void TrackShelf::addListedTracks() {
+    if (listRead_) {
+        return;
+    }
+    listRead_ = true;
+    for (TrackEntry& entry : readTrackList(levelFolder_ + TRACK_LIST_FILE)) {
+        Track track;
+        track.path = levelFolder_ + entry.file;
+        track.entry = std::move(entry);
+        if (std::string problem = regularFileProblem(track.path); !problem.empty()) {
+            logMessage(LogLevel::ERROR, "Track " + track.entry.name + ": level " + track.path +
+                                            ": " + problem + "; it cannot be flown.");
+            track.broken = true;
+        }
+        tracks_.push_back(std::move(track));
+    }
+}
+
+bool TrackShelf::load(Track& track) {
+    LevelResult level = WorldLoader().readFile(track.path);
+    for (const LevelFinding& finding : level.findings) {
+        if (!level.world && &finding == &level.findings.back()) {
+            break; // the error line says it
+        }
+        logMessage(finding.severity == LevelFinding::Severity::Error ? LogLevel::ERROR
+                                                                     : LogLevel::INFO,
+                   consoleText(track.path, finding));
+    }
+    if (!level.world) {
+        logMessage(LogLevel::ERROR, level.error);
+        track.broken = true;
+        return false;
+    }
+    track.world = std::move(level.world);
+    track.start = std::make_unique<WorldStart>(*track.world);
+    track.hash = fileContentHash(track.path);
+    return true;
+}
+
+World* TrackShelf::activate(std::size_t index) {
+    Track& track = tracks_.at(index);
+    if (track.broken) {
+        return nullptr;
+    }
+    if (active_ && *active_ != index) {
+        setInPhysics(*tracks_[*active_].world, false);
+        active_.reset();
+    }
+    if (!track.world) {
+        if (!load(track)) {
+            return nullptr;
+        }
+    } else if (!active_) {
+        setInPhysics(*track.world, true);
+    }
+    active_ = index;
+    return &*track.world;
+}
+
+std::string fileContentHash(const std::string& path) {
+    if (!regularFileProblem(path).empty()) {
+        return {};
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return {};
+    }
+    uint64_t hash = 0xcbf29ce484222325ull;
+    char buffer[1 << 16];
+    while (in) {
+        in.read(buffer, sizeof buffer);
+        for (std::streamsize i = 0; i < in.gcount(); ++i) {
+            hash = (hash ^ uint8_t(buffer[i])) * 0x100000001b3ull;
+        }
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
