@@ -1,5 +1,7 @@
 #include "FuzzSupport.h"
 
+#include "world/WorldLoader.h"
+
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
@@ -74,5 +76,15 @@ void silenceConsole() {
     if (null >= 0) {
         dup2(null, STDOUT_FILENO);
         close(null);
+    }
+}
+
+void readLevelBytes(const char* fileName, const uint8_t* data, std::size_t size) {
+    const auto file = scratchFolder() / fileName;
+    writeBytes(file, data, size);
+    WorldLoader loader;
+    LevelResult result = loader.readFile(file.string(), {.times = nullptr, .upload = false});
+    if (!result.world && result.error.empty()) {
+        std::abort();
     }
 }

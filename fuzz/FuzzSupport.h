@@ -25,3 +25,9 @@ bool openHiddenContext();
 // readers report every bad input, and millions of lines would only slow the
 // fuzzer down.
 void silenceConsole();
+
+// Writes the bytes as a level file named `fileName` in the scratch folder and
+// reads it through the world loader, without uploading; aborts when the level
+// comes with neither a world nor a reason, the one outcome the game cannot
+// report.
+void readLevelBytes(const char* fileName, const uint8_t* data, std::size_t size);
