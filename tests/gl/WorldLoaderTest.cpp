@@ -1,5 +1,6 @@
 #include "GlWindow.h"
 #include "LevelWriter.h"
+#include "LoaderLevels.h"
 #include "TempDir.h"
 
 #include "assets/ModelLoader.h"
@@ -20,21 +21,6 @@
 
 namespace {
 
-const glm::quat NO_TURN(1, 0, 0, 0);
-
-TestMesh rock() {
-    return sphereMesh(1.0f, 10, 6);
-}
-TestMesh can() {
-    return boxMesh({0.3f, 0.5f, 0.3f});
-}
-TestMesh ringMesh() {
-    return torusMesh(2.0f, 0.3f);
-}
-TestMesh opening() {
-    return discMesh(2.0f, 0.2f);
-}
-
 // Levels written into a temporary game folder with the test ship, loaded in
 // the process as the game loads them, into a window's context. What needs no
 // window is tested in the unit layer.
@@ -44,24 +30,6 @@ protected:
         GlTest::SetUp();
         cwd.emplace(folder.path());
         writeTestShip(folder.path() / "res/assets/models");
-    }
-
-    static LevelWriter withCamera() {
-        LevelWriter level;
-        level.addEmpty("Camera", {0, 0, 0});
-        return level;
-    }
-
-    // A level needs a ring to be played: one far away, at the end of the
-    // object list.
-    static void addTrack(LevelWriter& level) {
-        level.addMeshNode("ring_0", "trackRing", ringMesh(), {0, 0, 1000}, NO_TURN, glm::vec3(1.0f),
-                          opening());
-    }
-    static LevelWriter withTrack() {
-        LevelWriter level = withCamera();
-        addTrack(level);
-        return level;
     }
 
     TempDir folder;

@@ -1,4 +1,5 @@
 #include "LevelWriter.h"
+#include "LoaderLevels.h"
 #include "TempDir.h"
 
 #include "assets/ModelLoader.h"
@@ -20,21 +21,7 @@
 
 namespace {
 
-const glm::quat NO_TURN(1, 0, 0, 0);
 const glm::quat HALF_TURN = glm::angleAxis(glm::pi<float>(), glm::vec3(0, 1, 0));
-
-TestMesh rock() {
-    return sphereMesh(1.0f, 10, 6);
-}
-TestMesh can() {
-    return boxMesh({0.3f, 0.5f, 0.3f});
-}
-TestMesh ringMesh() {
-    return torusMesh(2.0f, 0.3f);
-}
-TestMesh opening() {
-    return discMesh(2.0f, 0.2f);
-}
 
 void expectNear(const glm::vec3& actual, const glm::vec3& expected) {
     EXPECT_NEAR(actual.x, expected.x, 1e-4f);
@@ -81,24 +68,6 @@ protected:
         EXPECT_FALSE(result.world);
         EXPECT_EQ(PhysicsContext::instance().bodyCount(), bodies);
         return result.error;
-    }
-
-    static LevelWriter withCamera() {
-        LevelWriter level;
-        level.addEmpty("Camera", {0, 0, 0});
-        return level;
-    }
-
-    // A level needs a ring to be played: one far away, at the end of the
-    // object list.
-    static void addTrack(LevelWriter& level) {
-        level.addMeshNode("ring_0", "trackRing", ringMesh(), {0, 0, 1000}, NO_TURN, glm::vec3(1.0f),
-                          opening());
-    }
-    static LevelWriter withTrack() {
-        LevelWriter level = withCamera();
-        addTrack(level);
-        return level;
     }
 
     // Object names without the "#2", "#3", ... that a model name gets when an
