@@ -1,7 +1,6 @@
 #include "assets/TextureLoader.h"
 
 #include "assets/AssetPaths.h"
-#include "assets/EmbeddedImages.h"
 #include "assets/TextureImage.h"
 #include "core/Log.h"
 
@@ -73,12 +72,8 @@ TextureLoader& TextureLoader::instance() {
 
 Texture TextureLoader::load(const std::string& name) {
     Texture texture;
-    // A located texture comes as a path; a bare name lives in the folder.
-    const std::vector<unsigned char>* embedded = embeddedImage(name);
-    const std::string path =
-        embedded || name.find_first_of("/\\") != std::string::npos ? name : directory + name;
-    const TextureImage image = embedded ? TextureImage(*embedded, largestEdge(GL_MAX_TEXTURE_SIZE))
-                                        : TextureImage(path, largestEdge(GL_MAX_TEXTURE_SIZE));
+    const std::string path = textureSourcePath(name);
+    const TextureImage image = readTextureImage(name, largestEdge(GL_MAX_TEXTURE_SIZE));
     if (!image.ok()) {
         releaseName(texture);
         logMessage(LogLevel::ERROR,

@@ -247,6 +247,9 @@ void onKeyPress(int key) {
         break;
     case GLFW_KEY_F11:
         t.collisionLines = !t.collisionLines;
+        if (!t.collisionLines) {
+            releaseCollisionLines();
+        }
         break;
     case GLFW_KEY_M:
         toggleSoundMute(glfwGetTime());
