@@ -53,6 +53,14 @@ std::string grouped(std::size_t value) {
 
 } // namespace
 
+std::string budgetNote(const CollisionLineFrame& shown) {
+    if (shown.drawn >= shown.inView) {
+        return {};
+    }
+    return "showing the nearest " + grouped(shown.drawn) + " of " + grouped(shown.inView) +
+           " shapes in view";
+}
+
 glm::vec3 shapeKindColor(ShapeKind kind) {
     switch (kind) {
     case ShapeKind::Obstacle:
@@ -227,10 +235,8 @@ CollisionLineFrame CollisionLineRenderer::draw(const std::vector<PlacedShape>& s
     }
     if (shown.drawn < shown.inView && !budgetReported_) {
         budgetReported_ = true;
-        logMessage(LogLevel::INFO, "Collision lines: showing the nearest " + grouped(shown.drawn) +
-                                       " of " + grouped(shown.inView) +
-                                       " shapes in view (at most " + grouped(lineBudget_) +
-                                       " lines a frame).");
+        logMessage(LogLevel::INFO, "Collision lines: " + budgetNote(shown) + " (at most " +
+                                       grouped(lineBudget_) + " lines a frame).");
     }
     return shown;
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct CollisionLineFrame {
     std::size_t drawn = 0;  // the nearest of those, within the line budget
     std::size_t lines = 0;  // lines drawn
 };
+
+// "showing the nearest 35 of 1,009 shapes in view" when the line budget left
+// shapes in view out of a frame; "" when it drew them all.
+std::string budgetNote(const CollisionLineFrame& shown);
 
 // Draws collision shapes as lines over whatever the frame holds: each shape
 // in the colour of its kind, unlit, never hidden by the scene's depth

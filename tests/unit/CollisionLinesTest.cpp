@@ -1,7 +1,10 @@
 #include "LevelWriter.h"
 #include "PhysicsFixtures.h"
 
+#include "game/CollisionLinesNote.h"
+#include "game/SoundNotice.h"
 #include "physics/CollisionLines.h"
+#include "render/CollisionLineRenderer.h"
 
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/quaternion.hpp>
@@ -89,6 +92,30 @@ TEST(PlacedShapes, EachShapeComesWithItsBodysPoseScaleAndKind) {
     EXPECT_NEAR(corner.x, 10.0f, 1e-5f);
     EXPECT_NEAR(corner.z, -2.0f, 1e-5f);
     EXPECT_EQ(glm::vec3(shapes[1].place * glm::vec4(1, 0, 0, 1)), glm::vec3(21, 0, 0));
+}
+
+TEST(CollisionLinesNote, SaysHowManyShapesInViewTheBudgetShows) {
+    struct Row {
+        CollisionLineFrame shown;
+        std::string note;
+    };
+    for (const Row& row : {
+             Row{{1503, 1214, 1214, 9'300'550}, ""},
+             Row{{0, 0, 0, 0}, ""},
+             Row{{1503, 1009, 35, 245'832}, "showing the nearest 35 of 1,009 shapes in view"},
+             Row{{2'000'000, 1'234'567, 1, 300'000},
+                 "showing the nearest 1 of 1,234,567 shapes in view"},
+         }) {
+        EXPECT_EQ(budgetNote(row.shown), row.note);
+    }
+    // Under the word about the sound, inside the window, at every size.
+    for (const glm::vec2& window : {glm::vec2(800, 450), glm::vec2(1920, 1080)}) {
+        const TextPlacement note = collisionLinesNotePlacement(window.x, window.y);
+        const TextPlacement sound = soundNoticePlacement(window.x, window.y);
+        EXPECT_EQ(note.x, sound.x);
+        EXPECT_LT(note.y, sound.y - 30.0f * sound.scale);
+        EXPECT_GT(note.y, 0.5f * window.y);
+    }
 }
 
 } // namespace
