@@ -1,7 +1,5 @@
 #include "assets/TextureImage.h"
 
-#include "assets/AssetPaths.h"
-#include "assets/EmbeddedImages.h"
 #include "assets/ImageFileChecks.h"
 #include "core/RegularFile.h"
 
@@ -183,18 +181,4 @@ void TextureImage::decode(const std::vector<unsigned char>& bytes, int maxEdge, 
                " pixels, more than the largest edge the graphics driver takes (" +
                std::to_string(maxEdge) + "); scaled down to " + size(width, height);
     }
-}
-
-std::string textureSourcePath(const std::string& name) {
-    if (embeddedImage(name) || name.find_first_of("/\\") != std::string::npos) {
-        return name;
-    }
-    return textureDirectory() + name;
-}
-
-TextureImage readTextureImage(const std::string& name, int maxEdge) {
-    if (const std::vector<unsigned char>* embedded = embeddedImage(name)) {
-        return TextureImage(*embedded, maxEdge);
-    }
-    return TextureImage(textureSourcePath(name), maxEdge);
 }

@@ -49,14 +49,3 @@ private:
 
     std::unique_ptr<unsigned char, decltype(&std::free)> pixels{nullptr, &std::free};
 };
-
-// Where the texture cache reads the texture it knows as `name`: a located
-// path as it is, a bare name in textureDirectory(). An image embedded in a
-// level keeps its own name.
-std::string textureSourcePath(const std::string& name);
-
-// The image the texture cache makes of `name` (an embedded image's name, a
-// located path or a bare name), read with all of its checks and without
-// OpenGL, so that the level checker reports what the game would. A
-// `maxEdge` of 0 keeps every edge as the file gives it.
-TextureImage readTextureImage(const std::string& name, int maxEdge);

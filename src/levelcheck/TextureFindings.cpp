@@ -3,8 +3,9 @@
 #include "assets/EmbeddedImages.h"
 #include "assets/ModelLoader.h"
 #include "assets/ShapeStores.h"
-#include "assets/TextureImage.h"
+#include "assets/TextureFiles.h"
 #include "game/TrackGeometry.h"
+#include "world/LevelSky.h"
 #include "world/World.h"
 
 #include <set>
@@ -41,9 +42,25 @@ void checkTexture(const std::string& name, const GameObject& object, std::set<st
                         "save the image again as a PNG or JPEG file of at most 4096x4096 pixels"});
 }
 
+// The level's own sky; the shipped one is the game's, not the level's.
+void checkSky(const World& world, std::vector<LevelFinding>& findings) {
+    if (world.skyboxName.empty() || world.skyboxName == SHIPPED_SKY_NAME) {
+        return;
+    }
+    readCubeFaces(world.skyboxName, 0, [&findings](std::size_t, const CubeFace& face) {
+        if (!face.problem.empty()) {
+            findings.push_back({LevelFinding::Severity::Error, face.path,
+                                "this face of the level's sky cannot be used: " + face.problem +
+                                    " (the game then draws the sky black)",
+                                "make the six faces square PNG images of one size"});
+        }
+    });
+}
+
 } // namespace
 
 void addTextureFindings(const World& world, std::vector<LevelFinding>& findings) {
+    checkSky(world, findings);
     std::set<std::string> seen;
     for (const GameObject& object : world.objects) {
         const Model& model = ModelLoader::instance().get(object.name);

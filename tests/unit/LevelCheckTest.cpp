@@ -282,6 +282,27 @@ const std::vector<CheckRow>& rows() {
          {"FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
           "Difficulty: 1 of 5 (...", "OK: the game plays level.dae and the test pilot finishes it"},
          0},
+        {"a sky of its own with a face that is not square and one of random bytes",
+         [](const TempDir& dir) {
+             const std::string sky = "res/assets/textures/cubemaps/level/";
+             for (const char* face : {"right", "left", "bottom", "front"}) {
+                 dir.write(sky + face + ".png", pngBytes(4, 4, 1, std::vector<uint8_t>(16)));
+             }
+             dir.write(sky + "top.png", pngBytes(4, 2, 1, std::vector<uint8_t>(8)));
+             dir.write(sky + "back.png", randomBytes(256));
+             writeLevel(dir, texturedRing(""));
+         },
+         {"ERROR res/assets/textures/cubemaps/level/top.png: this face of the level's sky cannot "
+          "be used: the face is not square or differs in size from the other faces (the game "
+          "then draws the sky black); make the six faces square PNG images of one size",
+          "ERROR res/assets/textures/cubemaps/level/back.png: this face of the level's sky "
+          "cannot be used: Image not of any known type, or corrupt (the game then draws the sky "
+          "black); make the six faces square PNG images of one size",
+          "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (...",
+          "NOT OK: the game plays level.dae and the test pilot finishes it, but 2 errors above "
+          "must be mended first"},
+         1},
         {"a long straight track that needs no key",
          [](const TempDir& dir) {
              LevelWriter level = startAndLamp();
@@ -429,6 +450,8 @@ TEST_F(LevelCheck, EachMistakeGetsItsLineAndExitCode) {
     for (const CheckRow& row : rows()) {
         SCOPED_TRACE(row.name);
         std::filesystem::remove_all(folder.path() / "level.dae");
+        // A sky folder named after the level would be every later level's.
+        std::filesystem::remove_all(folder.path() / "res/assets/textures/cubemaps");
         row.write(folder);
         const int code = check("level.dae");
         std::string all;

@@ -2,7 +2,7 @@
 
 #include "assets/MaterialSidecar.h"
 #include "assets/MeshBuilder.h"
-#include "assets/TextureImage.h"
+#include "assets/TextureFiles.h"
 #include "assets/TextureLookup.h"
 
 #include <assimp/Importer.hpp>
