@@ -96,7 +96,7 @@ const std::vector<CheckRow>& rows() {
         {"a playable level",
          [](const TempDir& dir) { writeLevel(dir, straightTrack()); },
          {"FINISHED 2/2 rings in 1.7 s, 0/0 cans, closest approach none (no obstacles)",
-          "Difficulty: 1 of 5 (59 m in 1.7 s; sharpest turn 1% of the ship's turn rate; least "
+          "Difficulty: 1 of 5 (59 m in 1.7 s; sharpest turn 1% of the ship's best turn rate; least "
           "clearance none (no obstacles); 0 obstacles within 10 m)",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},

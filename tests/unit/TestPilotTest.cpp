@@ -1,6 +1,7 @@
 #include "LevelFolder.h"
 
 #include "game/TestPilot.h"
+#include "game/TestPilotTurn.h"
 #include "world/WorldLoader.h"
 
 #include <glm/gtc/constants.hpp>
@@ -144,6 +145,46 @@ TEST_F(TestPilot, AWorldWithoutRingsCannotBeFinished) {
         [](const GameObject& object) { return object.kind == ObjectKind::Ring; });
     result.world->currentRing = -1;
     EXPECT_EQ(flyTrack(*result.world).line(), "NOT FINISHED: the level has no ring to fly through");
+}
+
+// The turn a row of ring passes asks for, from a start at the origin headed
+// along -z, at 35 m/s, as a share of a best rate of 0.5 rad/s (a turn
+// radius of 70 m).
+struct TurnRow {
+    const char* name;
+    std::vector<glm::vec3> passes;
+    float share;
+};
+
+TEST(TurnMeasure, IsTheSteadyTurnThePassesAsk) {
+    const float right = std::sqrt(0.5f);
+    const std::vector<TurnRow> rows = {
+        {"straight on", {{0, 0, -100}, {0, 0, -200}, {0, 0, -300}}, 0.0f},
+        {"no ring passed", {}, 0.0f},
+        // A circle of 140 m through the start and both passes: a 90 degree
+        // arc between them, 45 degrees at each pass.
+        {"a gentle arc", {{140 - 140 * right, 0, -140 * right}, {140, 0, -140}}, 0.5f},
+        // Right angle at a pass 100 m on, 100 m to the next: the circle
+        // through all three has a radius of 70.7 m.
+        {"a right angle", {{0, 0, -100}, {100, 0, -100}}, 70.0f / 70.71f},
+        // The same corner in pitch and yaw together turns just as sharply.
+        {"a right angle upwards and aside", {{0, 0, -100}, {70.71f, 70.71f, -100}}, 70.0f / 70.71f},
+        // Back to 200 m beside the start: a half circle of 100 m radius.
+        {"a hairpin", {{0, 0, -300}, {200, 0, 0}}, 0.7f},
+        // A ring 20 m aside of the start cannot be reached on a turn.
+        {"beside the start", {{20, 0, 0}}, 1.0f},
+        {"straight back through the ring before", {{0, 0, -100}, {0, 0, 0}}, 1.0f},
+    };
+    for (const TurnRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_NEAR(sharpestTurnShare({0, 0, 0}, {0, 0, -1}, row.passes, 35.0f, 0.5f), row.share,
+                    0.01f);
+    }
+}
+
+TEST(TurnMeasure, TheBestRateHoldsPitchAndYawTogether) {
+    EXPECT_NEAR(bestTurnRate(2.0f), std::sqrt(2.0f) * steadyTurnRate(2.0f), 1e-5f);
+    EXPECT_NEAR(bestTurnRate(2.0f), 0.605f, 0.005f);
 }
 
 } // namespace
