@@ -51,17 +51,28 @@ constexpr float FUNNEL_SLOPE = 0.6f;
 constexpr float ENTRY_TURNS = 1.5f;
 // Pitch and yaw held together spin the ship this many times as fast as one.
 const float BOTH_KEYS = std::sqrt(2.0f);
-// A turn longer than this (radians) is worth rolling onto the diagonal.
+// A turn longer than this (radians), or faster than this share of one
+// key's rate, is worth rolling onto the diagonal.
 constexpr float ROLL_INTO_TURN = 0.35f;
+constexpr float ROLL_ABOVE = 0.8f;
 // The pilot thinks out a line only to a ring this near (metres); one further
 // off is flown for straight or lined up with.
 constexpr float PLAN_RANGE = 260.0f;
 // The room (metres) a line thought out keeps from the bounding sphere of an
 // obstacle seen.
 constexpr float PLAN_CLEARANCE = 1.0f;
-// A corner at a ring sharper than this (radians) is begun before the ring;
-// a gentler one is flown through the middle of the opening.
-constexpr float SHARP_CORNER = 0.85f;
+// A turn at a ring (radians) from which on the pilot thinks about the
+// corner before it gets there, once it has seen the ring after.
+constexpr float CORNER = 0.3f;
+// The pilot thinks out lines to a ring at most this far off the nose
+// (radians): out of a corner begun before the last ring, the ship may still
+// be turning towards it.
+constexpr float OUT_OF_CORNER = 1.75f;
+// How much harder than the steady turn to a point the pilot turns for it,
+// making up for the ship's lag behind its keys.
+constexpr float PURSUIT_GAIN = 1.2f;
+// How far ahead along a turn (metres) the pilot looks to steer along it.
+constexpr float LEAD = 20.0f;
 // How far off the middle of a ring's opening, as a share of its radius, the
 // pilot passes on the side of the ring after it.
 constexpr float CORNER_CUT = 0.45f;
@@ -181,8 +192,17 @@ ShipControl steer(const ShipView& ship, const glm::vec3& target, float rate, boo
         across = up;
     }
     across = glm::normalize(across);
-    const bool longTurn = hard && angle > ROLL_INTO_TURN;
-    const float wanted = std::min(2.5f * angle, longTurn ? BOTH_KEYS * rate : rate);
+    float wanted = std::min(2.5f * angle, rate);
+    if (hard) {
+        // Into a corner: at least the steady turn that arrives at the target
+        // (a chord of a circle makes the same angle with its tangent at both
+        // ends), with both keys where one is not enough.
+        const float arc = angle < glm::half_pi<float>()
+                              ? 2.0f * SHIP_SPEED * std::sin(angle) / glm::length(line)
+                              : BOTH_KEYS * rate;
+        wanted = std::min(std::max(2.5f * angle, PURSUIT_GAIN * arc), BOTH_KEYS * rate);
+    }
+    const bool longTurn = hard && (angle > ROLL_INTO_TURN || wanted > ROLL_ABOVE * rate);
     // Each key alone spins the ship at most at `rate`.
     const float wantUp = glm::clamp(wanted * glm::dot(across, up), -rate, rate);
     const float wantRight = glm::clamp(wanted * -glm::dot(across, left), -rate, rate);
@@ -276,6 +296,31 @@ private:
     GameObject* ring_ = nullptr;
 };
 
+// Where to steer on the way to `target`: the point itself, or, with `then`
+// (the ring after it) given, a point LEAD metres on along the circle through
+// the ship, the target and `then`: the steady turn that passes both.
+struct Course {
+    glm::vec3 target;
+    std::optional<glm::vec3> then;
+
+    glm::vec3 aim(const glm::vec3& ship) const {
+        if (!then) {
+            return target;
+        }
+        const glm::vec3 a = target - ship, b = *then - ship;
+        const glm::vec3 turn = glm::cross(a, b);
+        const float area = glm::dot(turn, turn);
+        if (area < 1e-6f * glm::dot(a, a) * glm::dot(b, b)) {
+            return target;
+        }
+        const glm::vec3 centre =
+            ship + glm::cross(glm::dot(a, a) * b - glm::dot(b, b) * a, turn) / (2.0f * area);
+        const float radius = glm::length(ship - centre);
+        return centre + glm::angleAxis(std::min(LEAD / radius, 1.0f), glm::normalize(turn)) *
+                            (ship - centre);
+    }
+};
+
 // The opening of the ring after the next one, worked out once per ring.
 class RingAhead {
 public:
@@ -285,9 +330,17 @@ public:
             size_ = world.objects.size();
             const GameObject* ring = objectAt(world, position_ + 1);
             opening_ = ring && ring->kind == ObjectKind::Ring ? ringOpening(*ring) : std::nullopt;
+            seen = false;
+            begun.reset();
         }
         return opening_;
     }
+
+    // The course chosen to begin the turn for it before the ring in between.
+    std::optional<Course> begun;
+
+    // Whether the player has had it in view since the last ring.
+    bool seen = false;
 
 private:
     int32_t position_ = -1;
@@ -481,32 +534,42 @@ private:
     float farPlane_ = 0.0f;
 };
 
-// How a line the pilot thinks of flying meets a ring: whether the ship
-// crosses the ring's plane through its opening, with room to spare, and
+// How a course the pilot thinks of flying meets its rings: whether the ship
+// crosses each ring's plane through its opening, with room to spare, and
 // keeps clear of the obstacles it sees on the way.
 struct Trial {
     bool through = false;
     float clearance = std::numeric_limits<float>::infinity();
+    // The largest share of the room in an opening the course used.
+    float worst = 0.0f;
 };
 
-// Flies the ship in thought, steering every look for the point `target`
-// gives (around the obstacles seen now), until it crosses the plane of
-// `ring` or `seconds` run out.
-template <typename Target>
-Trial tryLine(ShipView ship, Target target, const RingOpening& ring,
-              const std::vector<const ObstacleSurface*>& seen, float rate, float damping,
-              double seconds) {
+// A part of a course: steer by `course` until the plane of `ring` is
+// crossed.
+struct Leg {
+    Course course;
+    const RingOpening* ring;
+};
+
+// Flies the ship in thought along `legs`, steering every look for the
+// leg's target (around the obstacles seen now), until the last ring's plane
+// is crossed, one is crossed outside its opening, or `seconds` run out.
+Trial tryCourse(ShipView ship, std::initializer_list<Leg> legs,
+                const std::vector<const ObstacleSurface*>& seen, float rate, float damping,
+                double seconds) {
     Trial trial;
     const uint64_t look =
         uint64_t(std::lround(PilotOptions::PLAYER_REACTION_INTERVAL / PHYSICS_STEP));
     const uint64_t steps = uint64_t(seconds / double(PHYSICS_STEP));
-    // Room kept inside the opening for what the thought leaves out.
-    const float room = std::max(0.45f * ring.radius, ring.radius - 2.5f);
+    auto leg = legs.begin();
+    auto side = [&] { return glm::dot(ship.position - leg->ring->centre, leg->ring->normal); };
+    float before = side();
     ShipControl keys;
-    float before = glm::dot(ship.position - ring.centre, ring.normal);
     for (uint64_t k = 0; k < steps; ++k) {
         if (k % look == 0) {
-            keys = steer(ship, aimPoint(ship.position, target(ship), ship.up(), seen), rate, true);
+            keys = steer(ship,
+                         aimPoint(ship.position, leg->course.aim(ship.position), ship.up(), seen),
+                         rate, true);
         }
         const glm::vec3 from = ship.position;
         stepShip(ship, keys, damping);
@@ -517,13 +580,27 @@ Trial tryLine(ShipView ship, Target target, const RingOpening& ring,
                              glm::length(ship.position - surface->centre) - surface->radius);
             }
         }
-        const float after = glm::dot(ship.position - ring.centre, ring.normal);
+        const float after = side();
         if ((after > 0.0f) != (before > 0.0f)) {
+            const RingOpening& ring = *leg->ring;
             const float share = before / (before - after);
             const glm::vec3 at = from + share * (ship.position - from) - ring.centre;
             const float across = glm::length(at - glm::dot(at, ring.normal) * ring.normal);
-            trial.through = across <= room;
-            return trial;
+            // Room kept inside the opening for what the thought leaves out.
+            const float room = std::max(0.45f * ring.radius, ring.radius - 2.5f);
+            trial.worst = std::max(trial.worst, across / room);
+            if (across > room) {
+                return trial;
+            }
+            if (++leg == legs.end()) {
+                trial.through = true;
+                return trial;
+            }
+            keys = steer(ship,
+                         aimPoint(ship.position, leg->course.aim(ship.position), ship.up(), seen),
+                         rate, true);
+            before = side();
+            continue;
         }
         before = after;
     }
@@ -627,8 +704,11 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
     const uint64_t planSteps =
         uint64_t(std::lround(PilotOptions::PLAYER_REACTION_INTERVAL / PHYSICS_STEP));
     uint64_t nextPlan = 0;
-    std::optional<glm::vec3> plan;
+    std::optional<Course> plan;
     const GameObject* plannedFor = nullptr;
+    // Whether the last ring was passed in the middle of a corner begun
+    // before it: the turn for this ring is then carried on, not lined up.
+    bool cornering = false;
     RingAhead ahead;
     // Where to fly for now when the ring can be passed on a line flown
     // straight on from here: the ring after it, once it is in view and the
@@ -636,46 +716,90 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
     // corner is begun early; or else a point of the opening on the side of
     // the ring after. Nothing when the ring needs lining up with, or has
     // been tried and missed.
-    auto planAhead =
-        [&](const ShipView& from,
-            const std::vector<const ObstacleSurface*>& seen) -> std::optional<glm::vec3> {
-        if (!attempt.opening || attempt.misses > 0 || !attempt.straightIn) {
+    auto planAhead = [&](const ShipView& from,
+                         const std::vector<const ObstacleSurface*>& seen) -> std::optional<Course> {
+        if (!attempt.opening || attempt.misses > 0) {
             return std::nullopt;
         }
         const RingOpening& ring = *attempt.opening;
+        const std::optional<RingOpening> after = ahead.get(world);
+        // A ring once seen stays where it was: the player keeps it in mind.
+        ahead.seen = ahead.seen || (after && sight.inView(from, after->centre, after->radius));
+        // By the time the keys act the ship is through the opening: on to
+        // the ring after.
+        const glm::vec3 offset = from.position - ring.centre;
+        const float axial = glm::dot(offset, ring.normal);
+        if (after && ahead.seen && glm::dot(from.forward(), ring.normal) * axial > 0.0f &&
+            std::abs(axial) < PAST_PLANE &&
+            glm::length(offset - axial * ring.normal) < ring.radius) {
+            return Course{after->centre, {}};
+        }
+        const glm::vec3 in = ring.centre - from.position;
+        if (glm::length(in) < 1e-3f ||
+            glm::dot(glm::normalize(in), from.forward()) < std::cos(OUT_OF_CORNER)) {
+            return std::nullopt;
+        }
         const float distance = glm::length(ring.centre - from.position);
         if (distance > PLAN_RANGE) {
             return std::nullopt;
         }
-        const double seconds = 1.5 * double(distance / SHIP_SPEED) + 3.0;
-        auto clear = [&](const Trial& trial) {
-            return trial.through && trial.clearance > PLAN_CLEARANCE;
+        // How well a course passes: the share of the openings' room it
+        // needs (infinite when it misses or comes too near a rock).
+        auto score = [&](std::initializer_list<Leg> legs, float metres) {
+            const Trial trial = tryCourse(from, legs, seen, oneKeyRate, damping,
+                                          1.5 * double(metres / SHIP_SPEED) + 3.0);
+            return trial.through && trial.clearance > PLAN_CLEARANCE
+                       ? trial.worst
+                       : std::numeric_limits<float>::infinity();
         };
-        const std::optional<RingOpening> after = ahead.get(world);
-        const bool afterSeen = after && sight.inView(from, after->centre, after->radius);
-        glm::vec3 through = ring.centre;
-        const glm::vec3 in = ring.centre - from.position;
-        const bool sharp =
-            afterSeen && glm::length(in) > 1e-3f &&
-            glm::dot(glm::normalize(in), glm::normalize(after->centre - ring.centre)) <
-                std::cos(SHARP_CORNER);
-        if (sharp) {
-            const glm::vec3 toAfter = after->centre - ring.centre;
-            const glm::vec3 inPlane = toAfter - glm::dot(toAfter, ring.normal) * ring.normal;
-            if (glm::length(inPlane) > 1e-3f) {
-                through += glm::normalize(inPlane) * (CORNER_CUT * ring.radius);
-            }
+        if (after && ahead.seen &&
+            (ahead.begun ||
+             glm::dot(glm::normalize(in), glm::normalize(after->centre - ring.centre)) <
+                 std::cos(CORNER))) {
+            // A corner: flown through the middle when the ring after can be
+            // reached from there, else begun before the ring: on the steady
+            // turn through both, or straight for the ring after, or through
+            // the opening's side nearer it.
             const glm::vec3 next = after->centre;
-            if (clear(tryLine(
-                    from, [&](const ShipView&) { return next; }, ring, seen, oneKeyRate, damping,
-                    seconds))) {
-                return next;
+            const float both = distance + glm::length(next - ring.centre);
+            const Course turn{ring.centre, next}, onwards{next, {}};
+            const glm::vec3 toAfter = next - ring.centre;
+            const glm::vec3 inPlane = toAfter - glm::dot(toAfter, ring.normal) * ring.normal;
+            const Course side{glm::length(inPlane) > 1e-3f
+                                  ? ring.centre +
+                                        glm::normalize(inPlane) * (CORNER_CUT * ring.radius)
+                                  : ring.centre,
+                              {}};
+            // Once begun, a corner is flown as begun while that still passes
+            // both: changing one's mind half way round loses the turn.
+            if (ahead.begun && score({{*ahead.begun, &ring}, {onwards, &*after}}, both) <= 1.0f) {
+                return ahead.begun;
+            }
+            // Otherwise the course with the most room to spare, through the
+            // middle when that is as good as any.
+            float best = score({{{ring.centre, {}}, &ring}, {onwards, &*after}}, both);
+            std::optional<Course> chosen;
+            for (const Course& course : {turn, onwards, side}) {
+                const float room = score({{course, &ring}, {onwards, &*after}}, both);
+                if (room < best) {
+                    best = room;
+                    chosen = course;
+                }
+            }
+            if (chosen && best <= 1.0f) {
+                ahead.begun = chosen;
+                return chosen;
+            }
+            if (best > 1.0f && std::isfinite(score({{side, &ring}}, distance))) {
+                return side;
             }
         }
-        if (sharp && clear(tryLine(
-                         from, [&](const ShipView&) { return through; }, ring, seen, oneKeyRate,
-                         damping, seconds))) {
-            return through;
+        // Out of a corner, or where it would line up, it flies straight for
+        // the middle when that passes the ring.
+        const Course middle{ring.centre, {}};
+        if ((cornering || !attempt.straightIn) &&
+            std::isfinite(score({{middle, &ring}}, distance))) {
+            return middle;
         }
         return std::nullopt;
     };
@@ -708,7 +832,7 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
                 plannedFor = attempt.ring;
             }
             if (plan) {
-                goal = *plan;
+                goal = plan->aim(expected.position);
             }
             const glm::vec3 aim = aimPoint(expected.position, goal, expected.up(), seen);
             ShipControl keys = steer(expected, aim, oneKeyRate, plan.has_value());
@@ -734,6 +858,7 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
         report.metres += double(glm::length(position - before));
         if (next.get(world) != attempt.ring || state == GameState::Finished) {
             passes.push_back(position);
+            cornering = plan.has_value();
         }
         for (const ObstacleSurface& surface : surfaces) {
             const float bound = glm::length(position - surface.centre) - surface.radius;
