@@ -17,7 +17,7 @@ void main() {
     // The scene buffer has the window's size: one texel per pixel, no filter.
     vec3 color = texelFetch(scene, ivec2(gl_FragCoord.xy), 0).rgb;
     if (bloom != 0) {
-        // The half-size glow, filtered back up to the window's pixels.
+        // The small glow buffer, filtered back up to the window's pixels.
         color += texture(bloomBlur, texCoord).rgb;
     }
     // Exponential exposure: linear for dim values, saturating smoothly

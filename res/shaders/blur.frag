@@ -1,12 +1,10 @@
 #version 330 core
-// One direction of the glow's blur, drawn into the half-size blur buffers.
-// Two bilinear fetches, 0.7135 texel either side of the centre, weigh the
-// centre texel 0.2865 and each neighbour 0.357: a spread (variance) of 0.7135
-// blur texels squared per pass, which is the 2.85 window pixels squared of a
-// 9-tap binomial pass (row 12 of the binomial, outer taps dropped) at full
-// size, so the passes together spread the glow as far as full-size passes
-// would. The first pass reads the full-size
-// bright parts, and its linear filter averages them down to half size.
+// One direction of the glow's blur, drawn into the small blur buffers. Two
+// bilinear fetches, `reach` texels either side of the centre, weigh the
+// centre texel 1 - reach and each neighbour reach / 2: a spread (variance)
+// of `reach` blur texels squared per pass, chosen by the frame code so that
+// the passes together spread the glow as far as passes over the whole window
+// would.
 
 in vec2 texCoord;
 
@@ -16,12 +14,11 @@ uniform sampler2D image;
 uniform int horizontal;
 // One texel of the blur buffers in texture coordinates.
 uniform vec2 texelStep;
-
-const float REACH = 0.7135;
+uniform float reach;
 
 void main() {
     vec2 step = horizontal != 0 ? vec2(texelStep.x, 0.0) : vec2(0.0, texelStep.y);
-    vec3 sum = texture(image, texCoord + step * REACH).rgb +
-               texture(image, texCoord - step * REACH).rgb;
+    vec3 sum = texture(image, texCoord + step * reach).rgb +
+               texture(image, texCoord - step * reach).rgb;
     fragColor = vec4(0.5 * sum, 1.0);
 }

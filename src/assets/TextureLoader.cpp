@@ -1,8 +1,7 @@
 #include "assets/TextureLoader.h"
 
 #include "assets/AssetPaths.h"
-#include "assets/EmbeddedImages.h"
-#include "assets/TextureImage.h"
+#include "assets/TextureFiles.h"
 #include "core/Log.h"
 
 #include <GL/glew.h>
@@ -73,12 +72,8 @@ TextureLoader& TextureLoader::instance() {
 
 Texture TextureLoader::load(const std::string& name) {
     Texture texture;
-    // A located texture comes as a path; a bare name lives in the folder.
-    const std::vector<unsigned char>* embedded = embeddedImage(name);
-    const std::string path =
-        embedded || name.find_first_of("/\\") != std::string::npos ? name : directory + name;
-    const TextureImage image = embedded ? TextureImage(*embedded, largestEdge(GL_MAX_TEXTURE_SIZE))
-                                        : TextureImage(path, largestEdge(GL_MAX_TEXTURE_SIZE));
+    const std::string path = textureSourcePath(name);
+    const TextureImage image = readTextureImage(name, largestEdge(GL_MAX_TEXTURE_SIZE));
     if (!image.ok()) {
         releaseName(texture);
         logMessage(LogLevel::ERROR,
@@ -110,31 +105,19 @@ Cubemap CubemapLoader::load(const std::string& name) {
     Cubemap cubemap;
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubemap.id);
     bool failed = false;
-    int faceSize = 0; // edge length of the first face read; all faces must match it
-    for (std::size_t i = 0; i < cubeFaceNames.size(); ++i) {
-        const std::string path = directory + name + "/" + cubeFaceNames[i] + cubeFaceExtension;
-        // A cube map with a non-square face or faces of different sizes is
-        // incomplete and samples black: report it like an unreadable face.
-        const TextureImage image(path, largestEdge(GL_MAX_CUBE_MAP_TEXTURE_SIZE),
-                                 TextureImage::Shape::Square);
-        const bool square = image.fileWidth == image.fileHeight;
-        if (!image.ok() && square) {
-            failed = true;
-            logMessage(LogLevel::ERROR, "Failed to load cubemap texture: " + path);
-            continue;
-        }
-        if (faceSize == 0 && image.ok()) {
-            faceSize = image.width;
-        }
-        if (!square || image.width != faceSize) {
-            failed = true;
-            logMessage(LogLevel::ERROR, "Failed to load cubemap texture: " + path +
-                                            "\n\tface is not square or differs in size from "
-                                            "the other faces");
-            continue;
-        }
-        uploadImage(GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i), image);
-    }
+    readCubeFaces(name, largestEdge(GL_MAX_CUBE_MAP_TEXTURE_SIZE),
+                  [&failed](std::size_t i, const CubeFace& face) {
+                      if (!face.problem.empty()) {
+                          failed = true;
+                          logMessage(LogLevel::ERROR,
+                                     "Failed to load cubemap texture: " + face.path +
+                                         (face.misshapen ? "\n\tface is not square or differs in "
+                                                           "size from the other faces"
+                                                         : ""));
+                          return;
+                      }
+                      uploadImage(GLenum(GL_TEXTURE_CUBE_MAP_POSITIVE_X + i), face.image);
+                  });
     glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -15,8 +15,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A found texture is read by its path as it stands; a bare file name
+// (beside a level in the working folder) would be taken for a name in the
+// texture folder, so it keeps its "./".
 std::string joined(const fs::path& folder, const std::string& name) {
-    return (folder / name).lexically_normal().generic_string();
+    std::string path = (folder / name).lexically_normal().generic_string();
+    return path.find('/') == std::string::npos ? "./" + path : path;
 }
 
 bool leavesFolder(const std::string& name) {

@@ -4,6 +4,7 @@
 #include "core/Config.h"
 #include "core/Log.h"
 #include "core/UserFolders.h"
+#include "game/CollisionLinesNote.h"
 #include "game/GameRules.h"
 #include "game/GameSession.h"
 #include "game/Hud.h"
@@ -247,6 +248,9 @@ void onKeyPress(int key) {
         break;
     case GLFW_KEY_F11:
         t.collisionLines = !t.collisionLines;
+        if (!t.collisionLines) {
+            releaseCollisionLines();
+        }
         break;
     case GLFW_KEY_M:
         toggleSoundMute(glfwGetTime());
@@ -294,7 +298,7 @@ void drawFrame() {
         world.render(camera, t.bloomEnabled, t.normalMapping, t.detailLevel);
     }
     if (t.collisionLines) {
-        drawCollisionLines(camera);
+        drawCollisionLinesNote(drawCollisionLines(camera));
     }
     updateGameSounds(camera, run.ship(), state, glfwGetTime());
     const float w = float(config().windowWidth);

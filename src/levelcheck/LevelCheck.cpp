@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "game/TestPilot.h"
 #include "levelcheck/Difficulty.h"
+#include "levelcheck/TextureFindings.h"
 #include "levelcheck/WorldFindings.h"
 #include "world/WorldLoader.h"
 
@@ -102,6 +103,7 @@ int checkLevel(const std::string& path, std::ostream& out) {
             for (LevelFinding& finding : builtWorldFindings(*level.world)) {
                 findings.push_back(std::move(finding));
             }
+            addTextureFindings(*level.world, findings);
             if (level.world->pointLights.empty()) {
                 findings.push_back(
                     {Severity::Warning, path,

@@ -1,25 +1,34 @@
 #pragma once
 
+#include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+class CookedMesh;
 class PhysicsContext;
 
 // What a collision shape belongs to, for its colour on screen.
 enum class ShapeKind : int32_t { Obstacle, Trash, Ring, Ship };
 
-// One edge of a collision shape in world space.
-struct CollisionLine {
-    glm::vec3 from;
-    glm::vec3 to;
-    ShapeKind kind;
+// The edges of a cooked collision mesh in the mesh's own frame, two ends per
+// edge: the edges of a convex hull (faces on one plane merged), or every
+// edge of a triangle mesh once, however many triangles share it. Made once
+// per mesh and drawn for every body that carries it.
+std::vector<glm::vec3> meshEdges(const CookedMesh& mesh);
+
+// One collision shape of one body, as the physics places it.
+struct PlacedShape {
+    std::shared_ptr<const CookedMesh> mesh;
+    // From the mesh's frame to the world: the body's pose times the shape's
+    // scale.
+    glm::mat4 place{1.0f};
+    ShapeKind kind = ShapeKind::Obstacle;
 };
 
-// The edges of every collision shape in the physics world, where the physics
-// has them (the body's pose, the shape's scale and, for the ship, each hull's
-// place in its compound): the edges of each convex hull (faces on one plane
-// merged) and every triangle of each triangle mesh. Bodies without shapes
-// give none. Reads the world only.
-std::vector<CollisionLine> collisionLines(const PhysicsContext& physics);
+// Every shape of every body in the physics world, in the order the bodies
+// were added (a body without shapes gives none). Reads the world only, and
+// no mesh's edges, so it is cheap enough for every frame.
+std::vector<PlacedShape> placedShapes(const PhysicsContext& physics);

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // The blur program of the glow ("blur.vert" + "blur.frag"): one direction of
-// a separable Gaussian per pass.
+// a separable Gaussian per pass, with the program that first shrinks the
+// bright parts to the blur buffers' size ("blur.vert" + "shrink.frag").
 class BloomBlurStage : public VFShader {
 public:
     BloomBlurStage();
@@ -14,13 +15,17 @@ public:
     // The program singleton, built on first use and kept until exit.
     static BloomBlurStage& instance();
 
-    // Blurs the bright parts (colourBuffers[1]) with `passes` full-screen
-    // passes, alternately horizontal and vertical, ping-ponging between the
-    // two pingpong buffers: pass k writes pingpongBuffers[1 - k % 2] and reads
-    // the previous pass's output (pass 0 reads the bright parts). After
-    // N >= 1 passes the result is in pingpongBuffers[N % 2]. Ends with the
-    // window's framebuffer bound and the active texture unit as it was.
+    // Blurs the bright parts (colourBuffers[1]) with `passes` passes over the
+    // small blur buffers, alternately horizontal and vertical, ping-ponging
+    // between the two pingpong buffers: the bright parts are first shrunk
+    // into pingpongBuffers[0], then pass k writes pingpongBuffers[1 - k % 2]
+    // and reads the previous pass's output (pass 0 reads the shrunk bright
+    // parts). After N >= 1 passes the result is in pingpongBuffers[N % 2];
+    // with none, nothing is drawn. Ends with the window's framebuffer and
+    // viewport and the active texture unit as it was.
     void blur(const BloomTargets& targets, uint32_t passes);
+
+    VFShader shrink;
 };
 
 // The final program of the frame ("blend.vert" + "blend.frag"): scene plus

@@ -18,7 +18,7 @@ void allocateColourTexture(GLuint texture, uint32_t width, uint32_t height) {
 } // namespace
 
 uint32_t blurSide(uint32_t windowSide) {
-    return windowSide / 2 + (windowSide % 2) + (windowSide == 0 ? 1 : 0);
+    return windowSide == 0 ? 1 : (windowSide + BLUR_SCALE - 1) / BLUR_SCALE;
 }
 
 BloomTargets createBloomTargets(uint32_t width, uint32_t height) {

@@ -3,10 +3,10 @@
 #include <cstdint>
 
 // The off-screen buffers of the bloom frame: the scene pass's at the
-// configured window size, the blur's at half of it (rounded up), since the
-// glow is soft and a pass over a quarter of the pixels costs a quarter (a
-// later window resize changes neither). Created once by the bloom composite
-// and kept until exit.
+// configured window size, the blur's at a quarter of each side (rounded up),
+// since the glow is soft and a pass over a sixteenth of the pixels costs
+// about a sixteenth (a later window resize changes neither). Created once by
+// the bloom composite and kept until exit.
 struct BloomTargets {
     uint32_t width = 0, height = 0;
     uint32_t blurWidth = 0, blurHeight = 0;
@@ -15,12 +15,17 @@ struct BloomTargets {
     uint32_t pingpongFramebuffers[2] = {0, 0};
     // [0] the scene, [1] the bright parts; RGB16F, linear filtering.
     uint32_t colourBuffers[2] = {0, 0};
-    // The blur passes write these alternately; RGB16F at blurWidth x blurHeight.
+    // The bright parts shrunk to blur size, then the blur passes, alternately;
+    // RGB16F at blurWidth x blurHeight.
     uint32_t pingpongBuffers[2] = {0, 0};
     uint32_t depthRenderbuffer = 0;
 };
 
-// The blur buffers' side for a window side: half of it, rounded up, at least 1.
+// How many window pixels one blur texel spans along each side.
+inline constexpr uint32_t BLUR_SCALE = 4;
+
+// The blur buffers' side for a window side: a BLUR_SCALE-th of it, rounded
+// up, at least 1.
 uint32_t blurSide(uint32_t windowSide);
 
 // Builds the targets for a width x height window. An incomplete scene framebuffer logs

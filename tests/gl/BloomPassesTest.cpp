@@ -59,8 +59,11 @@ protected:
     }
 
     static constexpr int CENTRE = 32;
-    // The hot pixel's place in the half-size blur buffers.
-    static constexpr int C = CENTRE / 2;
+    // The hot pixel's place in the small blur buffers, and its share of its
+    // blur texel.
+    static constexpr int C = CENTRE / int(BLUR_SCALE);
+    static constexpr float SHRUNK = 1.0f / float(BLUR_SCALE * BLUR_SCALE);
+    static constexpr int BLUR_SIDE = WIDTH / int(BLUR_SCALE);
     std::optional<ScopedWorkingDir> cwd;
     BloomTargets targets;
     std::optional<BloomBlurStage> blurStage;
@@ -77,7 +80,7 @@ TEST_F(BloomPasses, TargetsAreHalfFloatAndComplete) {
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
         EXPECT_EQ(format, GL_RGB16F);
     }
-    // The scene pass at the window's size, the blur at half of it.
+    // The scene pass at the window's size, the blur at a quarter of each side.
     auto size = [](uint32_t texture) {
         glBindTexture(GL_TEXTURE_2D, texture);
         GLint width = 0, height = 0;
@@ -87,11 +90,8 @@ TEST_F(BloomPasses, TargetsAreHalfFloatAndComplete) {
     };
     EXPECT_EQ(size(targets.colourBuffers[0]), std::make_pair(WIDTH, HEIGHT));
     EXPECT_EQ(size(targets.colourBuffers[1]), std::make_pair(WIDTH, HEIGHT));
-    EXPECT_EQ(size(targets.pingpongBuffers[0]), std::make_pair(WIDTH / 2, HEIGHT / 2));
-    EXPECT_EQ(size(targets.pingpongBuffers[1]), std::make_pair(WIDTH / 2, HEIGHT / 2));
-    // An odd side rounds up, so that no window pixel lacks glow.
-    EXPECT_EQ(blurSide(1281), 641u);
-    EXPECT_EQ(blurSide(1), 1u);
+    EXPECT_EQ(size(targets.pingpongBuffers[0]), std::make_pair(WIDTH / 4, HEIGHT / 4));
+    EXPECT_EQ(size(targets.pingpongBuffers[1]), std::make_pair(WIDTH / 4, HEIGHT / 4));
     // Values above 1 survive: that is what the glow is made of.
     fill(targets.hdrFramebuffer, 1, glm::vec3(4.0f));
     EXPECT_FLOAT_EQ(readFloatPixel(targets.hdrFramebuffer, 3, 3, GL_COLOR_ATTACHMENT1).r, 4.0f);
@@ -122,14 +122,17 @@ TEST_F(BloomPasses, NoPassLeavesBothBuffersAndTheBlendDrawsNoGlow) {
     EXPECT_EQ(bloom, 0.0f);
 }
 
-TEST_F(BloomPasses, OnePassIsHorizontalIntoTheSecondBuffer) {
+TEST_F(BloomPasses, OnePassReadsTheShrunkBrightPartsIntoTheSecondBuffer) {
     blurStage->blur(targets, 1);
-    // The hot pixel, averaged down to half size, spread along its row only.
-    EXPECT_GT(pingpong(1, C, C).r, 0.01f);
-    EXPECT_GT(pingpong(1, C - 1, C).r, 0.01f);
-    EXPECT_EQ(pingpong(1, C, C + 1), glm::vec3(0.0f));
-    EXPECT_EQ(pingpong(1, C, C - 1), glm::vec3(0.0f));
-    EXPECT_EQ(pingpong(0, C, C), GREEN);
+    // The hot pixel averaged into its blur texel, in buffer 0 where pass 0
+    // read it and in buffer 1 where pass 0 wrote it: shrinking and filtering
+    // back up alone spread the glow further than one pass over the window
+    // did, so the pass adds nothing.
+    for (int j : {0, 1}) {
+        EXPECT_NEAR(pingpong(j, C, C).r, SHRUNK, 1e-4f) << j;
+        EXPECT_EQ(pingpong(j, C + 1, C), glm::vec3(0.0f)) << j;
+        EXPECT_EQ(pingpong(j, C, C + 1), glm::vec3(0.0f)) << j;
+    }
     GLint bound = -1;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     EXPECT_EQ(bound, 0);
@@ -138,40 +141,47 @@ TEST_F(BloomPasses, OnePassIsHorizontalIntoTheSecondBuffer) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], WIDTH);
     EXPECT_EQ(viewport[3], HEIGHT);
-    // The blend shows that row, not the untouched first buffer.
+    // The blend shows the glow filtered back up around the hot pixel only.
     blendStage->blend(targets, 1, true);
-    auto row = readPixels(CENTRE, CENTRE, 1, 1);
-    auto above = readPixels(CENTRE, CENTRE + 4, 1, 1);
-    EXPECT_GT(row[0], 20);
-    EXPECT_EQ(row[1], 0);
-    EXPECT_EQ(above[0], 0);
-    EXPECT_EQ(above[1], 0);
+    EXPECT_GT(readPixels(CENTRE, CENTRE, 1, 1)[0], 20);
+    EXPECT_EQ(readPixels(CENTRE, CENTRE, 1, 1)[1], 0);
+    EXPECT_EQ(readPixels(CENTRE, CENTRE + 8, 1, 1)[0], 0);
+    EXPECT_EQ(readPixels(CENTRE + 8, CENTRE, 1, 1)[0], 0);
 }
 
-TEST_F(BloomPasses, TwoPassesReadTheFirstPassAndBlurBothWays) {
-    blurStage->blur(targets, 2);
-    // Pass 1 read pass 0's row and spread it vertically into buffer 0.
-    EXPECT_GT(pingpong(0, C, C + 1).r, 0.001f);
-    EXPECT_EQ(pingpong(0, C + 5, C).g, 0.0f);
-    // Buffer 1 still holds pass 0's row.
-    EXPECT_EQ(pingpong(1, C, C + 2), glm::vec3(0.0f));
-    // The passes keep the energy of the hot pixel (a blur texel covers four
-    // window pixels).
+TEST_F(BloomPasses, ThreePassesAlternateDirectionsAndReadThePreviousPass) {
+    blurStage->blur(targets, 3);
+    // Two horizontal passes share what the glow still lacks along the rows;
+    // the one vertical pass has nothing to add. Buffer 0 holds pass 1's
+    // copy of pass 0's row, buffer 1 pass 2's wider row.
+    EXPECT_GT(pingpong(0, C + 1, C).r, 1e-4f);
+    EXPECT_EQ(pingpong(0, C + 2, C).r, 0.0f);
+    EXPECT_GT(pingpong(1, C + 2, C).r, 1e-6f);
+    for (int j : {0, 1}) {
+        EXPECT_EQ(pingpong(j, C, C + 1), glm::vec3(0.0f)) << j;
+        EXPECT_LT(pingpong(j, C, C).r, SHRUNK) << j;
+    }
+}
+
+TEST_F(BloomPasses, FourPassesBlurBothWaysAndKeepTheEnergy) {
+    blurStage->blur(targets, 4);
+    EXPECT_GT(pingpong(0, C, C + 1).r, 1e-4f);
+    EXPECT_GT(pingpong(0, C + 1, C).r, 1e-4f);
+    // Buffer 1 still holds pass 2's, blurred along the columns once to
+    // buffer 0's twice.
+    EXPECT_GT(pingpong(1, C + 2, C).r, 1e-6f);
+    EXPECT_GT(pingpong(1, C, C + 1).r, 1e-4f);
+    EXPECT_LT(pingpong(1, C, C + 1).r, pingpong(0, C, C + 1).r);
+    // The hot pixel's energy is all there (a blur texel covers sixteen window
+    // pixels).
     float sum = 0.0f;
     for (const glm::vec3& p :
-         readFloatPixels(targets.pingpongFramebuffers[0], 0, 0, WIDTH / 2, HEIGHT / 2)) {
+         readFloatPixels(targets.pingpongFramebuffers[0], 0, 0, BLUR_SIDE, BLUR_SIDE)) {
         sum += p.r;
     }
-    EXPECT_NEAR(4.0f * sum, 1.0f, 0.02f);
-    blendStage->blend(targets, 2, true);
+    EXPECT_NEAR(sum / SHRUNK, 1.0f, 0.02f);
+    blendStage->blend(targets, 4, true);
     EXPECT_GT(readPixels(CENTRE, CENTRE, 1, 1)[0], 20);
-}
-
-TEST_F(BloomPasses, ThreePassesEndInTheSecondBufferAgain) {
-    blurStage->blur(targets, 3);
-    // Pass 2 (horizontal) read buffer 0's blob and wrote buffer 1.
-    EXPECT_GT(pingpong(1, C + 1, C + 1).r, 0.0005f);
-    EXPECT_EQ(pingpong(1, C, C).b, 0.0f);
 }
 
 TEST_F(BloomPasses, BloomOffLeavesNoGlowAndExposureMapsTheScene) {

@@ -2,6 +2,7 @@
 #include "LevelWriter.h"
 #include "TempDir.h"
 
+#include "core/Log.h"
 #include "physics/CollisionGroup.h"
 #include "physics/CollisionLines.h"
 #include "physics/CookedMesh.h"
@@ -95,16 +96,10 @@ TEST_F(CollisionLinesDrawn, EachKindHasItsOwnColourWhereItsBodyIs) {
     ship->setFilter({ShipGroup, ObstacleGroup | TrashGroup | RingGroup});
     PhysicsContext::instance().addBody(*ship);
 
-    const std::vector<CollisionLine> lines = collisionLines(PhysicsContext::instance());
-    // A box hull has 12 edges; a box surface 12 triangles of 3 lines each.
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const CollisionLine& l) { return l.kind == ShapeKind::Ship; }),
-              12);
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                            [](const CollisionLine& l) { return l.kind == ShapeKind::Obstacle; }),
-              36);
-
-    drawCollisionLines(camera);
+    // A box hull has 12 edges; a box surface 12 more across its faces.
+    const CollisionLineFrame frame = drawCollisionLines(camera);
+    EXPECT_EQ(frame.drawn, 2u);
+    EXPECT_EQ(frame.lines, 12u + 18u);
     // The boxes' front faces span 1 unit round their centres: 3.2 pixels.
     EXPECT_GT(colored(ShapeKind::Obstacle, 32 - 16, 32 + 16, 4), 0);
     EXPECT_EQ(colored(ShapeKind::Ship, 32 - 16, 32 + 16, 4), 0);
@@ -113,10 +108,150 @@ TEST_F(CollisionLinesDrawn, EachKindHasItsOwnColourWhereItsBodyIs) {
 }
 
 TEST_F(CollisionLinesDrawn, NothingIsDrawnWithoutBodies) {
-    EXPECT_TRUE(collisionLines(PhysicsContext::instance()).empty());
-    drawCollisionLines(camera);
+    EXPECT_EQ(drawCollisionLines(camera).shapes, 0u);
     const auto pixels = readPixels(0, 0, WIDTH, HEIGHT);
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), WIDTH * HEIGHT * 3);
+}
+
+// A rock of a box surface (18 lines) at `position`, in view of the camera
+// for z > -90 and |x|, |y| < 10 - z.
+std::unique_ptr<RigidBody> rockBody(std::shared_ptr<const TriangleMesh> mesh, glm::vec3 position) {
+    auto body = RigidBody::createStatic(position, glm::quat(1, 0, 0, 0));
+    body->attachTriangleMesh(std::move(mesh), glm::vec3(1.0f));
+    body->setFilter({ObstacleGroup, ShipGroup});
+    PhysicsContext::instance().addBody(*body);
+    return body;
+}
+
+std::shared_ptr<const TriangleMesh> rockMesh() {
+    const TestMesh box = boxMesh({1.0f, 1.0f, 1.0f});
+    return TriangleMesh::cook(box.positions, box.indices);
+}
+
+TEST_F(CollisionLinesDrawn, AMeshSharedByBodiesIsMadeOnceAndDrawnAtEach) {
+    const auto mesh = rockMesh();
+    auto upperLeft = rockBody(mesh, {-5, 5, 0});
+    auto lowerRight = rockBody(mesh, {5, -5, 0});
+    CollisionLineRenderer renderer;
+    for (int frame = 0; frame < 2; ++frame) {
+        const CollisionLineFrame shown =
+            renderer.draw(placedShapes(PhysicsContext::instance()), camera);
+        EXPECT_EQ(shown.drawn, 2u);
+        EXPECT_EQ(shown.lines, 36u);
+        EXPECT_EQ(renderer.heldMeshes(), 1u);
+        EXPECT_EQ(renderer.heldLines(), 18u);
+    }
+    EXPECT_GT(colored(ShapeKind::Obstacle, 32 - 16, 32 + 16, 4), 0);
+    EXPECT_GT(colored(ShapeKind::Obstacle, 32 + 16, 32 - 16, 4), 0);
+}
+
+TEST_F(CollisionLinesDrawn, ShapesOutOfViewAreNeitherMadeNorDrawn) {
+    auto inView = rockBody(rockMesh(), {0, 0, 0});
+    auto behind = rockBody(rockMesh(), {0, 0, 20});
+    auto aside = rockBody(rockMesh(), {40, 0, 0});
+    auto beyondFarPlane = rockBody(rockMesh(), {0, 0, -200});
+    CollisionLineRenderer renderer;
+    const CollisionLineFrame shown =
+        renderer.draw(placedShapes(PhysicsContext::instance()), camera);
+    EXPECT_EQ(shown.shapes, 4u);
+    EXPECT_EQ(shown.inView, 1u);
+    EXPECT_EQ(shown.drawn, 1u);
+    EXPECT_EQ(renderer.heldMeshes(), 1u);
+}
+
+// Three rocks of one mesh, the nearest at the lower right.
+TEST_F(CollisionLinesDrawn, TheBudgetDrawsTheNearestShapesAndSaysSoOnce) {
+    const auto mesh = rockMesh();
+    auto nearest = rockBody(mesh, {5, -5, 0});
+    auto middle = rockBody(mesh, {-5, 5, -10});
+    auto farthest = rockBody(mesh, {-5, -5, -20});
+    struct Row {
+        std::size_t budget;
+        std::size_t drawn;
+    };
+    // The nearest is drawn even when it alone is over the budget.
+    for (const Row row : {Row{10, 1}, Row{18, 1}, Row{40, 2}, Row{54, 3}}) {
+        SCOPED_TRACE(row.budget);
+        glClear(GL_COLOR_BUFFER_BIT);
+        CollisionLineRenderer renderer(row.budget);
+        LogCapture log;
+        for (int frame = 0; frame < 3; ++frame) {
+            EXPECT_EQ(renderer.draw(placedShapes(PhysicsContext::instance()), camera).drawn,
+                      row.drawn);
+        }
+        EXPECT_GT(colored(ShapeKind::Obstacle, 32 + 16, 32 - 16, 4), 0);
+        if (row.drawn == 3) {
+            EXPECT_TRUE(log.lines().empty());
+            continue;
+        }
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_EQ(log.lines()[0].level, LogLevel::INFO);
+        EXPECT_EQ(log.lines()[0].text, "Collision lines: showing the nearest " +
+                                           std::to_string(row.drawn) +
+                                           " of 3 shapes in view (at most " +
+                                           std::to_string(row.budget) + " lines a frame).");
+        // Let go and shown again, it says so again.
+        renderer.release();
+        renderer.draw(placedShapes(PhysicsContext::instance()), camera);
+        EXPECT_EQ(log.lines().size(), 2u);
+    }
+}
+
+TEST_F(CollisionLinesDrawn, ReleaseLetsGoOfEveryLine) {
+    auto rock = rockBody(rockMesh(), {0, 0, 0});
+    auto ring = ringBody({0, 0, -5}, glm::quat(1, 0, 0, 0), 1.0f);
+    CollisionLineRenderer renderer;
+    renderer.draw(placedShapes(PhysicsContext::instance()), camera);
+    EXPECT_EQ(renderer.heldMeshes(), 2u);
+    renderer.release();
+    EXPECT_EQ(renderer.heldMeshes(), 0u);
+    EXPECT_EQ(renderer.heldLines(), 0u);
+    glClear(GL_COLOR_BUFFER_BIT);
+    EXPECT_EQ(renderer.draw(placedShapes(PhysicsContext::instance()), camera).drawn, 2u);
+    EXPECT_EQ(renderer.heldMeshes(), 2u);
+    EXPECT_GT(colored(ShapeKind::Obstacle, 32 + 3, 32, 1), 0);
+}
+
+// With more than twice the budget held, the lines not drawn longest go.
+TEST_F(CollisionLinesDrawn, LinesNotDrawnLatelyGoWhenTooManyAreHeld) {
+    auto first = rockBody(rockMesh(), {0, 0, 0});
+    auto second = rockBody(rockMesh(), {100, 0, 0});
+    auto third = rockBody(rockMesh(), {200, 0, 0});
+    CollisionLineRenderer renderer(18);
+    for (float x : {0.0f, 100.0f, 200.0f}) {
+        camera.position = {x, 0, 10};
+        EXPECT_EQ(renderer.draw(placedShapes(PhysicsContext::instance()), camera).drawn, 1u);
+    }
+    EXPECT_EQ(renderer.heldMeshes(), 2u);
+    EXPECT_EQ(renderer.heldLines(), 36u);
+}
+
+TEST_F(CollisionLinesDrawn, DrawingLeavesTheStateAsItWas) {
+    auto rock = rockBody(rockMesh(), {0, 0, 0});
+    CollisionLineRenderer renderer;
+    GLuint vao = 0, buffer = 0;
+    glGenVertexArrays(1, &vao);
+    glGenBuffers(1, &buffer);
+    glBindVertexArray(vao);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glEnable(GL_DEPTH_TEST);
+    glVertexAttrib4f(1, 0.1f, 0.2f, 0.3f, 0.4f);
+    renderer.draw(placedShapes(PhysicsContext::instance()), camera);
+    GLint program = -1, boundVao = 0, boundBuffer = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &boundVao);
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &boundBuffer);
+    GLfloat color[4];
+    glGetVertexAttribfv(1, GL_CURRENT_VERTEX_ATTRIB, color);
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(GLuint(boundVao), vao);
+    EXPECT_EQ(GLuint(boundBuffer), buffer);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_EQ(glm::vec4(color[0], color[1], color[2], color[3]), glm::vec4(0.1f, 0.2f, 0.3f, 0.4f));
+    glBindVertexArray(0);
+    glDisable(GL_DEPTH_TEST);
+    glDeleteBuffers(1, &buffer);
+    glDeleteVertexArrays(1, &vao);
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 #include "LevelFolder.h"
+#include "PngBytes.h"
 
 #include "levelcheck/LevelCheck.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,6 +70,34 @@ LevelWriter slalom(float aside, float gap) {
     addRing(level, 1, {aside, 0, -30 - gap});
     addRing(level, 2, {0, 0, -30 - 2 * gap});
     return level;
+}
+
+// One ring whose material's diffuse texture is `texture`, beside the level.
+LevelWriter texturedRing(const std::string& texture) {
+    LevelWriter level = startAndLamp();
+    addRing(level, 0, {0, 0, -30}, discMesh(RING_RADIUS - 0.4f, 0.5f),
+            {texture, "", {0.1f, 0.1f, 0.1f}, {0.5f, 0.5f, 0.5f}, 16.0f});
+    return level;
+}
+
+// A one-pixel PNG whose header claims `width` x `height`: the size check
+// reads the header only.
+std::string pngClaiming(uint32_t width, uint32_t height) {
+    std::string png = pngBytes(1, 1, 3, {0, 0, 0});
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = char((width >> (24 - 8 * i)) & 0xff);
+        png[20 + i] = char((height >> (24 - 8 * i)) & 0xff);
+    }
+    return png;
+}
+
+std::string randomBytes(std::size_t count) {
+    std::mt19937 random(19);
+    std::string bytes(count, '\0');
+    for (char& byte : bytes) {
+        byte = char(random() & 0xff);
+    }
+    return bytes;
 }
 
 // The level text with the transform `matrix` (16 numbers, rows first) given
@@ -213,6 +245,62 @@ const std::vector<CheckRow>& rows() {
           "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
           "Difficulty: 1 of 5 (...",
           "NOT OK: the game plays level.dae and the test pilot finishes it, but an error above "
+          "must be mended first"},
+         1},
+        {"a texture of random bytes beside the level",
+         [](const TempDir& dir) {
+             dir.write("noise.png", randomBytes(4096));
+             writeLevel(dir, texturedRing("noise.png"));
+         },
+         {"ERROR ring_0: its material's texture noise.png cannot be used: Image not of any known "
+          "type, or corrupt (the game draws the surface without it); save the image again as a "
+          "PNG or JPEG file of at most 4096x4096 pixels",
+          "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (...",
+          "NOT OK: the game plays level.dae and the test pilot finishes it, but an error above "
+          "must be mended first"},
+         1},
+        {"a texture of 4097x4097 pixels beside the level",
+         [](const TempDir& dir) {
+             dir.write("huge.png", pngClaiming(4097, 4097));
+             writeLevel(dir, texturedRing("huge.png"));
+         },
+         {"ERROR ring_0: its material's texture huge.png cannot be used: the image is 4097x4097 "
+          "pixels; images of more than 16777216 pixels (4096x4096) are refused (the game draws "
+          "the surface without it); save the image again as a PNG or JPEG file of at most "
+          "4096x4096 pixels",
+          "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (...",
+          "NOT OK: the game plays level.dae and the test pilot finishes it, but an error above "
+          "must be mended first"},
+         1},
+        {"a texture beside the level that the game reads",
+         [](const TempDir& dir) {
+             dir.write("small.png", pngBytes(8, 8, 1, std::vector<uint8_t>(64, 200)));
+             writeLevel(dir, texturedRing("small.png"));
+         },
+         {"FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (...", "OK: the game plays level.dae and the test pilot finishes it"},
+         0},
+        {"a sky of its own with a face that is not square and one of random bytes",
+         [](const TempDir& dir) {
+             const std::string sky = "res/assets/textures/cubemaps/level/";
+             for (const char* face : {"right", "left", "bottom", "front"}) {
+                 dir.write(sky + face + ".png", pngBytes(4, 4, 1, std::vector<uint8_t>(16)));
+             }
+             dir.write(sky + "top.png", pngBytes(4, 2, 1, std::vector<uint8_t>(8)));
+             dir.write(sky + "back.png", randomBytes(256));
+             writeLevel(dir, texturedRing(""));
+         },
+         {"ERROR res/assets/textures/cubemaps/level/top.png: this face of the level's sky cannot "
+          "be used: the face is not square or differs in size from the other faces (the game "
+          "then draws the sky black); make the six faces square PNG images of one size",
+          "ERROR res/assets/textures/cubemaps/level/back.png: this face of the level's sky "
+          "cannot be used: Image not of any known type, or corrupt (the game then draws the sky "
+          "black); make the six faces square PNG images of one size",
+          "FINISHED 1/1 rings in 0.8 s, 0/0 cans, closest approach none (no obstacles)",
+          "Difficulty: 1 of 5 (...",
+          "NOT OK: the game plays level.dae and the test pilot finishes it, but 2 errors above "
           "must be mended first"},
          1},
         {"a long straight track that needs no key",
@@ -372,6 +460,8 @@ TEST_F(LevelCheck, EachMistakeGetsItsLineAndExitCode) {
     for (const CheckRow& row : rows()) {
         SCOPED_TRACE(row.name);
         std::filesystem::remove_all(folder.path() / "level.dae");
+        // A sky folder named after the level would be every later level's.
+        std::filesystem::remove_all(folder.path() / "res/assets/textures/cubemaps");
         row.write(folder);
         const int code = check("level.dae");
         std::string all;
@@ -393,6 +483,29 @@ TEST_F(LevelCheck, EachMistakeGetsItsLineAndExitCode) {
         EXPECT_TRUE(matches(lines.back(), row.lines.back())) << all;
         EXPECT_EQ(console, "");
     }
+}
+
+// A glTF level carries its images: each is read as the game reads it.
+TEST_F(LevelCheck, AnImageEmbeddedInAGltfLevelIsChecked) {
+    std::ifstream seed(std::string(KELVARO_SOURCE_DIR) + "/fuzz/corpus/gltf/seed.glb",
+                       std::ios::binary);
+    std::string glb((std::istreambuf_iterator<char>(seed)), {});
+    const std::size_t png = glb.find("\x89PNG");
+    ASSERT_NE(png, std::string::npos);
+    // Its header (8 bytes of signature, then the IHDR chunk) claims 4097x4097.
+    glb.replace(png, 24, pngClaiming(4097, 4097).substr(0, 24));
+    // Embedded images are kept by the level's name for the run: a name of its own.
+    folder.write("huge-image.glb", glb);
+    EXPECT_EQ(check("huge-image.glb"), 1);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.starts_with("ERROR"); }),
+              1);
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return matches(line, "ERROR roid_0: its material's texture *0 (an image embedded in the "
+                             "level) cannot be used: the image is 4097x4097 pixels; ...");
+    }));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with("NOT OK: ")) << lines.back();
 }
 
 TEST_F(LevelCheck, APlayableLevelGetsNoErrorOrWarning) {

@@ -2,6 +2,7 @@
 
 #include "assets/MaterialSidecar.h"
 #include "assets/MeshBuilder.h"
+#include "assets/TextureFiles.h"
 #include "assets/TextureLookup.h"
 
 #include <assimp/Importer.hpp>
@@ -210,6 +211,16 @@ TEST_F(MaterialTextures, TheTextureFolderComesFirstThenBesideTheLevel) {
         EXPECT_EQ(m.diffuseTextures, std::vector<std::string>{c.found});
         EXPECT_TRUE(m.missingTextures.empty());
     }
+}
+
+// The texture cache takes a bare name for one in the texture folder.
+TEST_F(MaterialTextures, ATextureBesideALevelInTheWorkingFolderIsFoundByAPath) {
+    file("moss.png");
+    OneMeshScene s;
+    addTexture(s.material(), aiTextureType_DIFFUSE, 0, "moss.png");
+    const Material m = s.read("my.dae");
+    EXPECT_EQ(m.diffuseTextures, std::vector<std::string>{"./moss.png"});
+    EXPECT_EQ(textureSourcePath(m.diffuseTextures.front()), "./moss.png");
 }
 
 TEST_F(MaterialTextures, AMissingTextureIsReportedOnceWithEveryPlaceTriedAndLeftOut) {

@@ -1,0 +1,20 @@
+#include "game/CollisionLinesNote.h"
+
+#include "core/Config.h"
+#include "render/CollisionLineRenderer.h"
+#include "render/Text.h"
+
+TextPlacement collisionLinesNotePlacement(float width, float height) {
+    const OverlayLayout layout = overlayLayout(width, height);
+    return {25.0f * layout.unit, height - 110.0f * layout.unit, 0.3f * layout.unit};
+}
+
+void drawCollisionLinesNote(const CollisionLineFrame& shown) {
+    const std::string note = budgetNote(shown);
+    if (note.empty()) {
+        return;
+    }
+    const TextPlacement at =
+        collisionLinesNotePlacement(float(config().windowWidth), float(config().windowHeight));
+    drawText("Collision lines: " + note, at.x, at.y, at.scale, shapeKindColor(ShapeKind::Ring));
+}
