@@ -7,8 +7,11 @@
 #include <glm/gtc/constants.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -91,6 +94,61 @@ TEST_F(TestPilot, FinishesACurvedTrackAroundAnAsteroidInTheWay) {
         // The rings lie on a circle of 600 m: 35/600 rad/s of the ship's best
         // 0.605.
         EXPECT_NEAR(report.sharpestTurn, 35.0f / 600.0f / 0.605f, 0.02f);
+    }
+}
+
+// A hairpin: 100 m straight on, then rings every 60 degrees round a half
+// circle of `radius` metres turning towards `aside` (a unit vector across the
+// start's heading), then one more 100 m straight back.
+LevelWriter hairpin(float radius, glm::vec3 aside) {
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    const glm::vec3 entry(0, 0, -100), ahead(0, 0, -1);
+    for (int i = 0; i <= 4; ++i) {
+        const float angle = glm::radians(60.0f * float(std::min(i, 3)));
+        glm::vec3 position =
+            entry + radius * (1.0f - std::cos(angle)) * aside + radius * std::sin(angle) * ahead;
+        const glm::vec3 along = std::cos(angle) * ahead + std::sin(angle) * aside;
+        if (i == 4) {
+            position += 100.0f * along;
+        }
+        const glm::vec3 axis = glm::cross(glm::vec3(0, 0, 1), along);
+        const glm::quat facing =
+            glm::length(axis) < 1e-4f
+                ? NO_TURN
+                : glm::angleAxis(std::acos(glm::clamp(along.z, -1.0f, 1.0f)), glm::normalize(axis));
+        level.addMeshNode("ring_" + std::to_string(i), "ring" + std::to_string(i),
+                          torusMesh(8.5f, 0.4f), position, facing, glm::vec3(1.0f),
+                          discMesh(8.5f, 0.5f));
+    }
+    return level;
+}
+
+// How sharp a hairpin the pilot flies, and what the sharpest turn says of it.
+struct HairpinRow {
+    const char* name;
+    float radius;
+    glm::vec3 aside;
+    float share; // of the ship's best turn rate: 35 / radius / 0.605
+};
+
+TEST_F(TestPilot, FliesAHairpinAndMeasuresItsTurn) {
+    const glm::vec3 diagonal = glm::normalize(glm::vec3(1, 1, 0));
+    const std::vector<HairpinRow> rows = {
+        {"a wide one in yaw", 120.0f, {1, 0, 0}, 0.48f},
+        // Tighter than one key turns (82 m); a little tighter still and the
+        // player goes round once more.
+        {"a tight one on the diagonal, with both keys", 76.0f, diagonal, 0.76f},
+    };
+    for (const HairpinRow& row : rows) {
+        for (Mode mode : MODES) {
+            SCOPED_TRACE(row.name + std::string(mode == Mode::Player ? ", player" : ", perfect"));
+            const PilotReport report = fly(hairpin(row.radius, row.aside), mode);
+            EXPECT_TRUE(report.finished()) << report.line();
+            // Round without going round again.
+            EXPECT_LT(report.seconds, (200.0 + 3.2 * row.radius) / 35.0 + 1.0) << report.line();
+            EXPECT_NEAR(report.sharpestTurn, row.share, 0.08f) << report.line();
+        }
     }
 }
 
