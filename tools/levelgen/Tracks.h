@@ -56,6 +56,8 @@ struct TrackDesign {
     std::string name;
     int difficulty = 1;
     uint64_t seed = 19;
+    // The sky's own seed, when a new layout (seed) keeps the sky it had; 0: `seed`.
+    uint64_t sky = 0;
     std::vector<Leg> legs;
     std::vector<Corner> corners; // when given, the track is drawn by these, not by `legs`
     FlightLimits limits;
@@ -71,6 +73,8 @@ struct TrackDesign {
     glm::vec3 sunOffset{900.0f, 550.0f, -1900.0f}; // from the start
     float sunRadius = 150.0f;
     TrackLook look;
+
+    uint64_t skySeed() const { return sky != 0 ? sky : seed; }
 };
 
 // The shipped tracks, easiest first. The first is the game's original track.
