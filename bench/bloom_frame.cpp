@@ -1,7 +1,7 @@
 // The bloom frame at 1280 x 720: a whole world frame (scene pass, sky, 25
 // blur passes, blend) and its post-processing parts on their own, plus a
-// plain 9-fetch blur pass for comparison with the game's two-fetch one over its small
-// buffers.
+// plain 9-fetch blur pass for comparison with the game's two-fetch one over
+// its small buffers.
 // Needs a display (run under xvfb-run). Every measured iteration ends with
 // glFinish, so the figures are GPU (llvmpipe) time per frame or per pass.
 
@@ -427,8 +427,9 @@ BENCHMARK(BM_ShippedLevelFrame)
     ->ComputeStatistics("min", fastest);
 
 // The shipped level's frame stage by stage, each timed alone between two
-// glFinish calls: 0 uniforms and scene objects, 1 sky, 2 one blur pass, 3
-// blend, 4 overlay text (the HUD and an end message), 5 buffer swap. Also
+// glFinish calls: 0 uniforms and scene objects, 1 sky, 2 the bright parts
+// shrunk to the blur buffers and one blur pass over them, 3 blend, 4 overlay
+// text (the HUD and an end message), 5 buffer swap. Also
 // reports the process CPU time of the stage (all threads, the rasteriser's
 // included), which other load on the machine distorts less than wall time.
 // The scene stage runs twice: by_size 1 lets each object pick its level of

@@ -25,6 +25,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -41,6 +42,34 @@ double processCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// CPU seconds used so far by each thread of this process, by thread id, with
+// the thread's name (llvmpipe names its rasteriser threads "llvmpipe-N").
+struct ThreadTime {
+    std::string name;
+    double seconds = 0.0;
+};
+std::map<int, ThreadTime> threadTimes() {
+    std::map<int, ThreadTime> times;
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+        std::ifstream comm(task.path() / "comm"), stat(task.path() / "stat");
+        ThreadTime time;
+        std::getline(comm, time.name);
+        std::string line;
+        std::getline(stat, line);
+        // Fields after the parenthesised name: state is field 3, utime 14, stime 15.
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        std::string field;
+        double ticks = 0.0;
+        for (int at = 3; at <= 15 && fields >> field; ++at) {
+            ticks += at >= 14 ? std::atof(field.c_str()) : 0.0;
+        }
+        time.seconds = ticks / tick;
+        times[std::atoi(task.path().filename().c_str())] = time;
+    }
+    return times;
 }
 
 std::string loadAverage() {
@@ -62,6 +91,9 @@ int runInside(const std::string& mode, double seconds, const std::string& track)
     std::vector<double> frameTimes;
     int frames = 0;
     double last = 0.0, start = 0.0, cpuStart = 0.0;
+    // The rasteriser's threads end with the context: their times are taken
+    // at the last frame.
+    std::map<int, ThreadTime> threadsStart, threadsEnd;
     const std::string loadBefore = loadAverage();
     std::string renderer;
     const std::string level = track.empty() ? "" : "res/assets/models/worlds/" + track;
@@ -72,17 +104,35 @@ int runInside(const std::string& mode, double seconds, const std::string& track)
         if (frames == WARM_UP_FRAMES) {
             start = now;
             cpuStart = processCpuSeconds();
+            threadsStart = threadTimes();
         } else if (frames > WARM_UP_FRAMES) {
             frameTimes.push_back(now - last);
         }
         last = now;
-        return frames <= WARM_UP_FRAMES || now - start < seconds;
+        const bool more = frames <= WARM_UP_FRAMES || now - start < seconds;
+        if (!more) {
+            threadsEnd = threadTimes();
+        }
+        return more;
     });
     if (frameTimes.empty()) {
         std::printf("no frames measured\n");
         return 1;
     }
     const double cpu = processCpuSeconds() - cpuStart;
+    double mainThread = 0.0, rasteriser = 0.0, other = 0.0;
+    int rasteriserThreads = 0;
+    for (const auto& [id, time] : threadsEnd) {
+        const double used = time.seconds - threadsStart[id].seconds;
+        if (id == getpid()) {
+            mainThread += used;
+        } else if (time.name.rfind("llvmpipe", 0) == 0) {
+            rasteriser += used;
+            ++rasteriserThreads;
+        } else {
+            other += used;
+        }
+    }
     const Config& cfg = config();
     std::printf("game loop, %s%s%s: %ux%u, %u glow passes, renderer %s\n", mode.c_str(),
                 track.empty() ? "" : ", ", track.c_str(), cfg.windowWidth, cfg.windowHeight,
@@ -92,8 +142,12 @@ int runInside(const std::string& mode, double seconds, const std::string& track)
     std::printf("  frame time median %.1f ms (%.1f fps), 95th percentile %.1f ms\n",
                 percentile(frameTimes, 0.5) * 1e3, 1.0 / percentile(frameTimes, 0.5),
                 percentile(frameTimes, 0.95) * 1e3);
+    const double perFrame = 1e3 / double(frameTimes.size());
     std::printf("  process CPU %.1f ms per frame; load average before %s, after %s\n",
-                cpu * 1e3 / double(frameTimes.size()), loadBefore.c_str(), loadAverage().c_str());
+                cpu * perFrame, loadBefore.c_str(), loadAverage().c_str());
+    std::printf("  of which main thread %.1f ms, %d rasteriser threads %.1f ms together, other "
+                "threads %.1f ms (at the clock tick's 10 ms resolution over the whole run)\n",
+                mainThread * perFrame, rasteriserThreads, rasteriser * perFrame, other * perFrame);
     return code;
 }
 

@@ -1,5 +1,7 @@
 #include "game/TestPilot.h"
 
+#include "game/TestPilotTurn.h"
+
 #include "core/CameraDefaults.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
@@ -12,6 +14,7 @@
 #include "world/World.h"
 
 #include <glm/geometric.hpp>
+#include <glm/gtc/constants.hpp>
 #include <glm/gtc/quaternion.hpp>
 
 #include <algorithm>
@@ -46,6 +49,33 @@ constexpr double RING_TIME_PER_METRE = 3.0 / double(SHIP_SPEED);
 // onto the ring's axis, from at least ENTRY_TURNS turn radii out.
 constexpr float FUNNEL_SLOPE = 0.6f;
 constexpr float ENTRY_TURNS = 1.5f;
+// Pitch and yaw held together spin the ship this many times as fast as one.
+const float BOTH_KEYS = std::sqrt(2.0f);
+// A turn longer than this (radians), or faster than this share of one
+// key's rate, is worth rolling onto the diagonal.
+constexpr float ROLL_INTO_TURN = 0.35f;
+constexpr float ROLL_ABOVE = 0.8f;
+// The pilot thinks out a line only to a ring this near (metres); one further
+// off is flown for straight or lined up with.
+constexpr float PLAN_RANGE = 260.0f;
+// The room (metres) a line thought out keeps from the bounding sphere of an
+// obstacle seen.
+constexpr float PLAN_CLEARANCE = 1.0f;
+// A turn at a ring (radians) from which on the pilot thinks about the
+// corner before it gets there, once it has seen the ring after.
+constexpr float CORNER = 0.3f;
+// The pilot thinks out lines to a ring at most this far off the nose
+// (radians): out of a corner begun before the last ring, the ship may still
+// be turning towards it.
+constexpr float OUT_OF_CORNER = 1.75f;
+// How much harder than the steady turn to a point the pilot turns for it,
+// making up for the ship's lag behind its keys.
+constexpr float PURSUIT_GAIN = 1.2f;
+// How far ahead along a turn (metres) the pilot looks to steer along it.
+constexpr float LEAD = 20.0f;
+// How far off the middle of a ring's opening, as a share of its radius, the
+// pilot passes on the side of the ring after it.
+constexpr float CORNER_CUT = 0.45f;
 
 // Steps from a player's look at `step` to its next: looks fall on whole
 // reaction intervals of flying time.
@@ -55,33 +85,6 @@ uint64_t lookSteps(uint64_t step) {
     const double nextLook = (std::floor(now / interval + 1e-9) + 1.0) * interval;
     return std::max<uint64_t>(1,
                               uint64_t(std::ceil(nextLook / double(PHYSICS_STEP) - 1e-9)) - step);
-}
-
-// A ring passed: where and when.
-struct Pass {
-    glm::vec3 position;
-    double seconds;
-};
-
-// The turn rate the track asks for at the ring before the last one passed:
-// the angle between the straight lines into and out of it, over the time
-// from the middle of one to the middle of the other. It measures the line of
-// the rings, not the corrections of the pilot that flew it.
-float lastTurn(const std::vector<Pass>& passes) {
-    if (passes.size() < 3) {
-        return 0.0f;
-    }
-    const Pass& a = passes[passes.size() - 3];
-    const Pass& b = passes[passes.size() - 2];
-    const Pass& c = passes.back();
-    const glm::vec3 in = b.position - a.position, out = c.position - b.position;
-    if (glm::length(in) < 1e-3f || glm::length(out) < 1e-3f) {
-        return 0.0f;
-    }
-    const float angle =
-        std::acos(glm::clamp(glm::dot(glm::normalize(in), glm::normalize(out)), -1.0f, 1.0f));
-    const double seconds = 0.5 * (c.seconds - a.seconds);
-    return seconds > 0.0 ? angle / float(seconds) : 0.0f;
 }
 
 float key(float error) {
@@ -130,37 +133,48 @@ struct ShipView {
     glm::vec3 left() const { return rotation * glm::vec3(1, 0, 0); }
 };
 
+// One fixed step of the ship with `keys` held: the game's torque, damping
+// and speed, as a player who knows the ship's handling judges them.
+void stepShip(ShipView& ship, const ShipControl& keys, float damping) {
+    const float dt = PHYSICS_STEP;
+    const glm::quat r = ship.rotation;
+    const glm::vec3 torque = (dt * STEP_TORQUE_SHARE) * (keys.pitch * (r * glm::vec3(-1, 0, 0)) +
+                                                         keys.roll * (r * glm::vec3(0, 0, 1)) +
+                                                         keys.yaw * (r * glm::vec3(0, -1, 0)));
+    ship.spin = (ship.spin + torque * dt) * std::max(0.0f, 1.0f - damping * dt);
+    const float speed = glm::length(ship.spin);
+    if (speed > RigidBody::MAX_ANGULAR_VELOCITY) {
+        ship.spin *= RigidBody::MAX_ANGULAR_VELOCITY / speed;
+    }
+    ship.position += ship.forward() * (SHIP_SPEED * dt);
+    const float angle = glm::length(ship.spin) * dt;
+    if (angle > 1e-9f) {
+        ship.rotation = glm::normalize(glm::angleAxis(angle, glm::normalize(ship.spin)) * r);
+    }
+}
+
 // Where the ship will be `count` steps after `step`, with the keys it holds
 // now and those it has chosen to press next: a player knows the ship's
 // handling and what its own hands do.
 ShipView predict(ShipView ship, ShipControl keys,
                  const std::deque<std::pair<uint64_t, ShipControl>>& pending, uint64_t step,
                  uint64_t count, float damping) {
-    const float dt = PHYSICS_STEP;
     auto next = pending.begin();
     for (uint64_t k = 0; k < count; ++k) {
         while (next != pending.end() && next->first <= step + k) {
             keys = next->second;
             ++next;
         }
-        const glm::quat r = ship.rotation;
-        const glm::vec3 torque =
-            (dt * STEP_TORQUE_SHARE) *
-            (keys.pitch * (r * glm::vec3(-1, 0, 0)) + keys.roll * (r * glm::vec3(0, 0, 1)) +
-             keys.yaw * (r * glm::vec3(0, -1, 0)));
-        ship.spin = (ship.spin + torque * dt) * std::max(0.0f, 1.0f - damping * dt);
-        ship.position += ship.forward() * (SHIP_SPEED * dt);
-        const float angle = glm::length(ship.spin) * dt;
-        if (angle > 1e-9f) {
-            ship.rotation = glm::normalize(glm::angleAxis(angle, glm::normalize(ship.spin)) * r);
-        }
+        stepShip(ship, keys, damping);
     }
     return ship;
 }
 
 // The keys a key-holding player gives to turn the ship towards `target`, at
-// most at `rate` radians a second: each of pitch, roll and yaw is 0 or +-300.
-ShipControl steer(const ShipView& ship, const glm::vec3& target, float rate) {
+// most at `rate` radians a second (one key's steady rate), or, `hard` into
+// a corner, as fast as the ship turns: each of pitch, roll and yaw is 0 or
+// +-300.
+ShipControl steer(const ShipView& ship, const glm::vec3& target, float rate, bool hard) {
     ShipControl control;
     const glm::vec3 line = target - ship.position;
     if (glm::length(line) < 1e-4f) {
@@ -170,23 +184,45 @@ ShipControl steer(const ShipView& ship, const glm::vec3& target, float rate) {
     const glm::vec3 forward = ship.forward(), up = ship.up(), left = ship.left();
     // Wanted turn rates (rad/s) from the angle still to turn, split between
     // pitch and yaw so that the nose turns in the plane that holds the
-    // target, even when it lies behind.
+    // target, even when it lies behind. Pitch and yaw held together turn the
+    // nose faster than either alone.
     const float angle = std::acos(glm::clamp(glm::dot(toTarget, forward), -1.0f, 1.0f));
     glm::vec3 across = toTarget - glm::dot(toTarget, forward) * forward;
     if (glm::length(across) < 1e-4f) {
         across = up;
     }
     across = glm::normalize(across);
-    const float upError = angle * glm::dot(across, up);
-    const float rightError = angle * -glm::dot(across, left);
-    const float wanted = std::min(2.5f * angle, rate);
-    const float wantUp = angle > 1e-6f ? wanted * upError / angle : 0.0f;
-    const float wantRight = angle > 1e-6f ? wanted * rightError / angle : 0.0f;
+    float wanted = std::min(2.5f * angle, rate);
+    if (hard) {
+        // Into a corner: at least the steady turn that arrives at the target
+        // (a chord of a circle makes the same angle with its tangent at both
+        // ends), with both keys where one is not enough.
+        const float arc = angle < glm::half_pi<float>()
+                              ? 2.0f * SHIP_SPEED * std::sin(angle) / glm::length(line)
+                              : BOTH_KEYS * rate;
+        wanted = std::min(std::max(2.5f * angle, PURSUIT_GAIN * arc), BOTH_KEYS * rate);
+    }
+    const bool longTurn = hard && (angle > ROLL_INTO_TURN || wanted > ROLL_ABOVE * rate);
+    // Each key alone spins the ship at most at `rate`.
+    const float wantUp = glm::clamp(wanted * glm::dot(across, up), -rate, rate);
+    const float wantRight = glm::clamp(wanted * -glm::dot(across, left), -rate, rate);
     // S (+300) turns the nose up, about the ship's -x; E (+300) turns it
     // right, about its -y; D (+300) rolls about its +z.
     control.pitch = key(wantUp - glm::dot(ship.spin, -left));
     control.yaw = key(wantRight - glm::dot(ship.spin, -up));
-    control.roll = key(-glm::dot(ship.spin, forward));
+    // For a long turn the player rolls it onto the nearest diagonal between
+    // pitch and yaw, where both keys stay held; otherwise the roll is held
+    // still. Rolling by b turns the target's bearing (in the ship's left-up
+    // plane) back by b.
+    float wantRoll = 0.0f;
+    if (longTurn) {
+        const float quarter = glm::half_pi<float>();
+        const float bearing = std::atan2(glm::dot(across, up), glm::dot(across, left));
+        const float diagonal =
+            std::round((bearing - 0.5f * quarter) / quarter) * quarter + 0.5f * quarter;
+        wantRoll = glm::clamp(2.5f * (bearing - diagonal), -rate, rate);
+    }
+    control.roll = key(wantRoll - glm::dot(ship.spin, forward));
     return control;
 }
 
@@ -260,6 +296,58 @@ private:
     GameObject* ring_ = nullptr;
 };
 
+// Where to steer on the way to `target`: the point itself, or, with `then`
+// (the ring after it) given, a point LEAD metres on along the circle through
+// the ship, the target and `then`: the steady turn that passes both.
+struct Course {
+    glm::vec3 target;
+    std::optional<glm::vec3> then;
+
+    glm::vec3 aim(const glm::vec3& ship) const {
+        if (!then) {
+            return target;
+        }
+        const glm::vec3 a = target - ship, b = *then - ship;
+        const glm::vec3 turn = glm::cross(a, b);
+        const float area = glm::dot(turn, turn);
+        if (area < 1e-6f * glm::dot(a, a) * glm::dot(b, b)) {
+            return target;
+        }
+        const glm::vec3 centre =
+            ship + glm::cross(glm::dot(a, a) * b - glm::dot(b, b) * a, turn) / (2.0f * area);
+        const float radius = glm::length(ship - centre);
+        return centre + glm::angleAxis(std::min(LEAD / radius, 1.0f), glm::normalize(turn)) *
+                            (ship - centre);
+    }
+};
+
+// The opening of the ring after the next one, worked out once per ring.
+class RingAhead {
+public:
+    std::optional<RingOpening> get(World& world) {
+        if (world.currentRing != position_ || world.objects.size() != size_) {
+            position_ = world.currentRing;
+            size_ = world.objects.size();
+            const GameObject* ring = objectAt(world, position_ + 1);
+            opening_ = ring && ring->kind == ObjectKind::Ring ? ringOpening(*ring) : std::nullopt;
+            seen = false;
+            begun.reset();
+        }
+        return opening_;
+    }
+
+    // The course chosen to begin the turn for it before the ring in between.
+    std::optional<Course> begun;
+
+    // Whether the player has had it in view since the last ring.
+    bool seen = false;
+
+private:
+    int32_t position_ = -1;
+    size_t size_ = 0;
+    std::optional<RingOpening> opening_;
+};
+
 // A point the ship cannot reach by turning, since it lies inside one of its
 // turning circles: the ship flies on until it can.
 bool insideTurn(const ShipView& ship, const glm::vec3& point, float turnRadius) {
@@ -281,6 +369,8 @@ struct RingAttempt {
     std::optional<float> previous;  // signed distance from the plane
     std::optional<float> crossedAt; // distance from the centre in the plane
     int32_t misses = 0;
+    // Whether the last goal was straight through the opening, not a line-up.
+    bool straightIn = false;
     uint64_t startStep = 0;
     uint64_t stepLimit = 0;
 
@@ -349,6 +439,7 @@ struct RingAttempt {
             side = -side;
             out = -out;
         }
+        straightIn = true;
         if (out <= 0.0f && out > -PAST_PLANE - 2.0f && across < opening->radius) {
             // Going through: straight on along the axis.
             return centre - (side * turnRadius) * normal;
@@ -360,6 +451,7 @@ struct RingAttempt {
             // as a player flies a track; the angle it passes at is small.
             return centre;
         }
+        straightIn = false;
         // Elsewhere: steer by a field of headings that brings the ship onto
         // the axis headed through the ring, turning in more steeply the
         // further off it is. Too close to turn in, or past the plane, it
@@ -407,24 +499,30 @@ public:
             return all_;
         }
         seen_.clear();
-        const glm::vec3 forward = ship.forward();
         for (const ObstacleSurface* surface : all_) {
-            const glm::vec3 line = surface->centre - ship.position;
-            const float distance = glm::length(line);
-            if (distance - surface->radius > farPlane_) {
-                continue;
-            }
-            if (distance <= surface->radius) {
-                seen_.push_back(surface);
-                continue;
-            }
-            const float off =
-                std::acos(glm::clamp(glm::dot(line / distance, forward), -1.0f, 1.0f));
-            if (off - std::asin(surface->radius / distance) <= halfAngle_) {
+            if (inView(ship, surface->centre, surface->radius)) {
                 seen_.push_back(surface);
             }
         }
         return seen_;
+    }
+
+    // Whether any of a sphere is on the screen (always, for the perfect pilot).
+    bool inView(const ShipView& ship, const glm::vec3& centre, float radius) const {
+        if (everything_) {
+            return true;
+        }
+        const glm::vec3 line = centre - ship.position;
+        const float distance = glm::length(line);
+        if (distance - radius > farPlane_) {
+            return false;
+        }
+        if (distance <= radius) {
+            return true;
+        }
+        const float off =
+            std::acos(glm::clamp(glm::dot(line / distance, ship.forward()), -1.0f, 1.0f));
+        return off - std::asin(radius / distance) <= halfAngle_;
     }
 
 private:
@@ -435,6 +533,79 @@ private:
     float halfAngle_ = 0.0f;
     float farPlane_ = 0.0f;
 };
+
+// How a course the pilot thinks of flying meets its rings: whether the ship
+// crosses each ring's plane through its opening, with room to spare, and
+// keeps clear of the obstacles it sees on the way.
+struct Trial {
+    bool through = false;
+    float clearance = std::numeric_limits<float>::infinity();
+    // The largest share of the room in an opening the course used.
+    float worst = 0.0f;
+};
+
+// A part of a course: steer by `course` until the plane of `ring` is
+// crossed.
+struct Leg {
+    Course course;
+    const RingOpening* ring;
+};
+
+// Flies the ship in thought along `legs`, steering every look for the
+// leg's target (around the obstacles seen now), until the last ring's plane
+// is crossed, one is crossed outside its opening, or `seconds` run out.
+Trial tryCourse(ShipView ship, std::initializer_list<Leg> legs,
+                const std::vector<const ObstacleSurface*>& seen, float rate, float damping,
+                double seconds) {
+    Trial trial;
+    const uint64_t look =
+        uint64_t(std::lround(PilotOptions::PLAYER_REACTION_INTERVAL / PHYSICS_STEP));
+    const uint64_t steps = uint64_t(seconds / double(PHYSICS_STEP));
+    auto leg = legs.begin();
+    auto side = [&] { return glm::dot(ship.position - leg->ring->centre, leg->ring->normal); };
+    float before = side();
+    ShipControl keys;
+    for (uint64_t k = 0; k < steps; ++k) {
+        if (k % look == 0) {
+            keys = steer(ship,
+                         aimPoint(ship.position, leg->course.aim(ship.position), ship.up(), seen),
+                         rate, true);
+        }
+        const glm::vec3 from = ship.position;
+        stepShip(ship, keys, damping);
+        if (k % 3 == 0) {
+            for (const ObstacleSurface* surface : seen) {
+                trial.clearance =
+                    std::min(trial.clearance,
+                             glm::length(ship.position - surface->centre) - surface->radius);
+            }
+        }
+        const float after = side();
+        if ((after > 0.0f) != (before > 0.0f)) {
+            const RingOpening& ring = *leg->ring;
+            const float share = before / (before - after);
+            const glm::vec3 at = from + share * (ship.position - from) - ring.centre;
+            const float across = glm::length(at - glm::dot(at, ring.normal) * ring.normal);
+            // Room kept inside the opening for what the thought leaves out.
+            const float room = std::max(0.45f * ring.radius, ring.radius - 2.5f);
+            trial.worst = std::max(trial.worst, across / room);
+            if (across > room) {
+                return trial;
+            }
+            if (++leg == legs.end()) {
+                trial.through = true;
+                return trial;
+            }
+            keys = steer(ship,
+                         aimPoint(ship.position, leg->course.aim(ship.position), ship.up(), seen),
+                         rate, true);
+            before = side();
+            continue;
+        }
+        before = after;
+    }
+    return trial;
+}
 
 } // namespace
 
@@ -510,15 +681,17 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
     const std::vector<ObstacleSurface> surfaces = obstacleSurfaces(world);
     Sight sight(surfaces, options.mode);
     const float damping = ship->actor->angularDamping();
-    const float bestRate = steadyTurnRate(damping);
-    const float turnRadius = SHIP_SPEED / bestRate;
+    const float oneKeyRate = steadyTurnRate(damping);
+    const float turnRadius = SHIP_SPEED / oneKeyRate;
     // A player's keys act a reaction time after the look that chose them.
     const uint64_t delaySteps =
         player ? uint64_t(std::lround(PilotOptions::PLAYER_REACTION_DELAY / PHYSICS_STEP)) : 0;
     std::deque<std::pair<uint64_t, ShipControl>> pending;
-    // Where the ship passed each ring, after where it started.
-    std::vector<Pass> passes{{ship->getPosition(), 0.0}};
-    passes.reserve(size_t(report.ringCount) + 1);
+    // Where the ship started, headed, and passed each ring.
+    const glm::vec3 start = ship->getPosition();
+    const glm::vec3 startHeading = ship->getRotation() * glm::vec3(0, 0, 1);
+    std::vector<glm::vec3> passes;
+    passes.reserve(size_t(report.ringCount));
     std::set<const GameObject*> near;
     RingAttempt attempt;
     NextRing next;
@@ -526,6 +699,110 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
     auto ringsLeft = [&] { return int32_t(world.objects.size()) - world.currentRing; };
     uint64_t steps = 0;
     uint64_t nextLook = 0;
+    // A player thinks a line through the next ring over about as often as it
+    // looks, and keeps to it in between.
+    const uint64_t planSteps =
+        uint64_t(std::lround(PilotOptions::PLAYER_REACTION_INTERVAL / PHYSICS_STEP));
+    uint64_t nextPlan = 0;
+    std::optional<Course> plan;
+    const GameObject* plannedFor = nullptr;
+    // Whether the last ring was passed in the middle of a corner begun
+    // before it: the turn for this ring is then carried on, not lined up.
+    bool cornering = false;
+    RingAhead ahead;
+    // Where to fly for now when the ring can be passed on a line flown
+    // straight on from here: the ring after it, once it is in view and the
+    // ship passes through the next ring's opening on its way there, so the
+    // corner is begun early; or else a point of the opening on the side of
+    // the ring after. Nothing when the ring needs lining up with, or has
+    // been tried and missed.
+    auto planAhead = [&](const ShipView& from,
+                         const std::vector<const ObstacleSurface*>& seen) -> std::optional<Course> {
+        if (!attempt.opening || attempt.misses > 0) {
+            return std::nullopt;
+        }
+        const RingOpening& ring = *attempt.opening;
+        const std::optional<RingOpening> after = ahead.get(world);
+        // A ring once seen stays where it was: the player keeps it in mind.
+        ahead.seen = ahead.seen || (after && sight.inView(from, after->centre, after->radius));
+        // By the time the keys act the ship is through the opening: on to
+        // the ring after.
+        const glm::vec3 offset = from.position - ring.centre;
+        const float axial = glm::dot(offset, ring.normal);
+        if (after && ahead.seen && glm::dot(from.forward(), ring.normal) * axial > 0.0f &&
+            std::abs(axial) < PAST_PLANE &&
+            glm::length(offset - axial * ring.normal) < ring.radius) {
+            return Course{after->centre, {}};
+        }
+        const glm::vec3 in = ring.centre - from.position;
+        if (glm::length(in) < 1e-3f ||
+            glm::dot(glm::normalize(in), from.forward()) < std::cos(OUT_OF_CORNER)) {
+            return std::nullopt;
+        }
+        const float distance = glm::length(ring.centre - from.position);
+        if (distance > PLAN_RANGE) {
+            return std::nullopt;
+        }
+        // How well a course passes: the share of the openings' room it
+        // needs (infinite when it misses or comes too near a rock).
+        auto score = [&](std::initializer_list<Leg> legs, float metres) {
+            const Trial trial = tryCourse(from, legs, seen, oneKeyRate, damping,
+                                          1.5 * double(metres / SHIP_SPEED) + 3.0);
+            return trial.through && trial.clearance > PLAN_CLEARANCE
+                       ? trial.worst
+                       : std::numeric_limits<float>::infinity();
+        };
+        if (after && ahead.seen &&
+            (ahead.begun ||
+             glm::dot(glm::normalize(in), glm::normalize(after->centre - ring.centre)) <
+                 std::cos(CORNER))) {
+            // A corner: flown through the middle when the ring after can be
+            // reached from there, else begun before the ring: on the steady
+            // turn through both, or straight for the ring after, or through
+            // the opening's side nearer it.
+            const glm::vec3 next = after->centre;
+            const float both = distance + glm::length(next - ring.centre);
+            const Course turn{ring.centre, next}, onwards{next, {}};
+            const glm::vec3 toAfter = next - ring.centre;
+            const glm::vec3 inPlane = toAfter - glm::dot(toAfter, ring.normal) * ring.normal;
+            const Course side{glm::length(inPlane) > 1e-3f
+                                  ? ring.centre +
+                                        glm::normalize(inPlane) * (CORNER_CUT * ring.radius)
+                                  : ring.centre,
+                              {}};
+            // Once begun, a corner is flown as begun while that still passes
+            // both: changing one's mind half way round loses the turn.
+            if (ahead.begun && score({{*ahead.begun, &ring}, {onwards, &*after}}, both) <= 1.0f) {
+                return ahead.begun;
+            }
+            // Otherwise the course with the most room to spare, through the
+            // middle when that is as good as any.
+            float best = score({{{ring.centre, {}}, &ring}, {onwards, &*after}}, both);
+            std::optional<Course> chosen;
+            for (const Course& course : {turn, onwards, side}) {
+                const float room = score({{course, &ring}, {onwards, &*after}}, both);
+                if (room < best) {
+                    best = room;
+                    chosen = course;
+                }
+            }
+            if (chosen && best <= 1.0f) {
+                ahead.begun = chosen;
+                return chosen;
+            }
+            if (best > 1.0f && std::isfinite(score({{side, &ring}}, distance))) {
+                return side;
+            }
+        }
+        // Out of a corner, or where it would line up, it flies straight for
+        // the middle when that passes the ring.
+        const Course middle{ring.centre, {}};
+        if ((cornering || !attempt.straightIn) &&
+            std::isfinite(score({{middle, &ring}}, distance))) {
+            return middle;
+        }
+        return std::nullopt;
+    };
     while (state == GameState::Running) {
         attempt.follow(next.get(world), ship->getPosition(), steps);
         if (attempt.ring && (!attempt.ring->actor || attempt.ring->actor->shapeCount() == 0)) {
@@ -547,10 +824,18 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
             // time later, so it judges where the ship will be by then.
             const ShipView expected =
                 player ? predict(view, shipControl, pending, steps, delaySteps, damping) : view;
-            const glm::vec3 goal = attempt.goal(expected, turnRadius);
-            const glm::vec3 aim =
-                aimPoint(expected.position, goal, expected.up(), sight.seenFrom(expected));
-            ShipControl keys = steer(expected, aim, bestRate);
+            const std::vector<const ObstacleSurface*>& seen = sight.seenFrom(expected);
+            glm::vec3 goal = attempt.goal(expected, turnRadius);
+            if (steps >= nextPlan || plannedFor != attempt.ring) {
+                plan = planAhead(expected, seen);
+                nextPlan = steps + planSteps;
+                plannedFor = attempt.ring;
+            }
+            if (plan) {
+                goal = plan->aim(expected.position);
+            }
+            const glm::vec3 aim = aimPoint(expected.position, goal, expected.up(), seen);
+            ShipControl keys = steer(expected, aim, oneKeyRate, plan.has_value());
             keys.ship = ship;
             pending.emplace_back(steps + delaySteps, keys);
             nextLook = player ? steps + lookSteps(steps) : steps + PERFECT_STEPS_PER_DECISION;
@@ -572,8 +857,8 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
         const glm::vec3 position = ship->getPosition();
         report.metres += double(glm::length(position - before));
         if (next.get(world) != attempt.ring || state == GameState::Finished) {
-            passes.push_back({position, double(steps) * double(PHYSICS_STEP)});
-            report.sharpestTurn = std::max(report.sharpestTurn, lastTurn(passes) / bestRate);
+            passes.push_back(position);
+            cornering = plan.has_value();
         }
         for (const ObstacleSurface& surface : surfaces) {
             const float bound = glm::length(position - surface.centre) - surface.radius;
@@ -610,6 +895,8 @@ PilotReport flyTrack(World& world, const PilotOptions& options,
     report.seconds = double(steps) * double(PHYSICS_STEP);
     report.cansCollected = world.collectedTrash;
     report.obstaclesNear = int32_t(near.size());
+    report.sharpestTurn =
+        sharpestTurnShare(start, startHeading, passes, SHIP_SPEED, bestTurnRate(damping));
     report.ringsPassed = state == GameState::Finished ? ringsBefore : ringsBefore - ringsLeft();
     if (state == GameState::Finished) {
         report.outcome = PilotReport::Outcome::Finished;

@@ -40,9 +40,9 @@ struct PilotReport {
     std::string closestObject;
     double closestAt = 0.0;
     // What the flown line asked of a player: its length, the sharpest turn
-    // between the lines joining the points where it passed the rings, as a
-    // share of the ship's steady turn rate with one key held, and how many
-    // obstacles came within NEAR_OBSTACLE of the ship's centre.
+    // the points where it passed the rings ask for (sharpestTurnShare), as a
+    // share of the ship's best turn rate, and how many obstacles came within
+    // NEAR_OBSTACLE of the ship's centre.
     double metres = 0.0;
     float sharpestTurn = 0.0f;
     int32_t obstaclesNear = 0;
@@ -62,8 +62,9 @@ struct PilotOptions {
         // at that moment, and knows every obstacle of the level.
         Perfect,
         // Reacts like a person: every PLAYER_REACTION_INTERVAL, to what it saw
-        // PLAYER_REACTION_DELAY before its keys act, and sees only the next
-        // ring and the obstacles in the camera's view.
+        // PLAYER_REACTION_DELAY before its keys act. It knows where the next
+        // ring is (the overlay marks it), sees the ring after it once that is
+        // in the camera's view, and the obstacles in the camera's view.
         Player,
     };
     Mode mode = Mode::Perfect;
@@ -75,7 +76,11 @@ struct PilotOptions {
 // Flies a built world's track the way a player can: the three flight keys
 // held or released (commands of 0 or +-300) with the game's own step, ship
 // body, damping and rules. It lines the ship up with each ring's axis from
-// far enough out to pass it, steers around an asteroid that blocks its way,
+// far enough out to pass it; at a sharp corner, with the ring after in view,
+// it thinks out lines through the next ring and begins the turn for the ring
+// after before it gets there, rolling a long turn onto the diagonal where
+// pitch and yaw together turn the nose fastest. It steers around an
+// asteroid that blocks its way,
 // and when it crosses a ring's plane beside the opening it goes round and
 // tries again. It gives up on a ring after a time that grows with the
 // distance to it. The flight changes the world (the ship moves, cans are

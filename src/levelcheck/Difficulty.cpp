@@ -43,8 +43,8 @@ int32_t difficultyGrade(const PilotReport& flight) {
 std::string difficultyLine(const PilotReport& flight) {
     char text[256];
     std::snprintf(text, sizeof text,
-                  "Difficulty: %d of 5 (%.0f m in %.1f s; sharpest turn %.0f%% of the ship's turn "
-                  "rate; least clearance ",
+                  "Difficulty: %d of 5 (%.0f m in %.1f s; sharpest turn %.0f%% of the ship's "
+                  "best turn rate; least clearance ",
                   int(difficultyGrade(flight)), flight.metres, flight.seconds,
                   std::round(100.0 * double(flight.sharpestTurn)));
     std::string line = text;

@@ -92,6 +92,35 @@ Camera lookingAt(const Camera& lens, const glm::vec3& eye, const glm::vec3& targ
     return camera;
 }
 
+// How two window pictures (RGBA rows, bottom first) compare: pixels where a
+// channel differs by more than 8/255, and pixels of the second whose channels
+// add up to more than `bright`. Writes them side by side to `png`.
+struct PictureDifference {
+    int differing = 0, bright = 0;
+};
+PictureDifference comparePictures(const std::vector<uint8_t> (&frames)[2], int bright,
+                                  const std::filesystem::path& png) {
+    PictureDifference result;
+    std::vector<uint8_t> sideBySide(size_t(SHOT_WIDTH) * 2 * SHOT_HEIGHT * 3);
+    for (int y = 0; y < SHOT_HEIGHT; ++y) {
+        for (int x = 0; x < SHOT_WIDTH; ++x) {
+            const size_t at = (size_t(y) * SHOT_WIDTH + x) * 4;
+            int most = 0;
+            for (int c = 0; c < 3; ++c) {
+                most = std::max(most, std::abs(int(frames[0][at + c]) - frames[1][at + c]));
+                for (int side = 0; side < 2; ++side) {
+                    sideBySide[((size_t(SHOT_HEIGHT - 1 - y) * 2 + side) * SHOT_WIDTH + x) * 3 +
+                               c] = frames[side][at + c];
+                }
+            }
+            result.differing += most > 8 ? 1 : 0;
+            result.bright += frames[1][at] + frames[1][at + 1] + frames[1][at + 2] > bright;
+        }
+    }
+    renderscene::writePng(png, SHOT_WIDTH * 2, SHOT_HEIGHT, 3, sideBySide);
+    return result;
+}
+
 // Each asteroid at the level its size on screen asks for gives the picture
 // of every asteroid at the finest level, seen from the start, beside a rock
 // and from far off; the pairs are written side by side to
@@ -156,25 +185,8 @@ TEST_F(ShippedLevelFrame, LevelsChosenBySizeDrawTheFinestLevelsPicture) {
         }
         // ... from a small share of the triangles.
         EXPECT_LT(triangles[0], triangles[1] / 2) << view.name;
-        int differing = 0, lit = 0;
-        std::vector<uint8_t> sideBySide(size_t(SHOT_WIDTH) * 2 * SHOT_HEIGHT * 3);
-        for (int y = 0; y < SHOT_HEIGHT; ++y) {
-            for (int x = 0; x < SHOT_WIDTH; ++x) {
-                const size_t at = (size_t(y) * SHOT_WIDTH + x) * 4;
-                int most = 0;
-                for (int c = 0; c < 3; ++c) {
-                    most = std::max(most, std::abs(int(frames[0][at + c]) - frames[1][at + c]));
-                    for (int side = 0; side < 2; ++side) {
-                        sideBySide[((size_t(SHOT_HEIGHT - 1 - y) * 2 + side) * SHOT_WIDTH + x) * 3 +
-                                   c] = frames[side][at + c];
-                    }
-                }
-                differing += most > 8 ? 1 : 0;
-                lit += frames[1][at] + frames[1][at + 1] + frames[1][at + 2] > 150 ? 1 : 0;
-            }
-        }
-        renderscene::writePng(outputDir / (std::string("detail_") + view.name + ".png"),
-                              SHOT_WIDTH * 2, SHOT_HEIGHT, 3, sideBySide);
+        const auto [differing, lit] =
+            comparePictures(frames, 150, outputDir / (std::string("detail_") + view.name + ".png"));
         std::printf("%s: %d of %d pixels differ by more than 8/255; %u triangles, %u at the "
                     "finest level\n",
                     view.name, differing, SHOT_WIDTH * SHOT_HEIGHT, triangles[0], triangles[1]);
@@ -268,25 +280,8 @@ TEST_F(ShippedLevelFrame, GlowFromSmallBuffersLooksLikeTheWholeWindowsGlow) {
         glEnable(GL_BLEND);
         frames[1] = readPixels(0, 0, SHOT_WIDTH, SHOT_HEIGHT);
 
-        int differing = 0, glowing = 0;
-        std::vector<uint8_t> sideBySide(size_t(SHOT_WIDTH) * 2 * SHOT_HEIGHT * 3);
-        for (int y = 0; y < SHOT_HEIGHT; ++y) {
-            for (int x = 0; x < SHOT_WIDTH; ++x) {
-                const size_t at = (size_t(y) * SHOT_WIDTH + x) * 4;
-                int most = 0;
-                for (int c = 0; c < 3; ++c) {
-                    most = std::max(most, std::abs(int(frames[0][at + c]) - frames[1][at + c]));
-                    for (int side = 0; side < 2; ++side) {
-                        sideBySide[((size_t(SHOT_HEIGHT - 1 - y) * 2 + side) * SHOT_WIDTH + x) * 3 +
-                                   c] = frames[side][at + c];
-                    }
-                }
-                differing += most > 8 ? 1 : 0;
-                glowing += frames[1][at] + frames[1][at + 1] + frames[1][at + 2] > 600 ? 1 : 0;
-            }
-        }
-        renderscene::writePng(outputDir / ("glow_" + std::to_string(passes) + ".png"),
-                              SHOT_WIDTH * 2, SHOT_HEIGHT, 3, sideBySide);
+        const auto [differing, glowing] =
+            comparePictures(frames, 600, outputDir / ("glow_" + std::to_string(passes) + ".png"));
         std::printf("%u passes: %d of %d pixels differ by more than 8/255, %d glowing\n", passes,
                     differing, SHOT_WIDTH * SHOT_HEIGHT, glowing);
         EXPECT_LE(differing, SHOT_WIDTH * SHOT_HEIGHT / 200) << passes;

@@ -128,7 +128,7 @@ const std::vector<CheckRow>& rows() {
         {"a playable level",
          [](const TempDir& dir) { writeLevel(dir, straightTrack()); },
          {"FINISHED 2/2 rings in 1.7 s, 0/0 cans, closest approach none (no obstacles)",
-          "Difficulty: 1 of 5 (59 m in 1.7 s; sharpest turn 1% of the ship's turn rate; least "
+          "Difficulty: 1 of 5 (59 m in 1.7 s; sharpest turn 1% of the ship's best turn rate; least "
           "clearance none (no obstacles); 0 obstacles within 10 m)",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
@@ -344,10 +344,20 @@ const std::vector<CheckRow>& rows() {
          {"FINISHED 3/3 rings in ...", "Difficulty: ...",
           "OK: the game plays level.dae and the test pilot finishes it"},
          0},
-        {"rings off the straight line that only a perfect pilot flies",
-         [](const TempDir& dir) { writeLevel(dir, slalom(12.0f, 35.0f)); },
-         {"NOT FINISHED: the checker gave up at ring_2 after ...",
-          "A perfect pilot can: FINISHED 3/3 rings in ...",
+        {"a ring beside the one before, with a rock where a player comes round, that only a "
+         "perfect pilot flies",
+         [](const TempDir& dir) {
+             LevelWriter level = startAndLamp();
+             addRing(level, 0, {0, 0, -60});
+             addRing(level, 1, {60, 0, -60});
+             addRock(level, "roid_x", {65, 0, -80}, 8.0f);
+             writeLevel(dir, level);
+         },
+         {"WARNING ring_1: its opening faces 90 degrees away from the line from ring_0, so a ship "
+          "flying that line passes it side-on, through the drawn ring; turn it to face that "
+          "line, or mean it: the pilot then flies a loop to line up with it",
+          "NOT FINISHED: the checker gave up at ring_1 after ...",
+          "A perfect pilot can: FINISHED 2/2 rings in ...",
           "NOT FINISHABLE: the game plays level.dae, but a pilot with a player's reactions does "
           "not finish it"},
          1},

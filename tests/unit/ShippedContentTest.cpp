@@ -251,9 +251,10 @@ TEST_P(ShippedLevel, ShipStartsAtTheCameraWithTheFirstRingStraightAhead) {
     glm::vec3 toRing = poseOf(rings[0].second).position - camera.position;
     EXPECT_GT(glm::length(toRing), 30.0f);
     EXPECT_GT(glm::dot(glm::normalize(toRing), forward), 0.999f);
-    // The ring faces the ship.
+    // The ring faces the ship, or is turned by at most half the corner it begins (20
+    // degrees).
     glm::vec3 ringAxis = poseOf(rings[0].second).rotation * glm::vec3(0, 0, 1);
-    EXPECT_GT(std::abs(glm::dot(ringAxis, forward)), 0.99f);
+    EXPECT_GT(std::abs(glm::dot(ringAxis, forward)), 0.94f);
 }
 
 TEST_P(ShippedLevel, TenOrMoreRingsNumberedWithoutGapsEachWithItsOwnMesh) {

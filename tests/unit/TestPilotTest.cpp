@@ -1,13 +1,17 @@
 #include "LevelFolder.h"
 
 #include "game/TestPilot.h"
+#include "game/TestPilotTurn.h"
 #include "world/WorldLoader.h"
 
 #include <glm/gtc/constants.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -87,8 +91,64 @@ TEST_F(TestPilot, FinishesACurvedTrackAroundAnAsteroidInTheWay) {
         // A quarter circle of 600 m, flown at the ship's speed.
         EXPECT_NEAR(report.metres, report.seconds * 35.0, 1.0);
         EXPECT_GT(report.metres, 800.0);
-        EXPECT_GT(report.sharpestTurn, 0.1f);
-        EXPECT_LT(report.sharpestTurn, 1.5f);
+        // The rings lie on a circle of 600 m: 35/600 rad/s of the ship's best
+        // 0.605.
+        EXPECT_NEAR(report.sharpestTurn, 35.0f / 600.0f / 0.605f, 0.02f);
+    }
+}
+
+// A hairpin: 100 m straight on, then rings every 60 degrees round a half
+// circle of `radius` metres turning towards `aside` (a unit vector across the
+// start's heading), then one more 100 m straight back.
+LevelWriter hairpin(float radius, glm::vec3 aside) {
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    const glm::vec3 entry(0, 0, -100), ahead(0, 0, -1);
+    for (int i = 0; i <= 4; ++i) {
+        const float angle = glm::radians(60.0f * float(std::min(i, 3)));
+        glm::vec3 position =
+            entry + radius * (1.0f - std::cos(angle)) * aside + radius * std::sin(angle) * ahead;
+        const glm::vec3 along = std::cos(angle) * ahead + std::sin(angle) * aside;
+        if (i == 4) {
+            position += 100.0f * along;
+        }
+        const glm::vec3 axis = glm::cross(glm::vec3(0, 0, 1), along);
+        const glm::quat facing =
+            glm::length(axis) < 1e-4f
+                ? NO_TURN
+                : glm::angleAxis(std::acos(glm::clamp(along.z, -1.0f, 1.0f)), glm::normalize(axis));
+        level.addMeshNode("ring_" + std::to_string(i), "ring" + std::to_string(i),
+                          torusMesh(8.5f, 0.4f), position, facing, glm::vec3(1.0f),
+                          discMesh(8.5f, 0.5f));
+    }
+    return level;
+}
+
+// How sharp a hairpin the pilot flies, and what the sharpest turn says of it.
+struct HairpinRow {
+    const char* name;
+    float radius;
+    glm::vec3 aside;
+    float share; // of the ship's best turn rate: 35 / radius / 0.605
+};
+
+TEST_F(TestPilot, FliesAHairpinAndMeasuresItsTurn) {
+    const glm::vec3 diagonal = glm::normalize(glm::vec3(1, 1, 0));
+    const std::vector<HairpinRow> rows = {
+        {"a wide one in yaw", 120.0f, {1, 0, 0}, 0.48f},
+        // Tighter than one key turns (82 m); a little tighter still and the
+        // player goes round once more.
+        {"a tight one on the diagonal, with both keys", 76.0f, diagonal, 0.76f},
+    };
+    for (const HairpinRow& row : rows) {
+        for (Mode mode : MODES) {
+            SCOPED_TRACE(row.name + std::string(mode == Mode::Player ? ", player" : ", perfect"));
+            const PilotReport report = fly(hairpin(row.radius, row.aside), mode);
+            EXPECT_TRUE(report.finished()) << report.line();
+            // Round without going round again.
+            EXPECT_LT(report.seconds, (200.0 + 3.2 * row.radius) / 35.0 + 1.0) << report.line();
+            EXPECT_NEAR(report.sharpestTurn, row.share, 0.08f) << report.line();
+        }
     }
 }
 
@@ -144,6 +204,46 @@ TEST_F(TestPilot, AWorldWithoutRingsCannotBeFinished) {
         [](const GameObject& object) { return object.kind == ObjectKind::Ring; });
     result.world->currentRing = -1;
     EXPECT_EQ(flyTrack(*result.world).line(), "NOT FINISHED: the level has no ring to fly through");
+}
+
+// The turn a row of ring passes asks for, from a start at the origin headed
+// along -z, at 35 m/s, as a share of a best rate of 0.5 rad/s (a turn
+// radius of 70 m).
+struct TurnRow {
+    const char* name;
+    std::vector<glm::vec3> passes;
+    float share;
+};
+
+TEST(TurnMeasure, IsTheSteadyTurnThePassesAsk) {
+    const float right = std::sqrt(0.5f);
+    const std::vector<TurnRow> rows = {
+        {"straight on", {{0, 0, -100}, {0, 0, -200}, {0, 0, -300}}, 0.0f},
+        {"no ring passed", {}, 0.0f},
+        // A circle of 140 m through the start and both passes: a 90 degree
+        // arc between them, 45 degrees at each pass.
+        {"a gentle arc", {{140 - 140 * right, 0, -140 * right}, {140, 0, -140}}, 0.5f},
+        // Right angle at a pass 100 m on, 100 m to the next: the circle
+        // through all three has a radius of 70.7 m.
+        {"a right angle", {{0, 0, -100}, {100, 0, -100}}, 70.0f / 70.71f},
+        // The same corner in pitch and yaw together turns just as sharply.
+        {"a right angle upwards and aside", {{0, 0, -100}, {70.71f, 70.71f, -100}}, 70.0f / 70.71f},
+        // Back to 200 m beside the start: a half circle of 100 m radius.
+        {"a hairpin", {{0, 0, -300}, {200, 0, 0}}, 0.7f},
+        // A ring 20 m aside of the start cannot be reached on a turn.
+        {"beside the start", {{20, 0, 0}}, 1.0f},
+        {"straight back through the ring before", {{0, 0, -100}, {0, 0, 0}}, 1.0f},
+    };
+    for (const TurnRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_NEAR(sharpestTurnShare({0, 0, 0}, {0, 0, -1}, row.passes, 35.0f, 0.5f), row.share,
+                    0.01f);
+    }
+}
+
+TEST(TurnMeasure, TheBestRateHoldsPitchAndYawTogether) {
+    EXPECT_NEAR(bestTurnRate(2.0f), std::sqrt(2.0f) * steadyTurnRate(2.0f), 1e-5f);
+    EXPECT_NEAR(bestTurnRate(2.0f), 0.605f, 0.005f);
 }
 
 } // namespace

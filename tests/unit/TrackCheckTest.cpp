@@ -110,6 +110,18 @@ TEST(TrackCheck, AnObstacleInTheCorridorIsRefused) {
     EXPECT_FALSE(checkTrack(START, AHEAD, rings, afterFinish, limits).flyable);
 }
 
+TEST(TrackCheck, ATrackLeftToTheGamesCheckerIsJudgedOnSpacingAndCorridorOnly) {
+    FlightLimits limits;
+    limits.flownOnLine = false;
+    // Too tight for the smooth line and its pilot, but that is the game's checker's call.
+    TrackReport tight = checkTrack(START, AHEAD, arcTrack(45.0f, 1.6f, 3), {}, limits);
+    EXPECT_TRUE(tight.flyable) << tight.problem;
+    // A rock in the corridor or rings too close are still refused.
+    const std::vector<ObstacleSphere> rock = {{arcTrack(45.0f, 1.6f, 3)[1].centre, 2.0f}};
+    EXPECT_FALSE(checkTrack(START, AHEAD, arcTrack(45.0f, 1.6f, 3), rock, limits).flyable);
+    EXPECT_FALSE(checkTrack(START, AHEAD, straightTrack(3, 20.0f), {}, limits).flyable);
+}
+
 TEST(TrackCheck, RingsTooCloseTogetherOrNoRingsAreRefused) {
     FlightLimits limits;
     TrackReport close = checkTrack(START, AHEAD, straightTrack(5, 30.0f), {}, limits);

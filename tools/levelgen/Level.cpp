@@ -93,7 +93,27 @@ bool planLevel(const TrackDesign& design, LevelPlan& plan, std::string& problem)
     float yaw = 0.0f, pitch = 0.0f;
     plan.startDirection = headingDirection(yaw, pitch);
     glm::vec3 position = plan.start, direction = plan.startDirection;
-    for (size_t i = 0; i < legs.size(); ++i) {
+    if (!design.corners.empty()) {
+        // A frame that turns with the heading, so that a corner's plane is the ship's own.
+        glm::vec3 up(0, 1, 0);
+        for (size_t i = 0; i < design.corners.size(); ++i) {
+            const Corner& corner = design.corners[i];
+            position += direction * corner.spacing;
+            const glm::vec3 right = glm::cross(direction, up);
+            const glm::vec3 towards =
+                std::cos(corner.plane * DEG) * right + std::sin(corner.plane * DEG) * up;
+            const glm::quat turn =
+                glm::angleAxis(corner.turn * DEG, glm::normalize(glm::cross(direction, towards)));
+            const glm::vec3 out = glm::normalize(turn * direction);
+            const glm::vec3 normal = glm::normalize(direction + out);
+            plan.rings.push_back({position, normal});
+            plan.ringNodes.push_back({"ring_" + std::to_string(i), static_cast<int>(i), position,
+                                      lookRotation(normal)});
+            direction = out;
+            up = glm::normalize(turn * up);
+        }
+    }
+    for (size_t i = 0; i < legs.size() && design.corners.empty(); ++i) {
         yaw += legs[i].yaw * DEG;
         pitch += legs[i].pitch * DEG;
         glm::vec3 next = headingDirection(yaw, pitch);

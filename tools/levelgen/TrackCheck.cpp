@@ -153,7 +153,8 @@ TrackReport checkTrack(glm::vec3 start, glm::vec3 startDirection,
     const TrackLine line = planTrackLine(start, startDirection, rings, limits.runOut);
     report.length = line.distance[line.ringSamples.back()];
     report.maxTurnRate = maxTurnRate(line, limits.speed);
-    if (report.maxTurnRate > limits.designTurnRate && report.problem.empty()) {
+    if (report.maxTurnRate > limits.designTurnRate && limits.flownOnLine &&
+        report.problem.empty()) {
         report.problem = describe("the line needs a turn of %.2f rad/s (design limit %.2f)",
                                   report.maxTurnRate, limits.designTurnRate);
     }
@@ -182,6 +183,9 @@ TrackReport checkTrack(glm::vec3 start, glm::vec3 startDirection,
     report.pilotClearance = std::numeric_limits<float>::max();
     float maxTime = 3.0f * (report.length + limits.runOut) / limits.speed;
     float time = 0.0f;
+    if (!limits.flownOnLine) {
+        nextRing = rings.size();
+    }
     while (nextRing < rings.size() && time < maxTime) {
         while (nearest + 1 < line.points.size() &&
                glm::length(line.points[nearest + 1] - p) <= glm::length(line.points[nearest] - p)) {

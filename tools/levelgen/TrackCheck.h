@@ -31,6 +31,10 @@ struct FlightLimits {
     float corridorRadius = 12.0f; // free space kept around the planned line
     float minSpacing = 60.0f;     // between consecutive rings
     float runOut = 80.0f;         // straight line kept free after the last ring
+    // Whether the planned line's turn rate and the simulated pilot are checked. A track of
+    // corners at the ship's limit turns sharper than this smooth line allows; the game's own
+    // checker (kelvaro19 --check) flies it instead.
+    bool flownOnLine = true;
 };
 
 // The planned line: a smooth curve from the start through every ring centre, leaving each

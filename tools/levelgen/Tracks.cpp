@@ -28,7 +28,7 @@ TrackDesign amberReach() {
     t.limits.corridorRadius = 9.5f;
     t.nearRocks = 30;
     t.nearGap = {1.0f, 12.0f};
-    t.gates = {{2, 2, 10.0f, 6.0f}};
+    t.gates = {{2, 2, 11.2f, 6.0f}};
     t.sunOffset = {-1980.0f, 810.0f, -3060.0f};
     t.sunRadius = 260.0f;
     TrackLook& l = t.look;
@@ -52,7 +52,9 @@ TrackDesign glacierCoil() {
     t.file = "glacier_coil.dae";
     t.name = "Glacier Coil";
     t.difficulty = 3;
-    t.seed = 4409;
+    // Rocks that fill less of the view at the start than the first layout's, in its sky.
+    t.seed = 4410;
+    t.sky = 4409;
     t.legs = {{0, 0, 120},     {40, 25, 135},   {45, -15, 135},  {25, -35, 135},
               {-15, -30, 135}, {-45, 10, 135},  {-40, 35, 135},  {-10, 30, 135},
               {35, 0, 135},    {45, -30, 135},  {30, -25, 135},  {-5, 30, 135},
@@ -90,16 +92,16 @@ TrackDesign thornfield() {
               {-35, 25, 135}, {-45, -25, 135}, {0, 0, 130},    {35, -25, 135},
               {45, 20, 135},  {0, 0, 130},     {-40, 15, 135}, {-30, -10, 135}};
     t.limits.pilotInput = 1.0f;
-    t.limits.corridorRadius = 4.5f;
+    t.limits.corridorRadius = 5.0f;
     t.nearRocks = 36;
     t.nearGap = {8.0f, 16.0f};
     t.nearSize = {3.0f, 7.0f};
     // The gaps are on straight legs, where every pilot flies the same line.
-    t.gates = {{0, 2, 4.5f, 4.5f},
-               {3, 2, 4.5f, 4.0f},
-               {6, 2, 4.5f, 4.5f},
-               {9, 2, 4.5f, 4.0f},
-               {12, 2, 4.5f, 4.5f}};
+    t.gates = {{0, 2, 5.0f, 4.5f},
+               {3, 2, 5.0f, 4.0f},
+               {6, 2, 5.6f, 4.5f},
+               {9, 2, 5.0f, 4.0f},
+               {12, 2, 5.0f, 4.5f}};
     t.sunOffset = {-1440.0f, 1260.0f, -3780.0f};
     t.sunRadius = 260.0f;
     TrackLook& l = t.look;
@@ -116,6 +118,15 @@ TrackDesign thornfield() {
     return t;
 }
 
+// A half circle in the plane `plane`: in along a straight of `straight` metres, then
+// three chords of `chord` metres, so that its radius is `chord`.
+void addHairpin(std::vector<Corner>& corners, float straight, float chord, float plane) {
+    corners.push_back({straight, 30, plane});
+    corners.push_back({chord, 60, plane});
+    corners.push_back({chord, 60, plane});
+    corners.push_back({chord, 30, plane});
+}
+
 // Hairpins at nearly the ship's best turn, and gaps a few metres wider than the ship.
 TrackDesign crimsonNeedle() {
     TrackDesign t;
@@ -123,17 +134,22 @@ TrackDesign crimsonNeedle() {
     t.name = "Crimson Needle";
     t.difficulty = 5;
     t.seed = 9241;
-    t.legs = {{0, 0, 120},     {0, 0, 130},    {45, 25, 130},   {45, -30, 130}, {0, 0, 130},
-              {-45, -20, 130}, {-45, 30, 130}, {0, 0, 130},     {45, -25, 130}, {45, 25, 130},
-              {0, 0, 130},     {-40, 25, 130}, {-40, -30, 130}, {0, 0, 130},    {45, -20, 130},
-              {45, 25, 130},   {0, 0, 130},    {-30, 0, 130}};
+    // Hairpins: half circles three rings round, on the diagonals between pitch and yaw
+    // where the ship turns fastest, joined by straights past single rocks.
+    for (float plane : {45.0f, -135.0f, 135.0f, -45.0f}) {
+        addHairpin(t.corners, t.corners.empty() ? 120.0f : 110.0f, 72.0f, plane);
+    }
+    t.corners.push_back({110, 0, 0});
+    t.limits.flownOnLine = false;
     t.limits.pilotInput = 1.0f;
     t.limits.corridorRadius = 3.0f;
     t.nearRocks = 40;
-    t.nearGap = {3.0f, 10.0f};
+    // Rocks beside the hairpins keep off the line a player flies round them, which lies
+    // inside the line drawn through the rings.
+    t.nearGap = {4.0f, 11.0f};
     t.nearSize = {3.0f, 6.5f};
-    t.gates = {{0, 1, 3.02f, 4.0f}, {3, 1, 3.02f, 4.0f},  {6, 1, 3.02f, 4.5f},
-               {9, 1, 3.02f, 4.0f}, {12, 1, 3.02f, 4.0f}, {15, 1, 3.02f, 4.0f}};
+    t.gates = {
+        {3, 1, 3.02f, 4.0f}, {7, 1, 3.02f, 4.0f}, {11, 1, 3.02f, 4.5f}, {15, 1, 3.02f, 4.0f}};
     t.sunOffset = {1800.0f, 540.0f, -3960.0f};
     t.sunRadius = 260.0f;
     TrackLook& l = t.look;

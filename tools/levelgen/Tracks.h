@@ -31,6 +31,16 @@ struct Leg {
     float spacing;
 };
 
+// One corner of a track drawn ring by ring: fly `spacing` straight on to the ring, then
+// turn by `turn` degrees there, in the plane `plane` degrees round the heading from the
+// ship's right towards its up (0 right, 90 up, 180 left, -90 down). A ring faces halfway
+// between the lines in and out of it.
+struct Corner {
+    float spacing;
+    float turn;
+    float plane;
+};
+
 // A narrow gap: rocks set around the line halfway between two rings, each `clearance`
 // from the line, so the ship threads between them.
 struct Gate {
@@ -46,7 +56,10 @@ struct TrackDesign {
     std::string name;
     int difficulty = 1;
     uint64_t seed = 19;
+    // The sky's own seed, when a new layout (seed) keeps the sky it had; 0: `seed`.
+    uint64_t sky = 0;
     std::vector<Leg> legs;
+    std::vector<Corner> corners; // when given, the track is drawn by these, not by `legs`
     FlightLimits limits;
 
     // Rocks close beside the line, `nearGap` (lo, hi) outside the corridor; then a wider
@@ -60,6 +73,8 @@ struct TrackDesign {
     glm::vec3 sunOffset{900.0f, 550.0f, -1900.0f}; // from the start
     float sunRadius = 150.0f;
     TrackLook look;
+
+    uint64_t skySeed() const { return sky != 0 ? sky : seed; }
 };
 
 // The shipped tracks, easiest first. The first is the game's original track.

@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
         }
         fs::path ownSky = textures / "cubemaps" / level.stem();
         fs::create_directories(ownSky, error);
-        if (error || !writeSkybox(ownSky.string(), SKY_FACE_SIZE, design.seed, design.look)) {
+        if (error || !writeSkybox(ownSky.string(), SKY_FACE_SIZE, design.skySeed(), design.look)) {
             return fail("cannot write the sky in " + ownSky.string());
         }
         if (!writeRockColours(textures.string(), noise, design.look)) {
