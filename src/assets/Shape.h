@@ -46,7 +46,7 @@ protected:
 };
 
 // A triangle set the program builds itself; the box is the only one.
-class Geometry : public Shape {
+class Geometry final : public Shape {
 public:
     // An axis-aligned box of the given extents centred on the origin, with its
     // normals pointing inwards and its triangles facing inwards, so that with
@@ -57,7 +57,7 @@ public:
 };
 
 // A triangle set read from a model file, with its material.
-class Mesh : public Shape {
+class Mesh final : public Shape {
 public:
     Mesh(std::vector<Vertex> vertices, std::vector<uint32_t> indices, const Material& material);
 

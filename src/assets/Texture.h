@@ -31,13 +31,13 @@ protected:
 };
 
 // A 2D texture: a diffuse colour map or a normal map.
-class Texture : public TextureBase {
+class Texture final : public TextureBase {
 public:
     void bind(uint32_t program, uint32_t unit, const std::string& uniformName) const override;
 };
 
 // A cube map of six face images: the sky.
-class Cubemap : public TextureBase {
+class Cubemap final : public TextureBase {
 public:
     void bind(uint32_t program, uint32_t unit, const std::string& uniformName) const override;
 };

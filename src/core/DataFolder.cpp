@@ -44,7 +44,9 @@ DataFolderChoice chooseDataFolder(const std::optional<std::string>& variable,
         }
         return choice;
     }
-    choice.tried.push_back(std::string(WORKING_FOLDER_DATA) + " in the working folder");
+    // Appended, not added: g++ 12 warns falsely about a temporary built from
+    // a literal and moved into the vector.
+    choice.tried.emplace_back(WORKING_FOLDER_DATA).append(" in the working folder");
     if (isFolder(WORKING_FOLDER_DATA)) {
         choice.folder = WORKING_FOLDER_DATA;
         choice.reason = "in the working folder";
