@@ -12,5 +12,5 @@ struct World;
 // through the game's own reader and its checks, and adds one ERROR finding
 // for each texture the game cannot use: at the face's file, or at the first
 // node whose material names the texture. Decodes the images, so that a
-// file that breaks off after a sound header is found too; touches no OpenGL.
+// file that breaks off after a good header is found too; touches no OpenGL.
 void addTextureFindings(const World& world, std::vector<LevelFinding>& findings);
