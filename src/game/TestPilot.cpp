@@ -310,7 +310,8 @@ struct Course {
         const glm::vec3 a = target - ship, b = *then - ship;
         const glm::vec3 turn = glm::cross(a, b);
         const float area = glm::dot(turn, turn);
-        if (area < 1e-6f * glm::dot(a, a) * glm::dot(b, b)) {
+        // In a line (or on the target) there is no circle: straight on.
+        if (area <= 1e-6f * glm::dot(a, a) * glm::dot(b, b)) {
             return target;
         }
         const glm::vec3 centre =

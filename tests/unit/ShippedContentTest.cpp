@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -517,6 +518,22 @@ TEST_P(ShippedLevel, TheCheckerFinishesItAtTheDifficultyTheListGives) {
     // "Difficulty: N of 5 (...)", for scripts to read.
     const std::string said = "\nDifficulty: " + std::to_string(GetParam().difficulty) + " of 5 (";
     EXPECT_NE(output.find(said), std::string::npos) << output;
+    if (GetParam().difficulty == 5) {
+        // The hardest track asks for at least 80% of the ship's best turn rate and passes
+        // within 4 m of a rock.
+        int turn = 0;
+        float clearance = 0.0f;
+        const std::size_t at = output.find("sharpest turn ");
+        ASSERT_NE(at, std::string::npos) << output;
+        ASSERT_EQ(std::sscanf(output.c_str() + at,
+                              "sharpest turn %d%% of the ship's best turn rate; least "
+                              "clearance %f m",
+                              &turn, &clearance),
+                  2)
+            << output;
+        EXPECT_GE(turn, 80) << output;
+        EXPECT_LT(clearance, 4.0f) << output;
+    }
 }
 
 // What the player meets track after track: the list is the generator's tracks in order,
