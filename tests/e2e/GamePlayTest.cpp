@@ -77,11 +77,6 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
         return countTrue(image.brightMask(0, 360 / 2 - 150, 640, 150, 180));
     };
     ScreenImage image;
-    // The title changes just before the end screen is first drawn.
-    bool shown = game.process->waitForPicture(
-        game.dir.path() / "finished.png",
-        [&](const auto& file) { return image.load(file) && messagePixels(image) > 200; }, 20s);
-    ASSERT_TRUE(shown) << "no end message drawn: " << messagePixels(image) << " bright pixels";
     auto columns = [&image](int y0, int h) {
         int first = -1, last = -1;
         auto mask = image.brightMask(0, y0, 640, h, 180);
@@ -95,6 +90,22 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
         }
         return std::make_pair(first, last);
     };
+    // The line of keys, the lowest, is wider than "New best" above it. A
+    // screenshot taken while a frame is still being copied to the screen can
+    // hold the new message over an old bottom, so the picture is taken again
+    // until the whole end screen is in it.
+    auto endScreenDrawn = [&] {
+        auto [bestLeft, bestRight] = columns(360 / 2 + 38, 26);
+        auto [hintLeft, hintRight] = columns(360 / 2 + 65, 25);
+        return messagePixels(image) > 200 && bestLeft >= 0 &&
+               hintRight - hintLeft > bestRight - bestLeft;
+    };
+    // The title changes just before the end screen is first drawn.
+    bool shown = game.process->waitForPicture(
+        game.dir.path() / "finished.png",
+        [&](const auto& file) { return image.load(file) && endScreenDrawn(); }, 20s);
+    ASSERT_TRUE(shown) << "no whole end screen drawn: " << messagePixels(image)
+                       << " bright pixels in the message";
     auto [left, right] = columns(360 / 2 - 60, 60);
     EXPECT_GT(left, 5);
     EXPECT_LT(right, 634);
@@ -109,7 +120,6 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     EXPECT_NEAR(bestLeft + bestRight, 640, 12) << "no \"New best\" line";
     auto [hintLeft, hintRight] = columns(360 / 2 + 65, 25);
     EXPECT_NEAR(hintLeft + hintRight, 640, 12) << "no line of keys";
-    EXPECT_GT(hintRight - hintLeft, bestRight - bestLeft);
 
     // Esc lists the tracks; Esc again goes back to the end screen; N flies the
     // next track, here the only one, again.
