@@ -13,7 +13,7 @@
 // The settings are read before main runs, so the program first makes the
 // folder and then runs itself again inside it.
 
-#include "core/Application.h"
+#include "app/Application.h"
 #include "core/Config.h"
 #include "game/Game.h"
 

@@ -11,7 +11,7 @@
 // Needs a display. The settings are read before main runs, so the program
 // first makes the folder and then runs itself again inside it.
 
-#include "core/Application.h"
+#include "app/Application.h"
 #include "game/Game.h"
 
 #include <GLFW/glfw3.h>
