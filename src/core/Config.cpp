@@ -1,6 +1,7 @@
 #include "core/Config.h"
 
 #include "assets/AssetPaths.h"
+#include "core/FrameSize.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
 #include "core/UserFolders.h"
@@ -105,11 +106,17 @@ Config parseConfig(const std::string& path, const Config& base) {
     read("BRIGHTNESS", MIN_BRIGHTNESS, MAX_BRIGHTNESS, cfg.brightness);
     read("DRAW_DISTANCE", MIN_DRAW_DISTANCE, MAX_DRAW_DISTANCE, cfg.drawDistance);
     cfg.aspectRatio = float(cfg.windowWidth) / float(cfg.windowHeight);
-    cfg.fullscreenMode = reader.GetBoolean(SECTION, "FULLSCREEN_MODE", cfg.fullscreenMode);
-    if (reader.HasValue(SECTION, "FULLSCREEN_MODE")) {
-        cfg.keysSet.insert("FULLSCREEN_MODE");
-        cfg.keyFiles["FULLSCREEN_MODE"] = path;
-    }
+    auto readSwitch = [&](const char* key, bool& field) {
+        field = reader.GetBoolean(SECTION, key, field);
+        if (reader.HasValue(SECTION, key)) {
+            cfg.keysSet.insert(key);
+            cfg.keyFiles[key] = path;
+        }
+    };
+    readSwitch("FULLSCREEN_MODE", cfg.fullscreenMode);
+    read("RENDER_SCALE", double(MIN_RENDER_SCALE), 1.0, cfg.renderScale);
+    readSwitch("VSYNC", cfg.vsync);
+    readSwitch("PAUSE_ON_FOCUS_LOSS", cfg.pauseOnFocusLoss);
     readIn(SOUND_SECTION, "SOUND_VOLUME", 0.0, 1.0, cfg.soundVolume);
     readIn(SOUND_SECTION, "MUSIC_VOLUME", 0.0, 1.0, cfg.musicVolume);
 

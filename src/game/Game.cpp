@@ -2,9 +2,11 @@
 
 #include "core/AppState.h"
 #include "core/Config.h"
+#include "core/FrameSize.h"
 #include "core/Log.h"
 #include "core/UserFolders.h"
 #include "game/CollisionLinesNote.h"
+#include "game/FullScreen.h"
 #include "game/GameRules.h"
 #include "game/GameSession.h"
 #include "game/Hud.h"
@@ -16,6 +18,7 @@
 #include "physics/PhysicsContext.h"
 #include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
+#include "render/FrameRenderer.h"
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
@@ -83,6 +86,12 @@ void judge(GameSession& s) {
     run.judged = true;
     run.finalPoints = run.points();
     const TrackShelf::Track& track = s.tracks.at(s.current);
+    // The time to the step, for a player comparing flights on the console.
+    logMessage(LogLevel::INFO,
+               std::string(run.state == GameState::Finished ? "Track finished" : "Game over") +
+                   " after " + formatClock(run.clock()) + " (" + std::to_string(run.steps()) +
+                   " steps of 1/144 s), " + std::to_string(run.world().collectedTrash) + " cans, " +
+                   std::to_string(run.finalPoints) + " points.");
     if (run.state == GameState::Finished && s.bests && !track.hash.empty()) {
         run.newBest =
             s.bests
@@ -109,6 +118,22 @@ std::vector<TrackMenu::Line> menuLines(const GameSession& s) {
 
 void enterFreeCamera(GameSession& s);
 void leaveFreeCamera(GameSession& s);
+
+// The window's framebuffer as last drawn, and the render scale drawn at.
+FrameSize drawnFrame;
+float drawnScale = 0.0f;
+
+// Everything sized to the window follows a new size before the frame.
+void followFrameSize(FrameSize frame) {
+    const float scale = renderScaleFor(config(), frame);
+    if (frame == drawnFrame && scale == drawnScale) {
+        return;
+    }
+    drawnFrame = frame;
+    drawnScale = scale;
+    setFrameSize(frame, sceneSize(frame, scale));
+    Hud::instance().setWindowSize(float(frame.width), float(frame.height));
+}
 
 } // namespace
 
@@ -151,16 +176,29 @@ bool flying() {
     return currentGameState() == GameState::Running;
 }
 
-void onFlyingTime(double seconds) {
-    if (current && current->run) {
-        current->run->fly(seconds);
-    }
-}
-
 void runFixedStep() {
     if (current && current->run) {
         current->run->step();
     }
+}
+
+bool waitingForPlayer() {
+    if (!current || !current->run) {
+        return false;
+    }
+    const GameState state = current->run->state;
+    return current->menu.isOpen() || state == GameState::Paused || state == GameState::Finished ||
+           state == GameState::GameOver;
+}
+
+void pauseForWindow() {
+    if (!current || !current->run || current->run->state != GameState::Running) {
+        return;
+    }
+    Run& run = *current->run;
+    run.state = GameState::Paused;
+    // A minimised window draws no frame to pass the pause to the sounds.
+    updateGameSounds(run.world().camera, run.ship(), run.state, glfwGetTime());
 }
 
 void onKeyPress(int key) {
@@ -247,6 +285,9 @@ void onKeyPress(int key) {
         t.hudVisible = !t.hudVisible;
         break;
     case GLFW_KEY_F11:
+        toggleFullScreen(window);
+        break;
+    case COLLISION_LINES_KEY:
         t.collisionLines = !t.collisionLines;
         if (!t.collisionLines) {
             releaseCollisionLines();
@@ -273,7 +314,8 @@ void updateWindowTitle(int32_t fps) {
     glfwSetWindowTitle(window, windowTitle(fps).c_str());
 }
 
-void drawFrame() {
+void drawFrame(uint32_t width, uint32_t height) {
+    followFrameSize({width, height});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (!current || !current->run) {
         glfwSwapBuffers(window);
@@ -285,9 +327,17 @@ void drawFrame() {
     const RenderToggles& t = s.toggles;
     const GameState state = run.state;
     const bool ended = state == GameState::Finished || state == GameState::GameOver;
-    // The end screens and the track list lie over the dimmed scene.
+    const bool paused = state == GameState::Paused && !s.menu.isOpen();
+    // The end screens, the pause and the track list lie over the dimmed scene.
     config().brightness =
-        ended || s.menu.isOpen() ? endScreenBrightness(s.brightness) : s.brightness;
+        ended || paused || s.menu.isOpen() ? endScreenBrightness(s.brightness) : s.brightness;
+    const float w = float(width);
+    const float h = float(height);
+    // The vertical field of view stays; the picture widens with the window.
+    world.camera.aspect = w / h;
+    if (s.freeCamera) {
+        s.freeCamera->aspect = w / h;
+    }
 
     const Camera& camera = (state == GameState::Debugging && s.freeCamera)
                                ? static_cast<const Camera&>(*s.freeCamera)
@@ -298,11 +348,9 @@ void drawFrame() {
         world.render(camera, t.bloomEnabled, t.normalMapping, t.detailLevel);
     }
     if (t.collisionLines) {
-        drawCollisionLinesNote(drawCollisionLines(camera));
+        drawCollisionLinesNote(drawCollisionLines(camera), w, h);
     }
     updateGameSounds(camera, run.ship(), state, glfwGetTime());
-    const float w = float(config().windowWidth);
-    const float h = float(config().windowHeight);
     const TrackShelf::Track& track = s.tracks.at(s.current);
     const Best* best = s.bests && !track.hash.empty() ? s.bests->find(track.hash) : nullptr;
     if (t.hudVisible) {
@@ -312,23 +360,28 @@ void drawFrame() {
         hud.setTime(run.clock());
         hud.setBest(best ? std::optional<double>(best->seconds) : std::nullopt);
         hud.draw();
-        if (!ended && !s.menu.isOpen() && state != GameState::Debugging && world.currentRing >= 0 &&
-            world.currentRing < int32_t(world.objects.size())) {
+        if (!ended && !paused && !s.menu.isOpen() && state != GameState::Debugging &&
+            world.currentRing >= 0 && world.currentRing < int32_t(world.objects.size())) {
             const GameObject& ring = *std::next(world.objects.begin(), world.currentRing);
             drawRingGuide(ringGuide(world.camera, ring.getPosition(), w, h), w, h);
         }
     }
-    drawSoundNotice(glfwGetTime());
+    drawSoundNotice(glfwGetTime(), w, h);
+    auto drawPlaced = [](const std::string& text, const TextPlacement& at) {
+        drawText(text, at.x, at.y, at.scale, HUD_COLOR);
+    };
+    const float unit = h / 1080.0f;
     if (s.menu.isOpen()) {
         s.menu.draw(menuLines(s), w, h);
+    } else if (paused) {
+        drawPlaced(PAUSED_MESSAGE, endMessagePlacement(startupGlyphs(), PAUSED_MESSAGE, w, h));
+        drawOverlayLine(PAUSE_HINT,
+                        centredLine(PAUSE_HINT, w, 0.5f * h - 120.0f * unit, 0.5f * unit),
+                        HUD_COLOR);
     } else if (ended) {
         judge(s);
         const char* message = state == GameState::Finished ? "TRACK FINISHED" : "GAME OVER";
-        auto drawPlaced = [](const std::string& text, const TextPlacement& at) {
-            drawText(text, at.x, at.y, at.scale, HUD_COLOR);
-        };
         drawPlaced(message, endMessagePlacement(startupGlyphs(), message, w, h));
-        const float unit = h / 1080.0f;
         if (state == GameState::Finished) {
             std::string points = "Points: " + std::to_string(run.finalPoints);
             drawPlaced(points, pointsPlacement(startupGlyphs(), points, w, h));

@@ -23,17 +23,18 @@ bool keyHeld(int key) {
 
 } // namespace
 
-void handleInput(double dt) {
+int handleInput(double dt) {
     glfwPollEvents();
     GameSession* s = gameSession();
     if (!s) {
-        return;
+        return 0;
     }
-    for (int key : s->keys.take()) {
+    const std::vector<int> keys = s->keys.take();
+    for (int key : keys) {
         onKeyPress(key);
     }
     if (!s->run) {
-        return;
+        return int(keys.size());
     }
     if (s->run->state == GameState::Running) {
         readShipKeys(keyHeld, s->run->control);
@@ -42,6 +43,7 @@ void handleInput(double dt) {
         moveForward(*s->freeCamera, move.forward);
         moveRight(*s->freeCamera, move.right);
     }
+    return int(keys.size());
 }
 
 void moveForward(FreeCamera& camera, float distance) {

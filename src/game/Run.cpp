@@ -26,13 +26,12 @@ Run::~Run() {
     }
 }
 
-void Run::fly(double seconds) {
-    if (state == GameState::Running) {
-        clock_ += seconds;
-    }
+double Run::clock() const {
+    return double(steps_) * STEP_SECONDS;
 }
 
 void Run::step() {
+    ++steps_;
     applyShipControl(control, PHYSICS_STEP);
     world_.processRemovals();
     PhysicsContext::instance().simulateStep();
@@ -40,7 +39,7 @@ void Run::step() {
 }
 
 int32_t Run::points() const {
-    return computeScore(world_.collectedTrash, clock_);
+    return computeScore(world_.collectedTrash, clock());
 }
 
 void applyShipControl(ShipControl& control, float step) {

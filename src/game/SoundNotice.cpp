@@ -1,6 +1,5 @@
 #include "game/SoundNotice.h"
 
-#include "core/Config.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
 
@@ -9,10 +8,9 @@ TextPlacement soundNoticePlacement(float width, float height) {
     return {25.0f * layout.unit, height - 60.0f * layout.unit, 0.4f * layout.unit};
 }
 
-void drawSoundNotice(double now) {
+void drawSoundNotice(double now, float width, float height) {
     if (const auto notice = soundNotice(now)) {
-        const TextPlacement at =
-            soundNoticePlacement(float(config().windowWidth), float(config().windowHeight));
+        const TextPlacement at = soundNoticePlacement(width, height);
         drawText(*notice, at.x, at.y, at.scale, HUD_COLOR);
     }
 }

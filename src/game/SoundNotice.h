@@ -7,4 +7,4 @@
 TextPlacement soundNoticePlacement(float width, float height);
 
 // Draws the word for a short while after M; nothing otherwise.
-void drawSoundNotice(double now);
+void drawSoundNotice(double now, float width, float height);

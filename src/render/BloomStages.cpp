@@ -47,7 +47,7 @@ void BloomBlurStage::blur(const BloomTargets& targets, uint32_t passes) {
         glBindTexture(GL_TEXTURE_2D, targets.pingpongBuffers[horizontal]);
         drawFullscreenQuad();
     }
-    glViewport(0, 0, GLsizei(targets.width), GLsizei(targets.height));
+    glViewport(0, 0, GLsizei(targets.outputWidth), GLsizei(targets.outputHeight));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glActiveTexture(GLenum(activeUnit));
 }
@@ -76,6 +76,9 @@ void BloomBlendStage::blend(const BloomTargets& targets, uint32_t passes, bool b
     }
     setUniform(programId, "bloom", int32_t(glow));
     setUniform(programId, "exposure", EXPOSURE);
+    setUniform(
+        programId, "sceneScaled",
+        int32_t(targets.width != targets.outputWidth || targets.height != targets.outputHeight));
     drawFullscreenQuad();
     glActiveTexture(GLenum(activeUnit));
 }

@@ -21,10 +21,13 @@ uint32_t blurSide(uint32_t windowSide) {
     return windowSide == 0 ? 1 : (windowSide + BLUR_SCALE - 1) / BLUR_SCALE;
 }
 
-BloomTargets createBloomTargets(uint32_t width, uint32_t height) {
+BloomTargets createBloomTargets(uint32_t width, uint32_t height, uint32_t outputWidth,
+                                uint32_t outputHeight) {
     BloomTargets t;
     t.width = width;
     t.height = height;
+    t.outputWidth = outputWidth > 0 ? outputWidth : width;
+    t.outputHeight = outputHeight > 0 ? outputHeight : height;
     t.blurWidth = blurSide(width);
     t.blurHeight = blurSide(height);
     glGenFramebuffers(1, &t.hdrFramebuffer);
@@ -56,4 +59,13 @@ BloomTargets createBloomTargets(uint32_t width, uint32_t height) {
                                t.pingpongBuffers[j], 0);
     }
     return t;
+}
+
+void deleteBloomTargets(BloomTargets& t) {
+    glDeleteFramebuffers(1, &t.hdrFramebuffer);
+    glDeleteFramebuffers(2, t.pingpongFramebuffers);
+    glDeleteTextures(2, t.colourBuffers);
+    glDeleteTextures(2, t.pingpongBuffers);
+    glDeleteRenderbuffers(1, &t.depthRenderbuffer);
+    t = BloomTargets{};
 }

@@ -8,6 +8,7 @@
 #include "render/Culling.h"
 #include "render/LevelOfDetail.h"
 #include "render/SkyboxShader.h"
+#include "render/TextShader.h"
 
 #include <GL/glew.h>
 
@@ -132,6 +133,7 @@ SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const C
     GLint activeUnit = GL_TEXTURE0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glBindFramebuffer(GL_FRAMEBUFFER, bloom.targets.hdrFramebuffer);
+    glViewport(0, 0, GLsizei(bloom.targets.width), GLsizei(bloom.targets.height));
     if (settings.wireframe) {
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     }
@@ -150,6 +152,7 @@ SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const C
 
 void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene) {
     glBindFramebuffer(GL_FRAMEBUFFER, bloom.targets.hdrFramebuffer);
+    glViewport(0, 0, GLsizei(bloom.targets.width), GLsizei(bloom.targets.height));
     glUseProgram(sky.programId);
     // A sky that cannot glow leaves the bright parts as the clear left them:
     // writing its zeros would only cost the rasteriser a buffer.
@@ -165,6 +168,7 @@ void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene
     }
     glUseProgram(0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, GLsizei(bloom.targets.outputWidth), GLsizei(bloom.targets.outputHeight));
 }
 
 void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
@@ -178,6 +182,9 @@ void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
     drawSceneObjects(bloom, scene, camera, settings);
     drawSceneSky(bloom, sky, scene);
     bloom.blurStage->blur(bloom.targets, cfg.blurIterations);
+    // The picture is scaled up to the whole window; the overlay after it is
+    // drawn at the window's own resolution.
+    glViewport(0, 0, GLsizei(bloom.targets.outputWidth), GLsizei(bloom.targets.outputHeight));
     bloom.blendStage->blend(bloom.targets, cfg.blurIterations, settings.bloomEnabled);
     glEnable(GL_BLEND);
 }
@@ -186,4 +193,13 @@ void renderFrameWithSingletons(const FrameScene& scene, const Camera& camera,
                                const RenderSettings& settings) {
     // The first frame builds the bloom composite here.
     renderFrame(BloomShader::instance(), SkyboxShader::instance(), scene, camera, settings);
+}
+
+void setFrameSize(FrameSize window, FrameSize scene) {
+    glViewport(0, 0, GLsizei(window.width), GLsizei(window.height));
+    TextShader& text = TextShader::instance();
+    glUseProgram(text.programId);
+    text.setProjection(float(window.width), float(window.height));
+    glUseProgram(0);
+    BloomShader::instance().resize(scene.width, scene.height, window.width, window.height);
 }
