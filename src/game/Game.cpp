@@ -98,7 +98,7 @@ std::vector<TrackMenu::Line> menuLines(const GameSession& s) {
         const TrackShelf::Track& track = s.tracks.at(i);
         // A track not loaded yet is looked up by its file as it is now.
         const std::string hash =
-            track.hash.empty() && !track.broken ? fileContentHash(track.path) : track.hash;
+            track.hash.empty() && !track.broken ? s.tracks.fileHash(i) : track.hash;
         const Best* best = s.bests && !hash.empty() ? s.bests->find(hash) : nullptr;
         lines.push_back({trackLineText(track.entry.name, track.entry.difficulty,
                                        best ? &best->seconds : nullptr, best ? best->points : 0),
@@ -319,6 +319,11 @@ void drawFrame() {
         }
     }
     drawSoundNotice(glfwGetTime());
+    if (const std::string notice = s.bests ? s.bests->noticeAt(glfwGetTime()) : "";
+        !notice.empty()) {
+        drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
+                        NEW_BEST_COLOR);
+    }
     if (s.menu.isOpen()) {
         s.menu.draw(menuLines(s), w, h);
     } else if (ended) {
