@@ -130,7 +130,7 @@ std::vector<TrackMenu::Line> GameSession::menuLines() const {
         const TrackShelf::Track& track = tracks_.at(i);
         // A track not loaded yet is looked up by its file as it is now.
         const std::string hash =
-            track.hash.empty() && !track.broken ? fileContentHash(track.path) : track.hash;
+            track.hash.empty() && !track.broken ? tracks_.fileHash(i) : track.hash;
         const Best* best = bests_ && !hash.empty() ? bests_->find(hash) : nullptr;
         lines.push_back({trackLineText(track.entry.name, track.entry.difficulty,
                                        best ? &best->seconds : nullptr, best ? best->points : 0),
@@ -319,6 +319,11 @@ void GameSession::draw(float w, float h) {
         }
     }
     drawSoundNotice(glfwGetTime());
+    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : "";
+        !notice.empty()) {
+        drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
+                        NEW_BEST_COLOR);
+    }
     if (menu_.isOpen()) {
         menu_.draw(menuLines(), w, h);
     } else if (ended) {
