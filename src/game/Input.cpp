@@ -3,7 +3,6 @@
 #include "core/AppState.h"
 #include "game/Controls.h"
 #include "game/Game.h"
-#include "game/GameSession.h"
 #include "render/Camera.h"
 
 #include <GLFW/glfw3.h>
@@ -25,25 +24,7 @@ bool keyHeld(int key) {
 
 int handleInput(double dt) {
     glfwPollEvents();
-    GameSession* s = gameSession();
-    if (!s) {
-        return 0;
-    }
-    const std::vector<int> keys = s->keys.take();
-    for (int key : keys) {
-        onKeyPress(key);
-    }
-    if (!s->run) {
-        return int(keys.size());
-    }
-    if (s->run->state == GameState::Running) {
-        readShipKeys(keyHeld, s->run->control);
-    } else if (s->run->state == GameState::Debugging && s->freeCamera) {
-        FreeCameraMove move = readFreeCameraKeys(keyHeld, dt);
-        moveForward(*s->freeCamera, move.forward);
-        moveRight(*s->freeCamera, move.right);
-    }
-    return int(keys.size());
+    return takeInput(keyHeld, dt);
 }
 
 void moveForward(FreeCamera& camera, float distance) {

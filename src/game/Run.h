@@ -2,6 +2,7 @@
 
 #include "game/Controls.h"
 #include "game/GameState.h"
+#include "sound/GameSounds.h"
 
 #include <cstdint>
 
@@ -31,7 +32,7 @@ public:
     // The fixed steps flown, the one that ended the flight included: the
     // flight's time whatever the frame rate, and what bests compare.
     int64_t steps() const { return steps_; }
-    // Seconds flown, steps × PHYSICS_STEP: the clock and the score's divisor.
+    // Seconds flown, steps × 1/144 s: the clock and the score's divisor.
     double clock() const;
     // One fixed step: the pending steering, the removals the rules queued,
     // the physics, and the objects moved to their bodies. Counts on the
@@ -48,6 +49,8 @@ public:
     bool judged = false;
     bool newBest = false;
     int32_t finalPoints = 0;
+    // What the sound keeps of this flight.
+    FlightSounds sounds;
 
 private:
     World& world_;
