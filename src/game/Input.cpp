@@ -4,6 +4,7 @@
 #include "game/Controls.h"
 #include "game/Game.h"
 #include "game/GameSession.h"
+#include "game/Gamepad.h"
 #include "render/Camera.h"
 
 #include <GLFW/glfw3.h>
@@ -25,6 +26,8 @@ bool keyHeld(int key) {
 
 void handleInput(double dt) {
     glfwPollEvents();
+    // Pad buttons arrive as key presses, before the keys are taken.
+    pollGamepad(glfwGetTime(), flying());
     GameSession* s = gameSession();
     if (!s) {
         return;
