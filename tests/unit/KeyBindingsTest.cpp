@@ -196,3 +196,14 @@ TEST(KeyBindings, TheHelpListsEveryActionWithItsDefaultKeys) {
     }
     EXPECT_EQ(lines, actionTable().size());
 }
+
+TEST(KeyBindings, TheManPageListsTheDefaultKeysOfTheTable) {
+    std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/packaging/kelvaro19.6.in");
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t section = page.find(".SH KEYS\n");
+    ASSERT_NE(section, std::string::npos);
+    const std::size_t first = page.find(".TP\n", section);
+    const std::size_t end = page.find(".SH FILES\n", section);
+    ASSERT_LT(first, end);
+    EXPECT_EQ(page.substr(first, end - first), defaultKeysManText());
+}
