@@ -11,7 +11,7 @@ BUILD_DIR=${KELVARO_BUILD_DIR:-$ROOT/build}
 PACKAGES="g++ cmake pkg-config make libgtest-dev libgmock-dev \
   libglfw3-dev libglew-dev libassimp-dev libfreetype-dev libstb-dev libglm-dev \
   libinih-dev libbullet-dev libbenchmark-dev libx11-dev libopenal-dev libsndfile1-dev \
-  xvfb xauth libgl1-mesa-dri xdotool imagemagick ${KELVARO_EXTRA_PACKAGES:-}"
+  xvfb xauth libgl1-mesa-dri xdotool imagemagick appstream ${KELVARO_EXTRA_PACKAGES:-}"
 
 missing=""
 for p in $PACKAGES; do
