@@ -3,7 +3,6 @@
 #include "core/AppState.h"
 #include "game/Controls.h"
 #include "game/Game.h"
-#include "game/GameSession.h"
 #include "render/Camera.h"
 
 #include <GLFW/glfw3.h>
@@ -27,23 +26,7 @@ bool keyHeld(int key) {
 
 void handleInput(double dt) {
     glfwPollEvents();
-    GameSession* s = gameSession();
-    if (!s) {
-        return;
-    }
-    for (int key : s->keys.take()) {
-        onKeyPress(key);
-    }
-    if (!s->run) {
-        return;
-    }
-    if (s->run->state == GameState::Running) {
-        readShipKeys(keyHeld, s->run->control);
-    } else if (s->run->state == GameState::Debugging && s->freeCamera) {
-        FreeCameraMove move = readFreeCameraKeys(keyHeld, dt);
-        moveForward(*s->freeCamera, move.forward);
-        moveRight(*s->freeCamera, move.right);
-    }
+    takeInput(keyHeld, dt);
 }
 
 void moveForward(FreeCamera& camera, float distance) {

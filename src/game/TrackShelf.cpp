@@ -57,6 +57,7 @@ void TrackShelf::addListedTracks() {
             logMessage(LogLevel::ERROR, "Track " + track.entry.name + ": level " + track.path +
                                             ": " + problem + "; it cannot be flown.");
             track.broken = true;
+            track.problem = problem;
         }
         tracks_.push_back(std::move(track));
     }
@@ -75,6 +76,7 @@ bool TrackShelf::load(Track& track) {
     if (!level.world) {
         logMessage(LogLevel::ERROR, level.error);
         track.broken = true;
+        track.problem = level.error;
         return false;
     }
     track.world = std::move(level.world);

@@ -41,8 +41,10 @@ public:
         TrackEntry entry;
         // The level file as opened.
         std::string path;
-        // Set once a load failed (or the file cannot be opened): greyed out.
+        // Set once a load failed (or the file cannot be opened): greyed out,
+        // with the loader's words on why.
         bool broken = false;
+        std::string problem;
         std::optional<World> world;
         std::unique_ptr<WorldStart> start;
         // The content hash of the level file ("" until loaded, or unreadable).

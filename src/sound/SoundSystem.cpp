@@ -278,6 +278,14 @@ void SoundSystem::stopOneShots() {
     stopEngine();
 }
 
+void SoundSystem::setVolumes(const SoundSettings& settings) {
+    settings_ = settings;
+    if (device_ && musicSource_) {
+        alSourcef(musicSource_, AL_GAIN, settings_.musicVolume);
+    }
+    applyListenerGain();
+}
+
 void SoundSystem::setMuted(bool muted) {
     muted_ = muted;
     applyListenerGain();

@@ -79,6 +79,9 @@ public:
     bool placedPaused() const { return paused_; }
     // Silences every one-shot and the engine: what a new run does to the old one's sounds.
     void stopOneShots();
+    // New volumes, heard at once. Music not loaded at start (its volume was
+    // 0) stays silent until the next start.
+    void setVolumes(const SoundSettings& settings);
     // Mute is the listener's gain at 0; unmuting restores SOUND_VOLUME.
     void setMuted(bool muted);
     bool muted() const { return muted_; }

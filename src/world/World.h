@@ -70,9 +70,11 @@ struct World {
     // filled, or with the objects as lines (the sky stays filled). Of the
     // rings only the current one is drawn. The caller clears the window
     // first and draws the overlay and swaps afterwards.
-    void render(const Camera& camera, bool bloomEnabled, bool normalMapping, int32_t detailLevel);
+    // `brightness` scales the whole scene (the menus dim it).
+    void render(const Camera& camera, bool bloomEnabled, bool normalMapping, int32_t detailLevel,
+                float brightness = 1.0f);
     void renderWireframe(const Camera& camera, bool bloomEnabled, bool normalMapping,
-                         int32_t detailLevel);
+                         int32_t detailLevel, float brightness = 1.0f);
 
 private:
     // The objects with a dynamic body, found again whenever the list changed

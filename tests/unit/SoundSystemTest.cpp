@@ -179,6 +179,9 @@ TEST(GameSounds, TheEngineAndThePauseFollowTheGameState) {
         EXPECT_EQ(system.engineRunning(), step.engine) << int(step.state);
         EXPECT_EQ(system.placedPaused(), step.paused) << int(step.state);
     }
+    // A new flight brings its own record: the engine runs again.
+    FlightSounds flight;
+    setFlightSounds(&flight);
     soundNewRun();
     updateGameSounds(camera, &ship, GameState::Running, now += 0.02);
     EXPECT_TRUE(system.engineRunning());
@@ -189,6 +192,8 @@ TEST(GameSounds, TheEngineAndThePauseFollowTheGameState) {
     EXPECT_EQ(system.playingCount(), 1);
     updateGameSounds(camera, &ship, GameState::Running, now += 0.02);
     EXPECT_FALSE(system.engineRunning()) << "the engine stays off after a crash";
+    EXPECT_TRUE(flight.crashed);
+    setFlightSounds(nullptr);
     stopGameSounds();
 }
 
