@@ -1,5 +1,6 @@
 #include "game/SoundNotice.h"
 
+#include "game/Gamepad.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
 
@@ -9,7 +10,11 @@ TextPlacement soundNoticePlacement(float width, float height) {
 }
 
 void drawSoundNotice(double now, float width, float height) {
-    if (const auto notice = soundNotice(now)) {
+    std::optional<std::string> notice = soundNotice(now);
+    if (!notice) {
+        notice = gameGamepad().note(now);
+    }
+    if (notice) {
         const TextPlacement at = soundNoticePlacement(width, height);
         drawText(*notice, at.x, at.y, at.scale, HUD_COLOR);
     }

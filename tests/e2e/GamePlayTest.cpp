@@ -226,7 +226,7 @@ TEST(GamePlay, ThePictureFollowsTheWindowAndAHiddenWindowPauses) {
                 return false;
             }
             ship = brightColumns(image, 120, 240, 120);
-            overlay = brightColumns(image, 440, 40, 150);
+            overlay = brightColumns(image, 405, 35, 150);
             return ship.first >= 0 && std::abs(ship.first + ship.second - 640) < 40 &&
                    overlay.first >= 0 && overlay.first < 30 && overlay.second > 150;
         },
@@ -239,9 +239,9 @@ TEST(GamePlay, ThePictureFollowsTheWindowAndAHiddenWindowPauses) {
     // A window taken off the screen pauses the flight, and coming back shows
     // the pause, centred in the window, until the player goes on.
     runCommand("xdotool windowunmap --sync " + id);
-    runCommand("xdotool windowmap --sync " + id);
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game paused @", 10s))
         << game.process->windowTitle();
+    runCommand("xdotool windowmap --sync " + id);
     std::pair<int, int> word, keys;
     bool shown = game.process->waitForPicture(
         game.dir.path() / "paused.png",
