@@ -10,16 +10,12 @@ uniform sampler2D scene;
 uniform sampler2D bloomBlur;
 uniform int bloom;
 uniform float exposure;
-// Whether the scene was drawn smaller than the window (a render scale below 1).
-uniform int sceneScaled;
 
 const float GAMMA = 2.2;
 
 void main() {
-    // At the window's size one texel is one pixel, taken without a filter;
-    // a smaller picture is filtered up to the window.
-    vec3 color = sceneScaled != 0 ? texture(scene, texCoord).rgb
-                                  : texelFetch(scene, ivec2(gl_FragCoord.xy), 0).rgb;
+    // The scene buffer has the window's size: one texel per pixel, no filter.
+    vec3 color = texelFetch(scene, ivec2(gl_FragCoord.xy), 0).rgb;
     if (bloom != 0) {
         // The small glow buffer, filtered back up to the window's pixels.
         color += texture(bloomBlur, texCoord).rgb;

@@ -76,9 +76,6 @@ void BloomBlendStage::blend(const BloomTargets& targets, uint32_t passes, bool b
     }
     setUniform(programId, "bloom", int32_t(glow));
     setUniform(programId, "exposure", EXPOSURE);
-    setUniform(
-        programId, "sceneScaled",
-        int32_t(targets.width != targets.outputWidth || targets.height != targets.outputHeight));
     drawFullscreenQuad();
     glActiveTexture(GLenum(activeUnit));
 }

@@ -50,6 +50,16 @@ BloomTargets createBloomTargets(uint32_t width, uint32_t height, uint32_t output
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
+    glGenFramebuffers(1, &t.pictureFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, t.pictureFramebuffer);
+    glGenTextures(1, &t.pictureBuffer);
+    glBindTexture(GL_TEXTURE_2D, t.pictureBuffer);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.pictureBuffer, 0);
+
     glGenFramebuffers(2, t.pingpongFramebuffers);
     glGenTextures(2, t.pingpongBuffers);
     for (int j = 0; j < 2; ++j) {
@@ -67,5 +77,7 @@ void deleteBloomTargets(BloomTargets& t) {
     glDeleteTextures(2, t.colourBuffers);
     glDeleteTextures(2, t.pingpongBuffers);
     glDeleteRenderbuffers(1, &t.depthRenderbuffer);
+    glDeleteFramebuffers(1, &t.pictureFramebuffer);
+    glDeleteTextures(1, &t.pictureBuffer);
     t = BloomTargets{};
 }

@@ -22,6 +22,13 @@ struct BloomTargets {
     // RGB16F at blurWidth x blurHeight.
     uint32_t pingpongBuffers[2] = {0, 0};
     uint32_t depthRenderbuffer = 0;
+    // The finished picture at the scene's size (RGBA8), when it is smaller
+    // than the window: scaled up to the window by one filtered copy, so that
+    // every pass that shades pixels runs at the picture's size.
+    uint32_t pictureFramebuffer = 0;
+    uint32_t pictureBuffer = 0;
+
+    bool scaled() const { return width != outputWidth || height != outputHeight; }
 };
 
 // How many window pixels one blur texel spans along each side.

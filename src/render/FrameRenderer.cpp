@@ -181,10 +181,23 @@ void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
     drawSceneObjects(bloom, scene, camera, settings);
     drawSceneSky(bloom, sky, scene);
     bloom.blurStage->blur(bloom.targets, cfg.blurIterations);
-    // The picture is scaled up to the whole window; the overlay after it is
-    // drawn at the window's own resolution.
-    glViewport(0, 0, GLsizei(bloom.targets.outputWidth), GLsizei(bloom.targets.outputHeight));
-    bloom.blendStage->blend(bloom.targets, cfg.blurIterations, settings.bloomEnabled);
+    const BloomTargets& t = bloom.targets;
+    if (t.scaled()) {
+        // Finished at its own size, then scaled up to the whole window in
+        // one filtered copy; the overlay after it is drawn at the window's
+        // own resolution.
+        glBindFramebuffer(GL_FRAMEBUFFER, t.pictureFramebuffer);
+        glViewport(0, 0, GLsizei(t.width), GLsizei(t.height));
+        bloom.blendStage->blend(t, cfg.blurIterations, settings.bloomEnabled);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, t.pictureFramebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBlitFramebuffer(0, 0, GLint(t.width), GLint(t.height), 0, 0, GLint(t.outputWidth),
+                          GLint(t.outputHeight), GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, GLsizei(t.outputWidth), GLsizei(t.outputHeight));
+    } else {
+        bloom.blendStage->blend(t, cfg.blurIterations, settings.bloomEnabled);
+    }
     glEnable(GL_BLEND);
 }
 
