@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "game/Controls.h"
 #include "game/Game.h"
+#include "game/Gamepad.h"
 #include "render/Camera.h"
 
 #include <GLFW/glfw3.h>
@@ -26,6 +27,8 @@ bool keyHeld(int key) {
 
 void handleInput(double dt) {
     glfwPollEvents();
+    // Pad buttons arrive as key presses, before the keys are taken.
+    pollGamepad(glfwGetTime(), flying());
     takeInput(keyHeld, dt);
 }
 
