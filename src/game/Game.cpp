@@ -163,7 +163,7 @@ TrackSummary GameSession::summary(std::size_t index) const {
     TrackSummary summary{track.entry.name, track.entry.difficulty, std::nullopt, 0, {}};
     // A track not loaded yet is looked up by its file as it is now.
     const std::string hash =
-        track.hash.empty() && !track.broken ? fileContentHash(track.path) : track.hash;
+        track.hash.empty() && !track.broken ? tracks_.fileHash(index) : track.hash;
     if (const Best* best = bests_ && !hash.empty() ? bests_->find(hash) : nullptr) {
         summary.bestSeconds = best->seconds;
         summary.bestPoints = best->points;
@@ -542,6 +542,11 @@ void GameSession::draw(float w, float h) {
         }
     }
     drawSoundNotice(glfwGetTime());
+    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : "";
+        !notice.empty()) {
+        drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
+                        NEW_BEST_COLOR);
+    }
     if (menu) {
         lastLayout_ = drawMenuPage(page(), screens_.cursor(), w, h);
     } else if (ended) {
