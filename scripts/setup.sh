@@ -19,7 +19,7 @@ MODE=${1:-}
 GAME_PACKAGES="g++ cmake pkg-config make \
   libglfw3-dev libglew-dev libassimp-dev libfreetype-dev libstb-dev libglm-dev \
   libinih-dev libbullet-dev libx11-dev libopenal-dev libsndfile1-dev libgl1-mesa-dri"
-TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-xkb-utils imagemagick"
+TEST_PACKAGES="libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool x11-xkb-utils imagemagick appstream"
 
 if [ "$MODE" = "--game" ]; then
     PACKAGES="$GAME_PACKAGES ${KELVARO_EXTRA_PACKAGES:-}"
