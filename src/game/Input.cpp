@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "game/Controls.h"
 #include "game/Game.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/gtc/quaternion.hpp>

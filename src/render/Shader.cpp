@@ -2,8 +2,8 @@
 
 #include "assets/AssetPaths.h"
 #include "core/Log.h"
-#include "render/Camera.h"
 #include "render/Uniforms.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "game/GameState.h"
-#include "render/Camera.h"
-#include "render/Light.h"
+#include "core/GameState.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
+#include "world/Light.h"
 
 #include <glm/vec3.hpp>
 

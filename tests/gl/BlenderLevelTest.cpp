@@ -7,9 +7,9 @@
 
 #include "assets/ModelLoader.h"
 #include "assets/ShapeStores.h"
+#include "core/GameState.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
-#include "game/GameState.h"
 #include "game/Input.h"
 #include "game/Run.h"
 #include "physics/PhysicsContext.h"
