@@ -14,6 +14,7 @@
 #include "game/Run.h"
 #include "physics/PhysicsContext.h"
 #include "render/Text.h"
+#include "world/ShipStart.h"
 #include "world/WorldLoader.h"
 
 #include <GL/glew.h>
