@@ -40,26 +40,34 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     return line;
 }
 
-std::string usageText() {
-    return "Usage: kelvaro19 [LEVEL]\n"
-           "       kelvaro19 --check LEVEL\n"
-           "       kelvaro19 --help | --version\n"
-           "\n"
-           "  (no argument)   play the shipped level\n"
-           "  LEVEL           play a level file, COLLADA (.dae) or glTF 2.0 (.glb,\n"
-           "                  .gltf) as its content says, a path relative to the\n"
-           "                  working folder; everything else is read from the game's\n"
-           "                  data: $KELVARO19_DATA, else res/ in the working folder,\n"
-           "                  else the installed data (share/kelvaro19)\n"
-           "  --check LEVEL   check a level without a window: one line per finding\n"
-           "                  (ERROR/WARNING), the test pilot's flight, a verdict;\n"
-           "                  exit code 0 playable and finished, 1 refused or not\n"
-           "                  finished, 2 usage or unreadable file\n"
-           "  --help          this text\n"
-           "  --version       the version\n"
-           "\n"
-           "Settings: $XDG_CONFIG_HOME/kelvaro19/Kelvaro.ini (~/.config/kelvaro19/) over the\n"
-           "shipped Kelvaro.ini, key by key.\n";
+std::string usageText(const std::string& keys) {
+    std::string text = "Usage: kelvaro19 [LEVEL]\n"
+                       "       kelvaro19 --check LEVEL\n"
+                       "       kelvaro19 --help | --version\n"
+                       "\n"
+                       "  (no argument)   play the shipped level\n"
+                       "  LEVEL           play a level file, COLLADA (.dae) or glTF 2.0 (.glb,\n"
+                       "                  .gltf) as its content says, a path relative to the\n"
+                       "                  working folder; everything else is read from the game's\n"
+                       "                  data: $KELVARO19_DATA, else res/ in the working folder,\n"
+                       "                  else the installed data (share/kelvaro19)\n"
+                       "  --check LEVEL   check a level without a window: one line per finding\n"
+                       "                  (ERROR/WARNING), the test pilot's flight, a verdict;\n"
+                       "                  exit code 0 playable and finished, 1 refused or not\n"
+                       "                  finished, 2 usage or unreadable file\n"
+                       "  --help          this text\n"
+                       "  --version       the version\n"
+                       "\n"
+                       "Settings: your own Kelvaro.ini in $XDG_CONFIG_HOME/kelvaro19/ (else\n"
+                       "~/.config/kelvaro19/), read over the shipped one key by key; the settings\n"
+                       "menu writes what you change there, keeping your comments. Bests:\n"
+                       "$XDG_DATA_HOME/kelvaro19/bests.txt (else ~/.local/share/kelvaro19/).\n";
+    if (!keys.empty()) {
+        text += "\nKeys (the defaults, by their place on a US keyboard; the controls\n"
+                "screen, F1, shows your own as your keyboard labels them):\n" +
+                keys;
+    }
+    return text;
 }
 
 std::string versionText() {

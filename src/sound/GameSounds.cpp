@@ -73,7 +73,7 @@ void startGameSounds() {
         return;
     }
     s.started = true;
-    const SoundSettings settings{config().soundVolume, config().musicVolume};
+    const SoundSettings settings{config().soundVolume, config().musicVolume, config().muted};
     const std::string folder = soundDirectory();
     AudioDevice::skipUnreachableSoundServer();
     s.starting = std::async(std::launch::async,

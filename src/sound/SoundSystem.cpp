@@ -65,6 +65,7 @@ SoundStartReport SoundSystem::start(const SoundSettings& settings, const std::st
                                     const std::string& deviceName) {
     SoundStartReport report;
     settings_ = settings;
+    muted_ = settings.muted;
     std::string reason;
     device_ = AudioDevice::open(deviceName, reason);
     if (!device_) {

@@ -28,10 +28,12 @@ inline constexpr int32_t SOUND_COUNT = 8;
 const char* soundFileName(Sound sound);
 
 // The two volumes of the settings file, each 0 to 1: `soundVolume` scales
-// everything, `musicVolume` the music on top of it (0: no music at all).
+// everything, `musicVolume` the music on top of it (0: no music at all); and
+// whether the game starts muted (MUTE).
 struct SoundSettings {
     float soundVolume = 1.0f;
     float musicVolume = 0.5f;
+    bool muted = false;
 };
 
 // What start-up found, as console lines to write (start-up may run off the

@@ -58,6 +58,10 @@ struct World {
     // bodies keep the pose they were built with, so a level of thousands of
     // them costs no more per step than an empty one.
     void syncFromPhysics();
+    // Says that objects or their bodies were replaced (a run put back at its
+    // start): the moving ones are found again at the next syncFromPhysics,
+    // even where the count stayed the same.
+    void objectsReplaced() { ++generation_; }
     // Non-owning pointers to the directional lights, then the point lights,
     // in stored order; valid until the light lists change.
     std::vector<Light*> collectLights();
@@ -73,8 +77,10 @@ struct World {
                          int32_t detailLevel, float brightness = 1.0f);
 
 private:
-    // The objects with a dynamic body, found again whenever the list's length
-    // changed since (objects are only ever taken out of it).
+    // The objects with a dynamic body, found again whenever the list changed
+    // since: a new generation, or another length.
     std::vector<GameObject*> moving_;
-    size_t movingFor_ = SIZE_MAX;
+    uint64_t generation_ = 0;
+    uint64_t movingFor_ = UINT64_MAX;
+    size_t movingCount_ = 0;
 };

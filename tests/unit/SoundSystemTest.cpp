@@ -43,8 +43,14 @@ SoundSamples record(const SoundSettings& settings, bool muted, Sound sound) {
     EXPECT_TRUE(system.start(settings, SHIPPED).errorLines.empty());
     system.setMuted(muted);
     system.playUnplaced(sound);
-    // The driver mixes in real time: the chime needs its time to be written.
-    std::this_thread::sleep_for(600ms);
+    // The driver mixes in real time: the recording is whole once the sound
+    // has played out. The ceiling only keeps a stalled driver from hanging
+    // the run.
+    const auto ceiling = std::chrono::steady_clock::now() + 30s;
+    while (system.playingCount() > 0 && std::chrono::steady_clock::now() < ceiling) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(system.playingCount(), 0) << "the sound never ended";
     system.shutDown();
     SoundRead read = readSoundFile(wav.string());
     EXPECT_TRUE(read.sound) << read.problem;
