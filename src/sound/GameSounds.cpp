@@ -3,8 +3,8 @@
 #include "assets/AssetPaths.h"
 #include "core/Config.h"
 #include "core/Log.h"
-#include "render/Camera.h"
 #include "sound/SoundSystem.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 
 #include "SoundAnalysis.h"
 #include "TempDir.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
 
 #include <gtest/gtest.h>
