@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/GameState.h"
 #include "game/Controls.h"
-#include "game/GameState.h"
 
 #include <cstdint>
 #include <string>
@@ -44,8 +44,8 @@ void onKeyPress(int key);
 // many switch keys it acted on.
 int takeInput(const KeyHeld& held, double dt);
 
-// "Kelvaro19: " + state text + " @" + fps + "FPS"; "Choosing a track" while
-// the track list is open.
+// "Kelvaro19: " + state text + " @" + fps + "FPS"; the top screen's name
+// ("Start", "Choosing a track", "Settings") while one is open.
 std::string windowTitle(int32_t fps);
 void updateWindowTitle(int32_t fps);
 
@@ -59,7 +59,3 @@ inline constexpr int COLLISION_LINES_KEY = 293; // GLFW_KEY_F4
 
 // The end screens' line of what can be done next.
 inline constexpr const char* END_HINT = "R fly again \xC2\xB7 N next track \xC2\xB7 Esc tracks";
-inline constexpr const char* CHOOSING_TITLE = "Choosing a track";
-// The pause over the dimmed scene, and what can be done from it.
-inline constexpr const char* PAUSED_MESSAGE = "Paused";
-inline constexpr const char* PAUSE_HINT = "P resume \xC2\xB7 R fly again \xC2\xB7 Esc tracks";

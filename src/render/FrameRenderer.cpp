@@ -4,11 +4,11 @@
 #include "assets/ModelLoader.h"
 #include "core/Config.h"
 #include "render/BloomShader.h"
-#include "render/Camera.h"
 #include "render/Culling.h"
 #include "render/LevelOfDetail.h"
 #include "render/SkyboxShader.h"
 #include "render/TextShader.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 

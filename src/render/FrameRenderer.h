@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/FrameSize.h"
-#include "render/Light.h"
 #include "world/GameObject.h"
+#include "world/Light.h"
 
 #include <glm/glm.hpp>
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -43,6 +45,7 @@ struct Game {
         level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
         process = std::make_unique<GameProcess>(dir.path());
         EXPECT_NE(process->waitForWindow(120s), 0u) << process->output();
+        EXPECT_TRUE(process->flyFromStartScreen(60s)) << process->windowTitle();
     }
     // The bests of the game's own home (see GameProcess).
     std::filesystem::path bestsFile() const {
@@ -68,13 +71,16 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     addRing(level, 1, -40);
     level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
     Game game(level, 640, 360);
+    // The end screen stands a fifth of the window above the middle, clear of
+    // the ship.
+    constexpr int END_MIDDLE = 360 / 2 - 72;
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game finished @", 60s))
         << game.process->windowTitle() << "\n"
         << game.process->output();
     // "TRACK FINISHED" stands on the middle line, centred, clear of both
     // edges; the points line sits below it, clear of the overlay's count.
     auto messagePixels = [](const ScreenImage& image) {
-        return countTrue(image.brightMask(0, 360 / 2 - 150, 640, 150, 180));
+        return countTrue(image.brightMask(0, END_MIDDLE - 100, 640, 100, 180));
     };
     ScreenImage image;
     auto columns = [&image](int y0, int h) {
@@ -95,8 +101,8 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     // hold the new message over an old bottom, so the picture is taken again
     // until the whole end screen is in it.
     auto endScreenDrawn = [&] {
-        auto [bestLeft, bestRight] = columns(360 / 2 + 38, 26);
-        auto [hintLeft, hintRight] = columns(360 / 2 + 65, 25);
+        auto [bestLeft, bestRight] = columns(END_MIDDLE + 38, 26);
+        auto [hintLeft, hintRight] = columns(END_MIDDLE + 65, 25);
         return messagePixels(image) > 200 && bestLeft >= 0 &&
                hintRight - hintLeft > bestRight - bestLeft;
     };
@@ -106,19 +112,19 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
         [&](const auto& file) { return image.load(file) && endScreenDrawn(); }, 20s);
     ASSERT_TRUE(shown) << "no whole end screen drawn: " << messagePixels(image)
                        << " bright pixels in the message";
-    auto [left, right] = columns(360 / 2 - 60, 60);
+    auto [left, right] = columns(END_MIDDLE - 60, 60);
     EXPECT_GT(left, 5);
     EXPECT_LT(right, 634);
     EXPECT_NEAR(left + right, 640, 12);
-    auto [pointsLeft, pointsRight] = columns(360 / 2 + 5, 40);
+    auto [pointsLeft, pointsRight] = columns(END_MIDDLE + 5, 40);
     EXPECT_GT(pointsLeft, 5);
     EXPECT_NEAR(pointsLeft + pointsRight, 640, 12);
     // The first finish is a new best, kept in the player's data folder, and
     // the end screen says it with what can be done next below.
     EXPECT_TRUE(std::filesystem::exists(game.bestsFile())) << game.process->output();
-    auto [bestLeft, bestRight] = columns(360 / 2 + 38, 26);
+    auto [bestLeft, bestRight] = columns(END_MIDDLE + 38, 26);
     EXPECT_NEAR(bestLeft + bestRight, 640, 12) << "no \"New best\" line";
-    auto [hintLeft, hintRight] = columns(360 / 2 + 65, 25);
+    auto [hintLeft, hintRight] = columns(END_MIDDLE + 65, 25);
     EXPECT_NEAR(hintLeft + hintRight, 640, 12) << "no line of keys";
 
     // Esc lists the tracks; Esc again goes back to the end screen; N flies the
@@ -134,6 +140,51 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
         << game.process->windowTitle();
     EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game finished @", 60s))
         << game.process->windowTitle();
+}
+
+TEST(GamePlay, ADamagedBestsFileIsToldOnScreenAndNothingOfItIsLost) {
+    TempDir dir;
+    prepareGameFolder(dir.path(), 640, 360, 2, 30);
+    writeTestShip(dir.path() / "res/assets/models");
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    addRing(level, 0, -2000);
+    level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
+    const auto bests = dir.path() / "home/.local/share/kelvaro19/bests.txt";
+    const std::string damaged = "00112233445566aa 40.000 500 other.dae\nx\n";
+    dir.write("home/.local/share/kelvaro19/bests.txt", damaged);
+    GameProcess game(dir.path());
+    ASSERT_NE(game.waitForWindow(120s), 0u) << game.output();
+    EXPECT_TRUE(game.waitForOutput("[ ERROR ]\tBests file " + bests.string() + ": line 2:", 30s))
+        << game.output();
+    // The line stands at the bottom, centred and wide.
+    ScreenImage image;
+    auto noticeShown = [&](const std::filesystem::path& file) {
+        if (!image.load(file)) {
+            return false;
+        }
+        const auto mask = image.brightMask(0, 360 - 30, 640, 30, 180);
+        int first = -1, last = -1;
+        for (int x = 0; x < 640; ++x) {
+            for (int y = 0; y < 30; ++y) {
+                if (mask[size_t(y) * 640 + size_t(x)]) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+            }
+        }
+        return last - first > 300 && std::abs(first + last - 640) < 40;
+    };
+    EXPECT_TRUE(game.waitForPicture(dir.path() / "notice.png", noticeShown, 30s));
+    // The good line stays; the file as it was is kept beside it.
+    std::ifstream copy(bests.string() + ".bad");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), damaged);
+    std::ifstream kept(bests);
+    const std::string text(std::istreambuf_iterator<char>(kept), {});
+    EXPECT_NE(text.find("00112233445566aa 40.000 500 other.dae\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\nx\n"), std::string::npos) << text;
+    game.requestClose();
+    EXPECT_EQ(game.waitForExit(30s), 0);
 }
 
 TEST(GamePlay, TouchingAnAsteroidEndsTheGame) {
@@ -237,28 +288,27 @@ TEST(GamePlay, ThePictureFollowsTheWindowAndAHiddenWindowPauses) {
         << game.process->output();
 
     // A window taken off the screen pauses the flight, and coming back shows
-    // the pause, centred in the window, until the player goes on.
+    // the pause menu, centred in the window, until the player goes on.
     runCommand("xdotool windowunmap --sync " + id);
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game paused @", 10s))
         << game.process->windowTitle();
     runCommand("xdotool windowmap --sync " + id);
-    std::pair<int, int> word, keys;
+    std::pair<int, int> menu;
     bool shown = game.process->waitForPicture(
         game.dir.path() / "paused.png",
         [&](const auto& file) {
             if (!image.load(file) || image.width != 640) {
                 return false;
             }
-            word = brightColumns(image, 240 - 70, 70, 180);
-            keys = brightColumns(image, 240 + 30, 40, 180);
-            return word.first > 100 && std::abs(word.first + word.second - 640) < 12 &&
-                   keys.first > 5 && keys.second - keys.first > word.second - word.first;
+            // Above the overlay at the bottom left.
+            menu = brightColumns(image, 20, 360, 180);
+            return menu.first > 5 && menu.second - menu.first > 200 &&
+                   std::abs(menu.first + menu.second - 640) < 24;
         },
         30s);
-    EXPECT_TRUE(shown) << "\"Paused\" at " << word.first << "-" << word.second << ", keys at "
-                       << keys.first << "-" << keys.second;
-    EXPECT_NEAR(keys.first + keys.second, 640, 12);
-    game.process->tapKey("p");
+    EXPECT_TRUE(shown) << "the menu's text spans columns " << menu.first << "-" << menu.second;
+    EXPECT_EQ(game.process->windowTitle().rfind("Kelvaro19: Game paused @", 0), 0u);
+    game.process->tapKey("Escape");
     EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 10s))
         << game.process->windowTitle();
 }

@@ -68,7 +68,7 @@ TEST_F(HudTest, TheTotalFollowsTheCountWithoutOverlapping) {
     EXPECT_GE(hud.totalItem()->endX() - hud.collectedItem()->endX(),
               glyphAdvance(glyphs().at('/'), 0.5f));
     hud.setTime(125.25);
-    EXPECT_EQ(hud.timeItem()->text(), "2:5:25");
+    EXPECT_EQ(hud.timeItem()->text(), "2:05.25");
 }
 
 TEST_F(HudTest, ACharacterWithoutAGlyphIsLeftOut) {

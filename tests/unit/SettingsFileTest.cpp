@@ -1,7 +1,6 @@
 #include "core/SettingsFile.h"
 
 #include "core/Config.h"
-#include "core/WholeFile.h"
 
 #include "ScopedEnvironment.h"
 #include "TempDir.h"
@@ -133,7 +132,7 @@ TEST(SettingsFile, AFileThatCannotBeReadIsLeftAlone) {
     const std::string big(2 * 1024 * 1024, ';');
     const fs::path huge = dir.write("huge.ini", big);
     EXPECT_EQ(changeSettingsFile(huge.string(), {{"SOUND", "MUTE", "1"}}),
-              "it is larger than 1024 KiB");
+              "it is larger than 1 MiB");
     EXPECT_EQ(fs::file_size(huge), big.size());
     // A folder that cannot be written keeps the file as it was.
     const fs::path locked = dir.write("locked/Kelvaro.ini", "[SOUND]\nMUTE = 0\n");
@@ -148,8 +147,13 @@ TEST(SettingsFile, AFileThatCannotBeReadIsLeftAlone) {
 TEST(SettingsFile, SavingGoesToTheUsersFileAndNeverTheShippedOne) {
     TempDir dir;
     ScopedEnvironment env;
+    // The shipped file is found from the checkout, as the game finds res/
+    // in its working folder; CTest starts tests in the build folder.
+    const fs::path workingFolder = fs::current_path();
+    fs::current_path(KELVARO_SOURCE_DIR);
     env.set("XDG_CONFIG_HOME", (dir.path() / "config").string());
     const std::string shipped = readText(configPath());
+    ASSERT_FALSE(shipped.empty());
     EXPECT_TRUE(saveUserSettings({{"SOUND", "MUSIC_VOLUME", "0.1"}}));
     const std::string user = readText(dir.path() / "config" / "kelvaro19" / "Kelvaro.ini");
     EXPECT_NE(user.find("[SOUND]\nMUSIC_VOLUME = 0.1\n"), std::string::npos) << user;
@@ -166,4 +170,5 @@ TEST(SettingsFile, SavingGoesToTheUsersFileAndNeverTheShippedOne) {
               std::string::npos)
         << console;
     EXPECT_EQ(readText(configPath()), shipped);
+    fs::current_path(workingFolder);
 }
