@@ -302,7 +302,7 @@ TEST(GamePlay, ThePictureFollowsTheWindowAndAHiddenWindowPauses) {
             }
             // Above the overlay at the bottom left.
             menu = brightColumns(image, 20, 360, 180);
-            return menu.first > 5 && menu.second - menu.first > 200 &&
+            return menu.first > 5 && menu.second - menu.first > 150 &&
                    std::abs(menu.first + menu.second - 640) < 24;
         },
         30s);
