@@ -542,8 +542,7 @@ void GameSession::draw(float w, float h) {
         }
     }
     drawSoundNotice(glfwGetTime());
-    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : "";
-        !notice.empty()) {
+    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : ""; !notice.empty()) {
         drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
                         NEW_BEST_COLOR);
     }
@@ -624,6 +623,9 @@ void startGame(const std::string& levelFile) {
     // A level named on the command line flies at once: a designer's loop
     // stays one command.
     if (!current->begin(!levelFile.empty())) {
+        // Gone before exit, while the physics it lets go of is still there:
+        // at exit that would already be destroyed.
+        current.reset();
         std::exit(EXIT_FAILURE);
     }
     KeyPresses::listen(window, &current->keys());
