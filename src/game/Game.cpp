@@ -14,11 +14,11 @@
 #include "game/Score.h"
 #include "game/SoundNotice.h"
 #include "physics/PhysicsContext.h"
-#include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
+#include "world/Camera.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
 

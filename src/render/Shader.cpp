@@ -3,8 +3,8 @@
 #include "assets/AssetPaths.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
-#include "render/Camera.h"
 #include "render/Uniforms.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 

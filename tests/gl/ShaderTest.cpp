@@ -1,6 +1,6 @@
 #include "render/Shader.h"
-#include "render/Camera.h"
 #include "render/Uniforms.h"
+#include "world/Camera.h"
 
 #include "GlWindow.h"
 #include "RenderTestSupport.h"

@@ -6,7 +6,7 @@
 
 #include "SoundAnalysis.h"
 #include "TempDir.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +149,19 @@ TEST(SoundSystem, APausePausesOnlyPlacedSoundsAndANewRunStopsThem) {
     system.stopOneShots();
     EXPECT_EQ(system.playingCount(), 0);
     EXPECT_FALSE(system.engineRunning());
+}
+
+TEST(SoundSystem, MusicTurnedUpFromNoneIsReadAndPlaysThen) {
+    recordingFile();
+    SoundSystem system;
+    system.start({1.0f, 0.0f}, SHIPPED);
+    EXPECT_FALSE(system.loaded(Sound::Music));
+    EXPECT_EQ(system.setVolumes({1.0f, 0.4f}), "");
+    EXPECT_TRUE(system.loaded(Sound::Music));
+    // Turned down and up again: the same music, nothing read twice.
+    EXPECT_EQ(system.setVolumes({1.0f, 0.0f}), "");
+    EXPECT_EQ(system.setVolumes({0.5f, 1.0f}), "");
+    EXPECT_TRUE(system.loaded(Sound::Music));
 }
 
 // The game's calls: the engine runs while the ship flies or is looked at,
