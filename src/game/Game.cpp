@@ -674,6 +674,9 @@ void startGame(const std::string& levelFile) {
     // A level named on the command line flies at once: a designer's loop
     // stays one command.
     if (!current->begin(!levelFile.empty())) {
+        // Gone before exit, while the physics it lets go of is still there:
+        // at exit that would already be destroyed.
+        current.reset();
         std::exit(EXIT_FAILURE);
     }
     KeyPresses::listen(window, &current->keys());
