@@ -17,7 +17,7 @@ set -eu
 ROOT=$(CDPATH= cd -- "$(dirname -- "$0")/.." && pwd)
 SECONDS_EACH=${1:-60}
 [ $# -gt 0 ] && shift
-TARGETS=${*:-config ring_number subdivision image level gltf model sound material track_list bests}
+TARGETS=${*:-config ring_number subdivision image level gltf model sound material track_list bests font}
 BUILD_DIR=${KELVARO_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 
 KELVARO_EXTRA_PACKAGES="clang libclang-rt-14-dev" "$ROOT/scripts/setup.sh" --packages-only

@@ -19,19 +19,17 @@ BUILD_DIR=${KELVARO_BUILD_DIR:-$ROOT/build}
 say() { echo "proof: $*"; }
 fail() { echo "proof: FAILED: $*" >&2; exit 1; }
 
-KELVARO_EXTRA_PACKAGES="dpkg-dev fakeroot lintian desktop-file-utils libx11-dev ${KELVARO_EXTRA_PACKAGES:-}" \
+KELVARO_EXTRA_PACKAGES="dpkg-dev fakeroot lintian desktop-file-utils appstream libx11-dev ${KELVARO_EXTRA_PACKAGES:-}" \
     KELVARO_BUILD_DIR=$BUILD_DIR "$ROOT/scripts/setup.sh"
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kelvaro-proof-XXXXXX")
 cleanup() {
-    # The build goes back to the checkout's layout (bin/) whatever happened.
-    cmake -DKELVARO_DEBIAN_LAYOUT=OFF "$BUILD_DIR" >/dev/null 2>&1 || true
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
+# The build as it is configured: every build makes the same package.
 say "building the package"
-cmake -DKELVARO_DEBIAN_LAYOUT=ON "$BUILD_DIR" >/dev/null
 cmake --build "$BUILD_DIR" -j "$(nproc)" >/dev/null
 rm -f "$BUILD_DIR"/kelvaro19_*.deb
 (cd "$BUILD_DIR" && cpack -G DEB >/dev/null)
@@ -48,6 +46,9 @@ dpkg-deb -x "$DEB" "$WORK/contents"
 desktop-file-validate "$WORK/contents/usr/share/applications/kelvaro19.desktop" ||
     fail "the desktop entry does not validate"
 say "desktop entry valid"
+appstreamcli validate --no-net "$WORK/contents/usr/share/metainfo/org.example.kelvaro19.metainfo.xml" ||
+    fail "the AppStream metadata does not validate"
+say "AppStream metadata valid"
 dpkg-deb -c "$DEB" | awk '{print $6}' | sed 's|^\./|/|; s|/$||' | grep -v '^$' >"$WORK/files.txt"
 
 if [ "$MODE" = system ]; then
@@ -130,7 +131,7 @@ if [ "$MODE" = system ]; then
     left=""
     while read -r path; do
         case "$path" in /usr | /usr/bin | /usr/games | /usr/share | /usr/share/*/ | \
-            /usr/share/applications | /usr/share/doc | /usr/share/icons | /usr/share/icons/* | \
+            /usr/share/applications | /usr/share/metainfo | /usr/share/doc | /usr/share/icons | /usr/share/icons/* | \
             /usr/share/man | /usr/share/man/man6) [ -d "$path" ] && continue ;; esac
         if [ -e "$path" ] || [ -L "$path" ]; then left="$left $path"; fi
     done <"$WORK/files.txt"

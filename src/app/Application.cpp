@@ -8,7 +8,6 @@
 #include "core/LoopScheduler.h"
 #include "core/SoftwarePreset.h"
 #include "game/Game.h"
-#include "game/GameSession.h"
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
 #include "sound/GameSounds.h"
@@ -158,8 +157,8 @@ int runApplication(const std::string& levelFile, const FrameWatcher& watcher) {
     applySoftwarePreset();
     setGlobalGlState();
     startGame(levelFile);
-    if (auto* session = gameSession(); session && startDetailLevel) {
-        session->toggles.detailLevel = *startDetailLevel;
+    if (startDetailLevel) {
+        setStartDetailLevel(*startDetailLevel);
     }
 
     mainLoop(watcher);

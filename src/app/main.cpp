@@ -2,6 +2,7 @@
 #include "core/CommandLine.h"
 #include "core/DataFolder.h"
 #include "core/Log.h"
+#include "game/KeyBindings.h"
 #include "game/TrackListing.h"
 #include "levelcheck/LevelCheck.h"
 
@@ -11,7 +12,7 @@ int main(int argc, char** argv) {
     const CommandLine line = parseCommandLine(argc, argv);
     switch (line.action) {
     case CommandLine::Action::Help:
-        std::cout << usageText();
+        std::cout << usageText(defaultKeysText());
         return 0;
     case CommandLine::Action::Version:
         std::cout << versionText();

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <sstream>
 #include <system_error>
@@ -153,23 +152,15 @@ const MaterialOverrides& materialOverridesFor(const std::string& sourceFile) {
         return it->second;
     }
     MaterialOverrides overrides;
-    if (regularFileProblem(path).empty()) {
-        // One byte past the ceiling tells a file too large from one at it,
-        // whatever size the file system claims.
-        std::ifstream in(path, std::ios::binary);
-        std::string text(MAX_MATERIAL_FILE_BYTES + 1, '\0');
-        in.read(text.data(), std::streamsize(text.size()));
-        text.resize(std::size_t(in.gcount()));
-        if (text.size() > MAX_MATERIAL_FILE_BYTES) {
-            logMessage(LogLevel::ERROR, "Material file " + path + " is larger than " +
-                                            std::to_string(MAX_MATERIAL_FILE_BYTES / 1024) +
-                                            " KiB, far more than any level needs; it is "
-                                            "ignored.");
-        } else {
-            overrides = parseMaterialOverrides(text, path);
-        }
-    } else if (const std::string problem = nonRegularFileProblem(path); !problem.empty()) {
-        logMessage(LogLevel::ERROR, "Material file " + path + " cannot be read: " + problem + ".");
+    if (BoundedRead file = readBoundedFile(path, MAX_MATERIAL_FILE_BYTES); file.tooLarge) {
+        logMessage(LogLevel::ERROR, "Material file " + path + " is larger than " +
+                                        byteSizeText(MAX_MATERIAL_FILE_BYTES) +
+                                        ", far more than any level needs; it is ignored.");
+    } else if (file.problem.empty()) {
+        overrides = parseMaterialOverrides(file.text, path);
+    } else if (!file.missing) {
+        logMessage(LogLevel::ERROR,
+                   "Material file " + path + " cannot be read: " + file.problem + ".");
     }
     return read.emplace(key, std::move(overrides)).first->second;
 }

@@ -24,8 +24,9 @@ struct CommandLine {
 // make sense of give Action::Usage with the reason.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
-// The text printed by --help (and after a usage error), several lines.
-std::string usageText();
+// The text printed by --help (and after a usage error), several lines; with
+// `keys` (the default keys, one action a line), a "Keys" part lists them.
+std::string usageText(const std::string& keys = {});
 
 // The line printed by --version: "kelvaro19 " and the version.
 std::string versionText();

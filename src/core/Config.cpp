@@ -8,6 +8,7 @@
 #include <INIReader.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -58,6 +59,30 @@ bool readKey(const INIReader& reader, const std::string& path, const char* secti
         return false;
     }
     field = Field(value);
+    return true;
+}
+
+// Reads a yes/no key over its field, as the reader spells them (true/false,
+// yes/no, on/off, 1/0, in any case); anything else is rejected loudly.
+bool readSwitch(const INIReader& reader, const std::string& path, const char* section,
+                const char* key, bool& field) {
+    const std::string text = reader.Get(section, key, "");
+    if (text.empty()) {
+        return false;
+    }
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (lower == "true" || lower == "yes" || lower == "on" || lower == "1") {
+        field = true;
+    } else if (lower == "false" || lower == "no" || lower == "off" || lower == "0") {
+        field = false;
+    } else {
+        logMessage(LogLevel::ERROR, std::string("Rejected ") + key + " = " + text + " in " + path +
+                                        ": it must be true or false. Keeping " +
+                                        (field ? "true" : "false") + ".");
+        return false;
+    }
     return true;
 }
 
@@ -112,6 +137,18 @@ Config parseConfig(const std::string& path, const Config& base) {
     }
     readIn(SOUND_SECTION, "SOUND_VOLUME", 0.0, 1.0, cfg.soundVolume);
     readIn(SOUND_SECTION, "MUSIC_VOLUME", 0.0, 1.0, cfg.musicVolume);
+    auto readFlag = [&](const char* section, const char* key, bool& field) {
+        if (readSwitch(reader, path, section, key, field)) {
+            cfg.keysSet.insert(key);
+            cfg.keyFiles[key] = path;
+        }
+    };
+    readFlag(SOUND_SECTION, "MUTE", cfg.muted);
+    readFlag("CONTROLS", "INVERT_PITCH", cfg.invertPitch);
+    readFlag(SECTION, "SHOW_FPS", cfg.showFps);
+    readFlag(SECTION, "GLOW", cfg.glow);
+    readFlag(SECTION, "NORMAL_MAPS", cfg.normalMaps);
+    read("LEVEL_OF_DETAIL", 0L, MAX_LEVEL_OF_DETAIL, cfg.levelOfDetail);
 
     if (result == 0) {
         logMessage(LogLevel::INFO, ".ini parsed successfully.");

@@ -22,6 +22,15 @@ struct Config {
     // [SOUND]: the level of all sound, and of the music within it (0: none).
     float soundVolume = 1.0f;
     float musicVolume = 0.5f;
+    // The player's settings the menus change (and keep in the user's file):
+    // [SOUND] MUTE, [CONTROLS] INVERT_PITCH, [GRAPHICS] SHOW_FPS, GLOW,
+    // NORMAL_MAPS and LEVEL_OF_DETAIL (0 coarsest to MAX_LEVEL_OF_DETAIL).
+    bool muted = false;
+    bool invertPitch = false;
+    bool showFps = false;
+    bool glow = true;
+    bool normalMaps = true;
+    int32_t levelOfDetail = 3;
     // The keys the file gave a value (upper case), so that
     // start-up can tell a chosen setting from a default.
     std::set<std::string> keysSet;
@@ -35,6 +44,7 @@ inline constexpr const char* CONFIG_FILE_NAME = "Kelvaro.ini";
 // Each blur pass costs a full-screen draw; past 100 the glow no longer
 // visibly widens, while 1,000 already drops a software renderer to 1 fps.
 inline constexpr long MAX_BLUR_ITERATIONS = 100;
+inline constexpr long MAX_LEVEL_OF_DETAIL = 3;
 // Below 10 degrees the view is a telescope, towards 180 the picture tears
 // apart and at 180 and beyond it turns upside down.
 inline constexpr double MIN_FOV = 10.0;
@@ -49,12 +59,11 @@ inline constexpr double MAX_DRAW_DISTANCE = 1.0e9;
 
 // Reads a configuration file over the defaults and logs what happened. Keys
 // whose values would break the game (a zero window size or frame cap, a
-// negative or oversized count, a window size beyond an int, a field of view,
-// brightness or draw distance outside its range or not a number) keep their
-// default and are reported at ERROR, naming the key. A path that is not a
-// regular file (a directory, a named pipe) is reported and never opened.
-// Kept apart from config() so that tests can parse many files in one process.
-// The file's keys are read over `base`, which keeps every key the file does
+// negative or oversized count, a switch that is neither yes nor no, a window size beyond an int, a
+// field of view, brightness or draw distance outside its range or not a number) keep their default
+// and are reported at ERROR, naming the key. A path that is not a regular file (a directory, a
+// named pipe) is reported and never opened. Kept apart from config() so that tests can parse many
+// files in one process. The file's keys are read over `base`, which keeps every key the file does
 // not set (or sets to a value it rejects).
 Config parseConfig(const std::string& path, const Config& base = Config());
 
@@ -79,5 +88,7 @@ std::string userConfigPath();
 std::string settingsFileToEdit();
 
 // The process-wide configuration, loadSettings(configPath(), userConfigPath())
-// on first use, kept until exit. Only `brightness` changes afterwards.
+// on first use, kept until exit. Afterwards `brightness` changes with the
+// screens, and the player's settings with the settings menu (which saves them
+// with saveUserSettings).
 Config& config();

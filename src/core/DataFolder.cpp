@@ -12,9 +12,12 @@ namespace {
 constexpr const char* DATA_VARIABLE = "KELVARO19_DATA";
 constexpr const char* WORKING_FOLDER_DATA = "res/";
 
-bool isFolder(const std::string& path) {
+// A folder with the game's data, not any folder of that name: another
+// project's res/ in the working folder is passed over.
+bool isDataFolder(const std::string& path) {
     std::error_code ignored;
-    return fs::is_directory(path, ignored);
+    return fs::is_directory(fs::path(path) / "shaders", ignored) &&
+           fs::is_directory(fs::path(path) / "assets", ignored);
 }
 
 std::string withSlash(std::string folder) {
@@ -38,7 +41,7 @@ DataFolderChoice chooseDataFolder(const std::optional<std::string>& variable,
     if (variable && !variable->empty()) {
         const std::string folder = withSlash(*variable);
         choice.tried.push_back(folder + " (" + DATA_VARIABLE + ")");
-        if (isFolder(folder)) {
+        if (isDataFolder(folder)) {
             choice.folder = folder;
             choice.reason = std::string("named by ") + DATA_VARIABLE;
         }
@@ -47,7 +50,7 @@ DataFolderChoice chooseDataFolder(const std::optional<std::string>& variable,
     // Appended, not added: g++ 12 warns falsely about a temporary built from
     // a literal and moved into the vector.
     choice.tried.emplace_back(WORKING_FOLDER_DATA).append(" in the working folder");
-    if (isFolder(WORKING_FOLDER_DATA)) {
+    if (isDataFolder(WORKING_FOLDER_DATA)) {
         choice.folder = WORKING_FOLDER_DATA;
         choice.reason = "in the working folder";
         return choice;
@@ -57,7 +60,7 @@ DataFolderChoice chooseDataFolder(const std::optional<std::string>& variable,
             (executable.parent_path() / ".." / "share" / "kelvaro19").lexically_normal();
         const std::string folder = withSlash(installed.string());
         choice.tried.push_back(folder + " (beside " + executable.string() + ")");
-        if (isFolder(folder)) {
+        if (isDataFolder(folder)) {
             choice.folder = folder;
             choice.reason = "installed with " + executable.string();
         }

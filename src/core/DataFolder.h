@@ -11,7 +11,9 @@
 //   2. res/ in the working folder, so that a checkout runs as it is;
 //   3. <prefix>/share/kelvaro19/ for an executable installed as
 //      <prefix>/bin/kelvaro19, so that a package works under any prefix.
-// A KELVARO19_DATA naming no folder is a mistake to be told, not skipped:
+// A place counts only when it holds the game's data (its shaders/ and
+// assets/ folders), so that another project's res/ is passed over. A
+// KELVARO19_DATA naming no such folder is a mistake to be told, not skipped:
 // the rule then finds nothing.
 struct DataFolderChoice {
     // The folder with a trailing '/', as given (res/ stays relative, so that

@@ -63,14 +63,17 @@ PresetDecision decideDisplaySettings(std::string_view renderer, const Config& cf
         chosen +=
             (chosen.empty() ? "" : ", ") + std::to_string(out.blurIterations) + " glow passes";
     }
-    // The level of detail is no INI key: the preset starts it lower unless
-    // the file chose the whole frame (size and glow) itself.
+    // The preset starts the level of detail lower unless the file chose it,
+    // or chose the whole frame (size and glow) itself.
     if (!chosen.empty()) {
         if (widthSet && heightSet) {
             chosen = windowSize + ", " + chosen;
         }
-        decision.detailLevel = preset.detailLevel;
-        chosen += ", level of detail " + std::to_string(preset.detailLevel) + " (F6 changes it)";
+        if (!isSet("LEVEL_OF_DETAIL")) {
+            decision.detailLevel = preset.detailLevel;
+            chosen +=
+                ", level of detail " + std::to_string(preset.detailLevel) + " (F6 changes it)";
+        }
         decision.message = "Software renderer (" + *name + "): " + chosen +
                            "; set WINDOW_WIDTH, WINDOW_HEIGHT or BLUR_ITERATIONS in " + iniPath +
                            " to choose";

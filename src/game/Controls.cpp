@@ -1,11 +1,20 @@
 #include "game/Controls.h"
 
+#include "core/Config.h"
 #include "core/LoopScheduler.h"
 #include "physics/RigidBody.h"
 
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+
+RenderToggles renderTogglesFrom(const Config& settings) {
+    RenderToggles toggles;
+    toggles.bloomEnabled = settings.glow;
+    toggles.normalMapping = settings.normalMaps;
+    toggles.detailLevel = settings.levelOfDetail;
+    return toggles;
+}
 
 bool KeyLatch::pressed(int report) {
     if (report == GLFW_PRESS && latch_ == 0) {
@@ -42,49 +51,39 @@ GameState stateAfterP(GameState state) {
     }
 }
 
-void readShipKeys(const KeyHeld& held, ShipControl& control) {
-    bool w = held(GLFW_KEY_W), up = held(GLFW_KEY_UP);
-    bool s = held(GLFW_KEY_S), down = held(GLFW_KEY_DOWN);
-    bool a = held(GLFW_KEY_A), left = held(GLFW_KEY_LEFT);
-    bool d = held(GLFW_KEY_D), right = held(GLFW_KEY_RIGHT);
-    bool q = held(GLFW_KEY_Q), e = held(GLFW_KEY_E);
-    control.pitch = control.roll = control.yaw = 0.0f;
-    if (w || up) {
-        control.pitch = -300.0f;
-    }
-    if (s || down) {
-        control.pitch = 300.0f;
-    }
-    if (a || left) {
-        control.roll = -300.0f;
-    }
-    if (d || right) {
-        control.roll = 300.0f;
-    }
-    if (q) {
-        control.yaw = -300.0f;
-    }
-    if (e) {
-        control.yaw = 300.0f;
-    }
+void steerShip(const KeyHeld& held, const KeyBindings& bindings, const Steering& pad,
+               bool invertPitch, ShipControl& control) {
+    auto axis = [&](Action negative, Action positive) {
+        if (bindings.held(positive, held)) {
+            return 1.0f;
+        }
+        return bindings.held(negative, held) ? -1.0f : 0.0f;
+    };
+    const Steering keys{axis(Action::NoseDown, Action::NoseUp),
+                        axis(Action::RollLeft, Action::RollRight),
+                        axis(Action::YawLeft, Action::YawRight)};
+    const Steering both = combineSteering(keys, pad);
+    control.pitch = FULL_TORQUE * both.pitch * (invertPitch ? -1.0f : 1.0f);
+    control.roll = FULL_TORQUE * both.roll;
+    control.yaw = FULL_TORQUE * both.yaw;
 }
 
-FreeCameraMove readFreeCameraKeys(const KeyHeld& held, double dt) {
-    bool w = held(GLFW_KEY_W), up = held(GLFW_KEY_UP);
-    bool s = held(GLFW_KEY_S), down = held(GLFW_KEY_DOWN);
-    bool d = held(GLFW_KEY_D), right = held(GLFW_KEY_RIGHT);
-    bool a = held(GLFW_KEY_A), left = held(GLFW_KEY_LEFT);
+void readShipKeys(const KeyHeld& held, ShipControl& control) {
+    steerShip(held, keyBindings(), gameGamepad().steering(), config().invertPitch, control);
+}
+
+FreeCameraMove readFreeCameraKeys(const KeyHeld& held, double dt, const KeyBindings& bindings) {
     double forward = 0.0, sideways = 0.0;
-    if (w || up) {
+    if (bindings.held(Action::NoseDown, held)) {
         forward += 25.0 * dt;
     }
-    if (s || down) {
+    if (bindings.held(Action::NoseUp, held)) {
         forward -= 25.0 * dt;
     }
-    if (d || right) {
+    if (bindings.held(Action::RollRight, held)) {
         sideways += 25.0 * dt;
     }
-    if (a || left) {
+    if (bindings.held(Action::RollLeft, held)) {
         sideways -= 25.0 * dt;
     }
     return {float(forward), float(sideways)};
@@ -92,7 +91,7 @@ FreeCameraMove readFreeCameraKeys(const KeyHeld& held, double dt) {
 
 float steadyTurnRate(float angularDamping) {
     const float step = PHYSICS_STEP;
-    const float gain = 300.0f * STEP_TORQUE_SHARE * step * step;
+    const float gain = FULL_TORQUE * STEP_TORQUE_SHARE * step * step;
     const float kept = std::max(0.0f, 1.0f - angularDamping * step);
     if (kept >= 1.0f) {
         return RigidBody::MAX_ANGULAR_VELOCITY;

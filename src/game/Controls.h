@@ -1,15 +1,20 @@
 #pragma once
 
 #include "game/GameState.h"
+#include "game/Gamepad.h"
+#include "game/KeyBindings.h"
 
 #include <cstdint>
 #include <functional>
 
 class GameObject;
+struct Config;
 
 // The player's steering: torque commands about the ship's lateral (pitch),
-// forward (roll) and vertical (yaw) axes, 0 or +-300 each. They hold from one
-// reading of the keys to the next and act on every fixed step between.
+// forward (roll) and vertical (yaw) axes, each from -300 to 300: a key gives
+// the full 300, a gamepad's stick as much of it as it is pushed. They hold
+// from one reading of the controls to the next and act on every fixed step
+// between.
 struct ShipControl {
     GameObject* ship = nullptr;
     float pitch = 0.0f;
@@ -27,6 +32,10 @@ struct RenderToggles {
     bool collisionLines = false;
     int32_t detailLevel = 3;
 };
+
+// The switches as the player's settings start them (GLOW, NORMAL_MAPS,
+// LEVEL_OF_DETAIL); the others start as the defaults above.
+RenderToggles renderTogglesFrom(const Config& settings);
 
 // Makes a held key act once: true on the first poll that sees it down, then
 // nothing until a poll sees it released.
@@ -46,9 +55,17 @@ GameState stateAfterP(GameState state);
 // Asks whether a key (a GLFW key code) is held.
 using KeyHeld = std::function<bool(int key)>;
 
-// Sets the commands from the flight keys; a later key of a pair overrides the
-// earlier one (W with S held gives +300 pitch), and a command whose keys are
-// not held is 0.
+// The full torque of a command.
+inline constexpr float FULL_TORQUE = 300.0f;
+
+// Sets the commands from the held flight keys under `bindings` and the pad's
+// steering (-1 to 1 each): the larger deflection of the two counts. Of a
+// pair of keys the second overrides the first (nose down and nose up held
+// give nose up); a command whose keys are not held and whose stick is at
+// rest is 0. `invertPitch` turns pitch round for keys and stick alike.
+void steerShip(const KeyHeld& held, const KeyBindings& bindings, const Steering& pad,
+               bool invertPitch, ShipControl& control);
+// The game's steering: keyBindings(), the game's pad and config().invertPitch.
 void readShipKeys(const KeyHeld& held, ShipControl& control);
 
 // The share of a command's torque one fixed step applies. The ship was tuned
@@ -68,4 +85,6 @@ struct FreeCameraMove {
     float forward = 0.0f;
     float right = 0.0f;
 };
-FreeCameraMove readFreeCameraKeys(const KeyHeld& held, double dt);
+// The flight keys move it: nose down forward, roll left and right sideways.
+FreeCameraMove readFreeCameraKeys(const KeyHeld& held, double dt,
+                                  const KeyBindings& bindings = keyBindings());

@@ -26,6 +26,7 @@
 #include <GLFW/glfw3.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -35,71 +36,102 @@ constexpr glm::vec3 NEW_BEST_COLOR{1.0f, 0.9f, 0.75f};
 // Lives from startGame to endGame.
 std::unique_ptr<GameSession> current;
 
-// A new run on track `index` of the shelf: the old run is dropped first, the
-// track built or taken out of the shelf, put back at its start and flown.
-// False (nothing changed but the track greyed) when it cannot be loaded.
-bool flyTrack(GameSession& s, std::size_t index) {
-    if (s.tracks.at(index).broken) {
+bool isEnd(GameState state) {
+    return state == GameState::Finished || state == GameState::GameOver;
+}
+
+} // namespace
+
+GameSession::GameSession(const std::string& levelFolder, const std::string& commandLineLevel)
+    : tracks_(levelFolder, commandLineLevel) {
+    brightness_ = config().brightness;
+    bests_ = std::make_unique<BestsStore>(userDataDir() / BESTS_FILE_NAME);
+}
+
+GameSession::~GameSession() {
+    setMouseLookCamera(nullptr);
+    PhysicsContext::instance().setCallback(nullptr);
+}
+
+bool GameSession::begin() {
+    // The first track is the one the game starts with: without it there is
+    // nothing to play.
+    return tracks_.size() > 0 && flyTrack(0);
+}
+
+// A new run on track `index` of the shelf. The track is built (or taken out
+// of the shelf) first; only then is the old run dropped. A track that cannot
+// be loaded is greyed with the loader's words, and the old run stays as it
+// was, paused.
+bool GameSession::flyTrack(std::size_t index) {
+    if (tracks_.at(index).broken) {
         return false;
     }
-    const std::size_t previous = s.current;
-    s.run.reset();
-    World* world = s.tracks.activate(index);
+    const std::optional<std::size_t> previous = tracks_.active();
+    World* world = tracks_.activate(index);
     if (!world) {
-        // The last track is still there to fly.
-        if (World* last = s.tracks.activate(previous)) {
-            s.run = std::make_unique<Run>(*last, s.tracks.startOf(previous));
-            PhysicsContext::instance().setCallback(std::make_unique<GameRules>(last));
+        if (previous && run_) {
+            // Its bodies went out of the physics for the attempt: back in.
+            tracks_.activate(*previous);
+            if (run_->state == GameState::Running) {
+                run_->state = GameState::Paused;
+            }
         }
         return false;
     }
-    s.current = index;
-    s.run = std::make_unique<Run>(*world, s.tracks.startOf(index));
+    judge();
+    run_.reset();
+    current_ = index;
+    run_ = std::make_unique<Run>(*world, tracks_.startOf(index));
     PhysicsContext::instance().setCallback(std::make_unique<GameRules>(world));
-    s.menu.close();
+    menu_.close();
     soundNewRun();
     return true;
 }
 
 // The next track of the list after the current one that can be flown, or
 // the current one again when no other can.
-void flyNextTrack(GameSession& s) {
-    s.tracks.addListedTracks();
-    const std::size_t from = s.current;
-    for (std::size_t step = 1; step < s.tracks.size(); ++step) {
-        if (flyTrack(s, (from + step) % s.tracks.size())) {
+void GameSession::flyNextTrack() {
+    tracks_.addListedTracks();
+    const std::size_t from = current_;
+    for (std::size_t step = 1; step < tracks_.size(); ++step) {
+        if (flyTrack((from + step) % tracks_.size())) {
             return;
         }
     }
-    flyTrack(s, from);
+    flyTrack(from);
+}
+
+bool GameSession::ended() const {
+    return run_ && isEnd(run_->state);
 }
 
 // Once per run at its end: the points, and a finished flight against the bests.
-void judge(GameSession& s) {
-    Run& run = *s.run;
-    if (run.judged) {
+void GameSession::judge() {
+    if (!ended() || run_->judged) {
         return;
     }
+    Run& run = *run_;
     run.judged = true;
     run.finalPoints = run.points();
-    const TrackShelf::Track& track = s.tracks.at(s.current);
-    if (run.state == GameState::Finished && s.bests && !track.hash.empty()) {
+    const TrackShelf::Track& track = tracks_.at(current_);
+    if (run.state == GameState::Finished && bests_ && !track.hash.empty()) {
         run.newBest =
-            s.bests
+            bests_
                 ->record(track.hash, std::filesystem::path(track.path).filename().string(),
                          run.clock(), run.finalPoints)
                 .any();
     }
 }
 
-std::vector<TrackMenu::Line> menuLines(const GameSession& s) {
+std::vector<TrackMenu::Line> GameSession::menuLines() const {
     std::vector<TrackMenu::Line> lines;
-    for (std::size_t i = 0; i < s.tracks.size(); ++i) {
-        const TrackShelf::Track& track = s.tracks.at(i);
+    for (std::size_t i = 0; i < tracks_.size(); ++i) {
+        const TrackShelf::Track& track = tracks_.at(i);
         // A track not loaded yet is looked up by its file as it is now.
         const std::string hash =
-            track.hash.empty() && !track.broken ? fileContentHash(track.path) : track.hash;
-        const Best* best = s.bests && !hash.empty() ? s.bests->find(hash) : nullptr;
+            track.hash.empty() && !track.broken ? tracks_.fileHash(i) : track.hash;
+        const Best* best = bests_ && !hash.empty() ? bests_->find(hash) : nullptr;
         lines.push_back({trackLineText(track.entry.name, track.entry.difficulty,
                                        best ? &best->seconds : nullptr, best ? best->points : 0),
                          track.broken});
@@ -107,90 +139,68 @@ std::vector<TrackMenu::Line> menuLines(const GameSession& s) {
     return lines;
 }
 
-void enterFreeCamera(GameSession& s);
-void leaveFreeCamera(GameSession& s);
-
-} // namespace
-
-GameSession* gameSession() {
-    return current.get();
+GameState GameSession::state() const {
+    return run_ ? run_->state : GameState::Starting;
 }
 
-void startGame(const std::string& levelFile) {
-    startGameSounds();
-    current = std::make_unique<GameSession>(WorldLoader().baseDirectory(), levelFile);
-    GameSession& s = *current;
-    s.brightness = config().brightness;
-    s.bests = std::make_unique<BestsStore>(userDataDir() / BESTS_FILE_NAME);
-    // The first track is the one the game starts with: without it there is
-    // nothing to play.
-    if (s.tracks.size() == 0 || !flyTrack(s, 0)) {
-        std::exit(EXIT_FAILURE);
+void GameSession::addFlyingTime(double seconds) {
+    if (run_) {
+        run_->fly(seconds);
     }
-    KeyPresses::listen(window, &s.keys);
-
-    // The programs live until exit.
-    buildStartUpPrograms();
 }
 
-void endGame() {
-    if (!current) {
+void GameSession::fixedStep() {
+    if (!run_) {
         return;
     }
-    KeyPresses::listen(window, nullptr);
-    setMouseLookCamera(nullptr);
-    PhysicsContext::instance().setCallback(nullptr);
-    current.reset();
+    run_->step();
+    // The rules may have ended the run in this step: it is judged now, not
+    // when the next frame is drawn, so that a key before that frame (R, N,
+    // a track) cannot drop it unjudged.
+    judge();
 }
 
-GameState currentGameState() {
-    return current && current->run ? current->run->state : GameState::Starting;
-}
-
-bool flying() {
-    return currentGameState() == GameState::Running;
-}
-
-void onFlyingTime(double seconds) {
-    if (current && current->run) {
-        current->run->fly(seconds);
-    }
-}
-
-void runFixedStep() {
-    if (current && current->run) {
-        current->run->step();
-    }
-}
-
-void onKeyPress(int key) {
-    if (!current || !current->run) {
+void GameSession::readHeldKeys(const KeyHeld& held, double dt) {
+    if (!run_) {
         return;
     }
-    GameSession& s = *current;
-    GameState& state = s.run->state;
-    RenderToggles& t = s.toggles;
-    const std::size_t count = s.tracks.size();
-    if (s.menu.isOpen()) {
+    if (run_->state == GameState::Running) {
+        readShipKeys(held, run_->control);
+    } else if (run_->state == GameState::Debugging && freeCamera_) {
+        FreeCameraMove move = readFreeCameraKeys(held, dt);
+        moveForward(*freeCamera_, move.forward);
+        moveRight(*freeCamera_, move.right);
+    }
+}
+
+void GameSession::keyPressed(int key) {
+    if (!run_) {
+        return;
+    }
+    judge();
+    GameState& state = run_->state;
+    RenderToggles& t = toggles_;
+    const std::size_t count = tracks_.size();
+    if (menu_.isOpen()) {
         switch (key) {
         case GLFW_KEY_UP:
         case GLFW_KEY_W:
-            s.menu.moveUp(count);
+            menu_.moveUp(count);
             return;
         case GLFW_KEY_DOWN:
         case GLFW_KEY_S:
-            s.menu.moveDown(count);
+            menu_.moveDown(count);
             return;
         case GLFW_KEY_ENTER:
         case GLFW_KEY_KP_ENTER:
-            flyTrack(s, s.menu.cursor());
+            flyTrack(menu_.cursor());
             return;
         case GLFW_KEY_ESCAPE:
-            s.menu.close();
+            menu_.close();
             return;
         case GLFW_KEY_P:
             // As Esc, then P: the list closes and the flight resumes.
-            s.menu.close();
+            menu_.close();
             break;
         case GLFW_KEY_F9:
             return;
@@ -204,9 +214,9 @@ void onKeyPress(int key) {
         state = stateAfterF9(state);
         soundClick();
         if (state == GameState::Debugging && before != GameState::Debugging) {
-            enterFreeCamera(s);
+            enterFreeCamera();
         } else if (before == GameState::Debugging) {
-            leaveFreeCamera(s);
+            leaveFreeCamera();
         }
         break;
     }
@@ -216,12 +226,12 @@ void onKeyPress(int key) {
         break;
     case GLFW_KEY_R:
         if (state != GameState::Debugging) {
-            flyTrack(s, s.current);
+            flyTrack(current_);
         }
         break;
     case GLFW_KEY_N:
-        if (state == GameState::Finished || state == GameState::GameOver) {
-            flyNextTrack(s);
+        if (isEnd(state)) {
+            flyNextTrack();
         }
         break;
     case GLFW_KEY_ESCAPE:
@@ -231,8 +241,8 @@ void onKeyPress(int key) {
         if (state == GameState::Running) {
             state = GameState::Paused;
         }
-        s.tracks.addListedTracks();
-        s.menu.open(s.current);
+        tracks_.addListedTracks();
+        menu_.open(current_);
         break;
     case GLFW_KEY_F10:
         t.wireframe = !t.wireframe;
@@ -263,48 +273,38 @@ void onKeyPress(int key) {
     }
 }
 
-std::string windowTitle(int32_t fps) {
-    const char* what =
-        current && current->menu.isOpen() ? CHOOSING_TITLE : gameStateTitle(currentGameState());
+std::string GameSession::title(int32_t fps) const {
+    const char* what = menu_.isOpen() ? CHOOSING_TITLE : gameStateTitle(state());
     return std::string("Kelvaro19: ") + what + " @" + std::to_string(fps) + "FPS";
 }
 
-void updateWindowTitle(int32_t fps) {
-    glfwSetWindowTitle(window, windowTitle(fps).c_str());
-}
-
-void drawFrame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!current || !current->run) {
-        glfwSwapBuffers(window);
+void GameSession::draw(float w, float h) {
+    if (!run_) {
         return;
     }
-    GameSession& s = *current;
-    Run& run = *s.run;
+    Run& run = *run_;
     World& world = run.world();
-    const RenderToggles& t = s.toggles;
+    const RenderToggles& t = toggles_;
     const GameState state = run.state;
-    const bool ended = state == GameState::Finished || state == GameState::GameOver;
+    const bool ended = isEnd(state);
     // The end screens and the track list lie over the dimmed scene.
-    config().brightness =
-        ended || s.menu.isOpen() ? endScreenBrightness(s.brightness) : s.brightness;
+    const float brightness =
+        ended || menu_.isOpen() ? endScreenBrightness(brightness_) : brightness_;
 
-    const Camera& camera = (state == GameState::Debugging && s.freeCamera)
-                               ? static_cast<const Camera&>(*s.freeCamera)
+    const Camera& camera = (state == GameState::Debugging && freeCamera_)
+                               ? static_cast<const Camera&>(*freeCamera_)
                                : static_cast<const Camera&>(world.camera);
     if (t.wireframe) {
-        world.renderWireframe(camera, t.bloomEnabled, t.normalMapping, t.detailLevel);
+        world.renderWireframe(camera, t.bloomEnabled, t.normalMapping, t.detailLevel, brightness);
     } else {
-        world.render(camera, t.bloomEnabled, t.normalMapping, t.detailLevel);
+        world.render(camera, t.bloomEnabled, t.normalMapping, t.detailLevel, brightness);
     }
     if (t.collisionLines) {
         drawCollisionLinesNote(drawCollisionLines(camera));
     }
     updateGameSounds(camera, run.ship(), state, glfwGetTime());
-    const float w = float(config().windowWidth);
-    const float h = float(config().windowHeight);
-    const TrackShelf::Track& track = s.tracks.at(s.current);
-    const Best* best = s.bests && !track.hash.empty() ? s.bests->find(track.hash) : nullptr;
+    const TrackShelf::Track& track = tracks_.at(current_);
+    const Best* best = bests_ && !track.hash.empty() ? bests_->find(track.hash) : nullptr;
     if (t.hudVisible) {
         Hud& hud = Hud::instance();
         hud.setTotal(uint32_t(world.remainingTrash + world.collectedTrash));
@@ -312,17 +312,22 @@ void drawFrame() {
         hud.setTime(run.clock());
         hud.setBest(best ? std::optional<double>(best->seconds) : std::nullopt);
         hud.draw();
-        if (!ended && !s.menu.isOpen() && state != GameState::Debugging && world.currentRing >= 0 &&
+        if (!ended && !menu_.isOpen() && state != GameState::Debugging && world.currentRing >= 0 &&
             world.currentRing < int32_t(world.objects.size())) {
             const GameObject& ring = *std::next(world.objects.begin(), world.currentRing);
             drawRingGuide(ringGuide(world.camera, ring.getPosition(), w, h), w, h);
         }
     }
     drawSoundNotice(glfwGetTime());
-    if (s.menu.isOpen()) {
-        s.menu.draw(menuLines(s), w, h);
+    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : "";
+        !notice.empty()) {
+        drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
+                        NEW_BEST_COLOR);
+    }
+    if (menu_.isOpen()) {
+        menu_.draw(menuLines(), w, h);
     } else if (ended) {
-        judge(s);
+        judge();
         const char* message = state == GameState::Finished ? "TRACK FINISHED" : "GAME OVER";
         auto drawPlaced = [](const std::string& text, const TextPlacement& at) {
             drawText(text, at.x, at.y, at.scale, HUD_COLOR);
@@ -341,30 +346,105 @@ void drawFrame() {
         drawOverlayLine(END_HINT, centredLine(END_HINT, w, 0.5f * h - 230.0f * unit, 0.5f * unit),
                         HUD_COLOR);
     }
-    glfwSwapBuffers(window);
 }
 
-namespace {
-
-void enterFreeCamera(GameSession& s) {
-    const Camera& view = s.run->world().camera;
-    if (!s.freeCamera) {
-        s.freeCamera = std::make_unique<FreeCamera>(view.getPosition(), view.getRotation());
-        s.freeCamera->fovY = view.fovY;
-        s.freeCamera->aspect = view.aspect;
-        s.freeCamera->nearPlane = 0.1f;
-        s.freeCamera->farPlane = view.farPlane;
+void GameSession::enterFreeCamera() {
+    const Camera& view = run_->world().camera;
+    if (!freeCamera_) {
+        freeCamera_ = std::make_unique<FreeCamera>(view.getPosition(), view.getRotation());
+        freeCamera_->fovY = view.fovY;
+        freeCamera_->aspect = view.aspect;
+        freeCamera_->nearPlane = 0.1f;
+        freeCamera_->farPlane = view.farPlane;
     }
-    setMouseLookCamera(s.freeCamera.get());
+    setMouseLookCamera(freeCamera_.get());
     glfwSetMouseButtonCallback(window, onMouseButton);
 }
 
-void leaveFreeCamera(GameSession& s) {
-    if (s.freeCamera) {
+void GameSession::leaveFreeCamera() {
+    if (freeCamera_) {
         glfwSetMouseButtonCallback(window, nullptr);
         setMouseLookCamera(nullptr);
-        s.freeCamera.reset();
+        freeCamera_.reset();
     }
 }
 
-} // namespace
+void startGame(const std::string& levelFile) {
+    startGameSounds();
+    current = std::make_unique<GameSession>(WorldLoader().baseDirectory(), levelFile);
+    if (!current->begin()) {
+        std::exit(EXIT_FAILURE);
+    }
+    KeyPresses::listen(window, &current->keys());
+
+    // The programs live until exit.
+    buildStartUpPrograms();
+}
+
+void setStartDetailLevel(int32_t level) {
+    if (current) {
+        current->setDetailLevel(level);
+    }
+}
+
+void endGame() {
+    if (!current) {
+        return;
+    }
+    KeyPresses::listen(window, nullptr);
+    current.reset();
+}
+
+GameState currentGameState() {
+    return current ? current->state() : GameState::Starting;
+}
+
+bool flying() {
+    return current && current->flying();
+}
+
+void onFlyingTime(double seconds) {
+    if (current) {
+        current->addFlyingTime(seconds);
+    }
+}
+
+void runFixedStep() {
+    if (current) {
+        current->fixedStep();
+    }
+}
+
+void onKeyPress(int key) {
+    if (current) {
+        current->keyPressed(key);
+    }
+}
+
+void takeInput(const KeyHeld& held, double dt) {
+    if (!current) {
+        return;
+    }
+    for (int key : current->keys().take()) {
+        current->keyPressed(key);
+    }
+    current->readHeldKeys(held, dt);
+}
+
+std::string windowTitle(int32_t fps) {
+    return current ? current->title(fps)
+                   : std::string("Kelvaro19: ") + gameStateTitle(GameState::Starting) + " @" +
+                         std::to_string(fps) + "FPS";
+}
+
+void updateWindowTitle(int32_t fps) {
+    glfwSetWindowTitle(window, windowTitle(fps).c_str());
+}
+
+void drawFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (current) {
+        current->draw(float(config().windowWidth), float(config().windowHeight));
+    }
+    glfwSwapBuffers(window);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/Controls.h"
 #include "game/GameState.h"
 
 #include <cstdint>
@@ -14,6 +15,8 @@
 // the top of the track list; a first track that cannot be played ends the
 // program with one ERROR line and exit code 1.
 void startGame(const std::string& levelFile = {});
+// The finest level of detail the session starts with (the software preset's).
+void setStartDetailLevel(int32_t level);
 // Drops the run and every loaded track, before the window goes.
 void endGame();
 
@@ -29,6 +32,9 @@ void runFixedStep();
 // Acts on one press of a switch key (a GLFW key code): P, F5 to F11, R, N,
 // Esc, Enter and the list's Up/Down/W/S.
 void onKeyPress(int key);
+// Once per pass after the window's events: the switch keys pressed since
+// the last pass, then the held keys (`held` asks the window).
+void takeInput(const KeyHeld& held, double dt);
 
 // "Kelvaro19: " + state text + " @" + fps + "FPS"; "Choosing a track" while
 // the track list is open.

@@ -42,8 +42,10 @@ void GameRules::onTrigger(const TriggerPair* pairs, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) {
         GameObject* trigger = pairs[i].triggerBody ? pairs[i].triggerBody->userData() : nullptr;
         GameObject* other = pairs[i].otherBody ? pairs[i].otherBody->userData() : nullptr;
+        // A body of no object (none the game made) says nothing about the
+        // others of the step: a ring pass among them still counts.
         if (!trigger || !other) {
-            return;
+            continue;
         }
         // Only entering counts: the ship leaving a trigger, or put back at
         // the start from inside one, passes nothing.

@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "game/Controls.h"
 #include "game/Game.h"
-#include "game/GameSession.h"
+#include "game/Gamepad.h"
 #include "render/Camera.h"
 
 #include <GLFW/glfw3.h>
@@ -13,7 +13,9 @@ namespace {
 
 FreeCamera* lookCamera = nullptr;
 
-// The previous cursor position of the mouse look; (0, 0) means none.
+// The previous cursor position of the mouse look, once there is one: a
+// cursor at the window's left or top edge is a position like any other.
+bool havePrevious = false;
 double previousX = 0.0;
 double previousY = 0.0;
 
@@ -25,23 +27,9 @@ bool keyHeld(int key) {
 
 void handleInput(double dt) {
     glfwPollEvents();
-    GameSession* s = gameSession();
-    if (!s) {
-        return;
-    }
-    for (int key : s->keys.take()) {
-        onKeyPress(key);
-    }
-    if (!s->run) {
-        return;
-    }
-    if (s->run->state == GameState::Running) {
-        readShipKeys(keyHeld, s->run->control);
-    } else if (s->run->state == GameState::Debugging && s->freeCamera) {
-        FreeCameraMove move = readFreeCameraKeys(keyHeld, dt);
-        moveForward(*s->freeCamera, move.forward);
-        moveRight(*s->freeCamera, move.right);
-    }
+    // Pad buttons arrive as key presses, before the keys are taken.
+    pollGamepad(glfwGetTime(), flying());
+    takeInput(keyHeld, dt);
 }
 
 void moveForward(FreeCamera& camera, float distance) {
@@ -54,13 +42,15 @@ void moveRight(FreeCamera& camera, float distance) {
 
 void setMouseLookCamera(FreeCamera* camera) {
     lookCamera = camera;
+    if (!camera) {
+        havePrevious = false;
+    }
 }
 
 void onMouseButton(GLFWwindow* w, int button, int action, int) {
     if (action == GLFW_RELEASE) {
         glfwSetCursorPosCallback(w, nullptr);
-        previousX = 0.0;
-        previousY = 0.0;
+        havePrevious = false;
     } else if (button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS) {
         glfwSetCursorPosCallback(w, onCursorMove);
     }
@@ -68,7 +58,7 @@ void onMouseButton(GLFWwindow* w, int button, int action, int) {
 
 void onCursorMove(GLFWwindow*, double x, double y) {
     FreeCamera* camera = lookCamera;
-    if (camera && previousX != 0.0 && previousY != 0.0) {
+    if (camera && havePrevious) {
         glm::quat r = camera->rotation;
         float yaw = float((previousX - x) * 0.005);
         r = glm::angleAxis(yaw, glm::vec3(0.0f, 1.0f, 0.0f)) * r;
@@ -83,4 +73,5 @@ void onCursorMove(GLFWwindow*, double x, double y) {
     }
     previousX = x;
     previousY = y;
+    havePrevious = true;
 }

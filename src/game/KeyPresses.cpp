@@ -29,6 +29,12 @@ std::vector<int> KeyPresses::take() {
     return taken;
 }
 
+void KeyPresses::pressElsewhere(int key) {
+    if (listener) {
+        listener->record(key, GLFW_PRESS);
+    }
+}
+
 void KeyPresses::listen(GLFWwindow* window, KeyPresses* presses) {
     listener = presses;
     glfwSetKeyCallback(window, presses ? onKey : nullptr);

@@ -19,6 +19,9 @@ public:
 
     // Sends the window's key events to `presses` (null: to nobody).
     static void listen(GLFWwindow* window, KeyPresses* presses);
+    // A press that comes from elsewhere than the keyboard (a gamepad's
+    // button standing for its action's key), for whoever listens now.
+    static void pressElsewhere(int key);
 
 private:
     // A pass that stalls for long cannot pile up more than this.

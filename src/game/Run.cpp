@@ -12,6 +12,7 @@
 Run::Run(World& world, const WorldStart& start) : world_(world) {
     start.restore(world_);
     world_.gameStatePtr = &state;
+    setFlightSounds(&sounds);
     for (GameObject& object : world_.objects) {
         if (object.kind == ObjectKind::Ship) {
             control.ship = &object;
@@ -24,6 +25,7 @@ Run::~Run() {
     if (world_.gameStatePtr == &state) {
         world_.gameStatePtr = nullptr;
     }
+    forgetFlightSounds(&sounds);
 }
 
 void Run::fly(double seconds) {

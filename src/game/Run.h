@@ -2,6 +2,7 @@
 
 #include "game/Controls.h"
 #include "game/GameState.h"
+#include "sound/GameSounds.h"
 
 #include <cstdint>
 
@@ -46,6 +47,8 @@ public:
     bool judged = false;
     bool newBest = false;
     int32_t finalPoints = 0;
+    // What the sound keeps of this flight.
+    FlightSounds sounds;
 
 private:
     World& world_;

@@ -1,6 +1,7 @@
 #include "game/SoundNotice.h"
 
 #include "core/Config.h"
+#include "game/Gamepad.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
 
@@ -10,7 +11,11 @@ TextPlacement soundNoticePlacement(float width, float height) {
 }
 
 void drawSoundNotice(double now) {
-    if (const auto notice = soundNotice(now)) {
+    std::optional<std::string> notice = soundNotice(now);
+    if (!notice) {
+        notice = gameGamepad().note(now);
+    }
+    if (notice) {
         const TextPlacement at =
             soundNoticePlacement(float(config().windowWidth), float(config().windowHeight));
         drawText(*notice, at.x, at.y, at.scale, HUD_COLOR);

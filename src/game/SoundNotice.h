@@ -6,5 +6,6 @@
 // the top left corner, at the overlay's size.
 TextPlacement soundNoticePlacement(float width, float height);
 
-// Draws the word for a short while after M; nothing otherwise.
+// Draws the word for a short while after M, or the note of a gamepad
+// plugged in or out; nothing otherwise.
 void drawSoundNotice(double now);

@@ -4,12 +4,14 @@
 #include "core/RegularFile.h"
 #include "core/UserFolders.h"
 #include "physics/PhysicsContext.h"
+#include "world/LevelFile.h"
 #include "world/LevelFinding.h"
 #include "world/WorldLoader.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -67,6 +69,7 @@ void TrackShelf::addListedTracks() {
             logMessage(LogLevel::ERROR, "Track " + track.entry.name + ": level " + track.path +
                                             ": " + problem + "; it cannot be flown.");
             track.broken = true;
+            track.problem = problem;
         }
         tracks_.push_back(std::move(track));
     }
@@ -85,11 +88,12 @@ bool TrackShelf::load(Track& track) {
     if (!level.world) {
         logMessage(LogLevel::ERROR, level.error);
         track.broken = true;
+        track.problem = level.error;
         return false;
     }
     track.world = std::move(level.world);
     track.start = std::make_unique<WorldStart>(*track.world);
-    track.hash = fileContentHash(track.path);
+    track.hash = hashes_.of(track.path);
     return true;
 }
 
@@ -114,7 +118,9 @@ World* TrackShelf::activate(std::size_t index) {
 }
 
 std::string fileContentHash(const std::string& path) {
-    if (!regularFileProblem(path).empty()) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (!regularFileProblem(path).empty() || error || size > MAX_LEVEL_FILE_BYTES) {
         return {};
     }
     std::ifstream in(path, std::ios::binary);
@@ -123,13 +129,32 @@ std::string fileContentHash(const std::string& path) {
     }
     uint64_t hash = 0xcbf29ce484222325ull;
     char buffer[1 << 16];
-    while (in) {
+    uintmax_t total = 0;
+    while (in && total <= size) {
         in.read(buffer, sizeof buffer);
+        total += uintmax_t(in.gcount());
         for (std::streamsize i = 0; i < in.gcount(); ++i) {
             hash = (hash ^ uint8_t(buffer[i])) * 0x100000001b3ull;
         }
     }
+    // A file of the system that yields more than it says is no level.
+    if (total > size) {
+        return {};
+    }
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;
+}
+
+const std::string& FileHashes::of(const std::string& path) {
+    struct stat status {};
+    const bool there = stat(path.c_str(), &status) == 0;
+    const int64_t changed = int64_t(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    Seen& seen = seen_[path];
+    if (!seen.known || seen.there != there || seen.size != uintmax_t(status.st_size) ||
+        seen.changed != changed) {
+        seen = {true, there, uintmax_t(status.st_size), changed,
+                there ? fileContentHash(path) : ""};
+    }
+    return seen.hash;
 }

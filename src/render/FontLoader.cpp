@@ -16,26 +16,16 @@ FontLoader::FontLoader() : AssetLoader<Font>(fontDirectory()) {
     TextShader& shader = TextShader::instance();
     glUseProgram(shader.programId);
     shader.setProjection();
-    if (FT_Init_FreeType(&library)) {
-        logMessage(LogLevel::ERROR, "FreeType cannot be started; no text is drawn.");
-        library = nullptr;
-    }
-}
-
-FontLoader::~FontLoader() {
-    if (library) {
-        FT_Done_FreeType(library);
-    }
 }
 
 Font FontLoader::load(const std::string& name) {
     const std::string path = directory + name;
-    FT_Face face = nullptr;
-    if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
-        logMessage(LogLevel::ERROR, "Font " + path + " cannot be loaded; its text is not drawn.");
-        face = nullptr;
+    const FontRead font = readFontFile(path);
+    if (!font.problem.empty()) {
+        logMessage(LogLevel::ERROR, "Font " + path + " cannot be loaded: " + font.problem +
+                                        "; its text is not drawn.");
     }
     GlyphSet glyphs;
-    buildGlyphSet(face, glyphs);
+    uploadGlyphs(font, glyphs);
     return Font(std::move(glyphs));
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 // The font cache: fonts from fontDirectory() by file name, each rendered once
-// into glyph textures. Its FreeType library lives as long as the loader.
+// into glyph textures.
 class FontLoader final : public AssetLoader<Font> {
 public:
     // The program's font cache, created on first use (which also makes the
@@ -15,13 +15,9 @@ public:
     static FontLoader& instance();
 
     FontLoader();
-    ~FontLoader();
 
-    // The glyphs of fontDirectory() + name; a file that cannot be opened
-    // logs an ERROR line naming its path and gives a
-    // font without glyphs, which draws nothing.
+    // The glyphs of fontDirectory() + name; a file that cannot be read logs
+    // an ERROR line naming its path and why, and gives a font without
+    // glyphs, which draws nothing.
     Font load(const std::string& name) override;
-
-private:
-    FT_Library library = nullptr;
 };

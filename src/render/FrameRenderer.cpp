@@ -111,14 +111,13 @@ void drawObjects(BloomShader& bloom, const std::vector<Visible>& objects, bool n
 
 void prepareFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
                   const Camera& camera) {
-    Config& cfg = config();
-    // Brightness is read every frame: the end-of-game message dims it.
+    // Brightness is set every frame: the end screens and menus dim it.
     glUseProgram(sky.programId);
-    sky.setBrightness(&cfg.brightness);
+    sky.setBrightness(&scene.brightness);
     sky.setCamera(camera);
     glUseProgram(0);
 
-    bloom.setBrightness(&cfg.brightness);
+    bloom.setBrightness(&scene.brightness);
     bloom.setCamera(camera);
     bloom.setAmbient(scene.ambient);
     bloom.setLights(scene.lights);
@@ -153,7 +152,7 @@ void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene
     glUseProgram(sky.programId);
     // A sky that cannot glow leaves the bright parts as the clear left them:
     // writing its zeros would only cost the rasteriser a buffer.
-    const bool skyGlows = config().brightness > SKY_GLOW_THRESHOLD;
+    const bool skyGlows = scene.brightness > SKY_GLOW_THRESHOLD;
     if (!skyGlows) {
         const GLenum sceneOnly[2] = {GL_COLOR_ATTACHMENT0, GL_NONE};
         glDrawBuffers(2, sceneOnly);

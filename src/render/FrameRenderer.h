@@ -28,6 +28,8 @@ struct RenderSettings {
     bool detailBySize = true;
     // Objects as lines instead of filled (the sky stays filled).
     bool wireframe = false;
+    // The scene's brightness this frame (the menus and end screens dim it).
+    float brightness = 1.0f;
 };
 
 // What one world frame draws, as lists of pointers into the world (rebuilt
@@ -41,6 +43,7 @@ struct FrameScene {
     std::vector<Light*> lights;
     glm::vec3 ambient{1.0f};
     std::string skyboxName;
+    float brightness = 1.0f;
 };
 
 // What the scene pass of one frame drew.
@@ -116,5 +119,6 @@ void renderWorld(Objects& objects, DirectionalLights& directionalLights, PointLi
     collectLights(pointLights, scene.lights);
     scene.ambient = ambient;
     scene.skyboxName = skyboxName;
+    scene.brightness = settings.brightness;
     renderFrameWithSingletons(scene, camera, settings);
 }

@@ -7,44 +7,33 @@
 #include <algorithm>
 #include <string>
 
-void buildGlyphSet(FT_Face face, GlyphSet& glyphs) {
-    // The caller has already reported a font that could not be opened; asking
-    // FreeType for 128 glyphs of no face would only repeat that 128 times.
-    if (!face) {
+void uploadGlyphs(const FontRead& font, GlyphSet& glyphs) {
+    // The reader's caller has already reported a font that could not be
+    // read; 128 lines about its glyphs would only repeat that.
+    if (!font.problem.empty()) {
         return;
     }
-    FT_Set_Pixel_Sizes(face, 0, GLYPH_PIXEL_HEIGHT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    // One line for the whole font: a broken one would otherwise print 128.
-    int failed = 0;
-    for (int code = 0; code < 128; ++code) {
-        if (FT_Load_Char(face, FT_ULong(code), FT_LOAD_RENDER)) {
-            ++failed;
-            continue;
-        }
-        const FT_GlyphSlot slot = face->glyph;
+    for (const auto& [code, bitmap] : font.glyphs) {
         GLuint texture = 0;
         glGenTextures(1, &texture);
         glBindTexture(GL_TEXTURE_2D, texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, GLsizei(slot->bitmap.width),
-                     GLsizei(slot->bitmap.rows), 0, GL_RED, GL_UNSIGNED_BYTE, slot->bitmap.buffer);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RED, GLsizei(bitmap.size.x), GLsizei(bitmap.size.y), 0,
+                     GL_RED, GL_UNSIGNED_BYTE,
+                     bitmap.pixels.empty() ? nullptr : bitmap.pixels.data());
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glyphs[int8_t(code)] = Glyph{texture,
-                                     {int(slot->bitmap.width), int(slot->bitmap.rows)},
-                                     {slot->bitmap_left, slot->bitmap_top},
-                                     uint32_t(slot->advance.x)};
+        glyphs[code] = Glyph{texture, bitmap.size, bitmap.bearing, bitmap.advance};
     }
     glBindTexture(GL_TEXTURE_2D, 0);
-    if (failed > 0) {
-        const std::string family = face->family_name ? face->family_name : "the font";
-        logMessage(LogLevel::ERROR, "FreeType cannot draw " + std::to_string(failed) +
-                                        " of the first 128 characters of " + family +
+    // One line for the whole font: a broken one would otherwise print 128.
+    if (font.failed > 0) {
+        logMessage(LogLevel::ERROR, "FreeType cannot draw " + std::to_string(font.failed) +
+                                        " of the first 128 characters of " + font.family +
                                         "; they are left out of the text.");
     }
-    FT_Done_Face(face);
 }
 
 GlyphQuad glyphQuad(const Glyph& glyph, float x, float y, float scale) {

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "assets/FontFile.h"
+
 #include <glm/glm.hpp>
 
 #include <array>
 #include <cstdint>
 #include <map>
 #include <string>
-
-#include <ft2build.h>
-#include FT_FREETYPE_H
 
 // One character of a font, rendered once into a single-channel texture.
 struct Glyph {
@@ -24,15 +23,11 @@ struct Glyph {
 // The glyphs of a font by character code. Codes 128 and above are negative.
 using GlyphSet = std::map<int8_t, Glyph>;
 
-// Pixel height every glyph set is rendered at.
-inline constexpr FT_UInt GLYPH_PIXEL_HEIGHT = 100;
-
-// Renders the codes 0 to 127 of `face` into `glyphs`, one texture per glyph,
-// then releases the face. A null face (a font that could not be opened, which
-// its opener reports) adds nothing. Glyphs FreeType cannot render are left
-// out, and one ERROR line counts them. Sets the pixel
-// unpack alignment to 1 for the rest of the run (glyph rows are not padded).
-void buildGlyphSet(FT_Face face, GlyphSet& glyphs);
+// Makes one texture of each glyph of `font` into `glyphs`. A font that
+// could not be read (which its reader reports) adds nothing; glyphs it could
+// not render are counted in one ERROR line. Sets the pixel unpack alignment
+// to 1 for the rest of the run (glyph rows are not padded).
+void uploadGlyphs(const FontRead& font, GlyphSet& glyphs);
 
 // Two triangles of a glyph at pen position (x, y) scaled by `scale`, as
 // (x, y, u, v) vertices in window pixels, v = 0 at the glyph's top to match

@@ -29,29 +29,17 @@ void initText() {
     glUseProgram(shader.programId);
     shader.setProjection();
 
-    FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library)) {
-        logMessage(LogLevel::ERROR, "FreeType cannot be started; no text is drawn.");
-        library = nullptr;
-    }
     const std::string path = fontDirectory() + GAME_FONT_NAME;
-    FT_Face face = nullptr;
-    if (!library || FT_New_Face(library, path.c_str(), 0, &face)) {
+    const FontRead font = readFontFile(path);
+    if (!font.problem.empty()) {
         // Named, so that a missing font file is found without a debugger.
-        logMessage(LogLevel::ERROR, "Font " + path + " cannot be loaded; its text is not drawn.");
-        face = nullptr;
+        logMessage(LogLevel::ERROR, "Font " + path + " cannot be loaded: " + font.problem +
+                                        "; its text is not drawn.");
+    } else if (!font.glyphs.count('X')) {
+        logMessage(LogLevel::ERROR, "FreeType cannot draw the character X of " + path +
+                                        "; the text may be placed wrongly.");
     }
-    if (face) {
-        FT_Set_Pixel_Sizes(face, 0, GLYPH_PIXEL_HEIGHT);
-        if (FT_Load_Char(face, 'X', FT_LOAD_RENDER)) {
-            logMessage(LogLevel::ERROR, "FreeType cannot draw the character X of " + path +
-                                            "; the text may be placed wrongly.");
-        }
-    }
-    buildGlyphSet(face, startupGlyphSet);
-    if (library) {
-        FT_Done_FreeType(library);
-    }
+    uploadGlyphs(font, startupGlyphSet);
 }
 
 void createTextBuffer() {

@@ -27,14 +27,11 @@ struct GameSoundState {
     SoundSystem system;
     std::future<SoundStartReport> starting;
     bool started = false;
-    // Effort is the largest a step applied since the last frame.
-    float stepEffort = 0.0f;
-    float engineEffort = 0.0f;
     double lastFrame = -1.0;
-    bool crashed = false;
-    glm::vec3 shipPosition{0.0f};
-    bool fanfareDue = false;
-    std::optional<double> fanfareAt;
+    // The current flight's own record, owned by its run; between flights
+    // the calls write into `idle`, which nobody reads.
+    FlightSounds* flight = nullptr;
+    FlightSounds idle;
     std::optional<double> noticeUntil;
     std::string notice;
 };
@@ -42,6 +39,11 @@ struct GameSoundState {
 GameSoundState& state() {
     static GameSoundState instance;
     return instance;
+}
+
+FlightSounds& flight() {
+    GameSoundState& s = state();
+    return s.flight ? *s.flight : s.idle;
 }
 
 // Waits for a start-up that is still running and writes its lines.
@@ -71,7 +73,7 @@ void startGameSounds() {
         return;
     }
     s.started = true;
-    const SoundSettings settings{config().soundVolume, config().musicVolume};
+    const SoundSettings settings{config().soundVolume, config().musicVolume, config().muted};
     const std::string folder = soundDirectory();
     AudioDevice::skipUnreachableSoundServer();
     s.starting = std::async(std::launch::async,
@@ -86,7 +88,7 @@ void stopGameSounds() {
 void soundRingPassed(const glm::vec3& ring, bool lastRing) {
     ready().playAt(lastRing ? Sound::LastChime : Sound::Chime, ring);
     if (lastRing) {
-        state().fanfareDue = true;
+        flight().fanfareDue = true;
     }
 }
 
@@ -95,7 +97,7 @@ void soundCanCollected(const glm::vec3& can) {
 }
 
 void soundCrash() {
-    GameSoundState& s = state();
+    FlightSounds& s = flight();
     // Several hulls can touch in one step: one crash.
     if (s.crashed) {
         return;
@@ -111,26 +113,43 @@ void soundClick() {
 
 void soundSteering(float pitch, float roll, float yaw) {
     const float effort = std::sqrt(pitch * pitch + roll * roll + yaw * yaw) / FULL_COMMAND;
-    GameSoundState& s = state();
+    FlightSounds& s = flight();
     s.stepEffort = std::max(s.stepEffort, std::min(effort, 1.0f));
 }
 
 void soundNewRun() {
-    GameSoundState& s = state();
     ready().stopOneShots();
-    s.crashed = false;
-    s.fanfareDue = false;
-    s.fanfareAt.reset();
-    s.stepEffort = 0.0f;
-    s.engineEffort = 0.0f;
+}
+
+void setFlightSounds(FlightSounds* sounds) {
+    state().flight = sounds;
+}
+
+void forgetFlightSounds(const FlightSounds* sounds) {
+    if (state().flight == sounds) {
+        state().flight = nullptr;
+    }
+}
+
+void setSoundVolumes(float sound, float music) {
+    ready().setVolumes({sound, music});
+}
+
+void setSoundMuted(bool muted) {
+    ready().setMuted(muted);
+}
+
+bool soundMuted() {
+    return ready().muted();
 }
 
 void updateGameSounds(const Camera& listener, const GameObject* ship, GameState gameState,
                       double now) {
     SoundSystem& system = ready();
-    GameSoundState& s = state();
-    const float dt = s.lastFrame < 0.0 ? 0.0f : float(std::clamp(now - s.lastFrame, 0.0, 1.0));
-    s.lastFrame = now;
+    GameSoundState& g = state();
+    FlightSounds& s = flight();
+    const float dt = g.lastFrame < 0.0 ? 0.0f : float(std::clamp(now - g.lastFrame, 0.0, 1.0));
+    g.lastFrame = now;
     system.setListener(listener.getPosition(), listener.getRotation());
     system.pausePlaced(gameState == GameState::Paused);
 

@@ -65,6 +65,7 @@ SoundStartReport SoundSystem::start(const SoundSettings& settings, const std::st
                                     const std::string& deviceName) {
     SoundStartReport report;
     settings_ = settings;
+    muted_ = settings.muted;
     std::string reason;
     device_ = AudioDevice::open(deviceName, reason);
     if (!device_) {
@@ -276,6 +277,14 @@ void SoundSystem::stopOneShots() {
         voice.pausedByUs = false;
     }
     stopEngine();
+}
+
+void SoundSystem::setVolumes(const SoundSettings& settings) {
+    settings_ = settings;
+    if (device_ && musicSource_) {
+        alSourcef(musicSource_, AL_GAIN, settings_.musicVolume);
+    }
+    applyListenerGain();
 }
 
 void SoundSystem::setMuted(bool muted) {

@@ -28,10 +28,12 @@ inline constexpr int32_t SOUND_COUNT = 8;
 const char* soundFileName(Sound sound);
 
 // The two volumes of the settings file, each 0 to 1: `soundVolume` scales
-// everything, `musicVolume` the music on top of it (0: no music at all).
+// everything, `musicVolume` the music on top of it (0: no music at all); and
+// whether the game starts muted (MUTE).
 struct SoundSettings {
     float soundVolume = 1.0f;
     float musicVolume = 0.5f;
+    bool muted = false;
 };
 
 // What start-up found, as console lines to write (start-up may run off the
@@ -79,6 +81,9 @@ public:
     bool placedPaused() const { return paused_; }
     // Silences every one-shot and the engine: what a new run does to the old one's sounds.
     void stopOneShots();
+    // New volumes, heard at once. Music not loaded at start (its volume was
+    // 0) stays silent until the next start.
+    void setVolumes(const SoundSettings& settings);
     // Mute is the listener's gain at 0; unmuting restores SOUND_VOLUME.
     void setMuted(bool muted);
     bool muted() const { return muted_; }

@@ -6,15 +6,12 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
 
 namespace {
 
 constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
-// Quoted text in a problem is cut to this length.
-constexpr std::size_t QUOTE_BYTES = 40;
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
@@ -23,13 +20,6 @@ std::string_view trimmed(std::string_view text) {
     }
     const auto last = text.find_last_not_of(" \t\r");
     return text.substr(first, last - first + 1);
-}
-
-std::string quoted(std::string_view text) {
-    std::string out(1, '"');
-    out.append(text.substr(0, QUOTE_BYTES));
-    out.append(text.size() > QUOTE_BYTES ? "...\"" : "\"");
-    return out;
 }
 
 // Why `file` cannot name a level below the level folder, or "".
@@ -125,24 +115,13 @@ namespace {
 // The tracks of the list file at `path`, or the problem that makes it
 // unusable.
 std::vector<TrackEntry> readListFile(const std::string& path, std::string& problem) {
-    problem = regularFileProblem(path);
-    std::string text;
-    if (problem.empty()) {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            problem = "it cannot be opened";
-        } else {
-            text.resize(MAX_TRACK_LIST_BYTES + 1);
-            in.read(text.data(), std::streamsize(text.size()));
-            text.resize(std::size_t(in.gcount()));
-            if (text.size() > MAX_TRACK_LIST_BYTES) {
-                problem = "it is larger than " + std::to_string(MAX_TRACK_LIST_BYTES / 1024) +
-                          " KiB, too large for a list of tracks";
-            }
-        }
+    BoundedRead file = readBoundedFile(path, MAX_TRACK_LIST_BYTES);
+    problem = std::move(file.problem);
+    if (file.tooLarge) {
+        problem += ", too large for a list of tracks";
     }
     if (problem.empty()) {
-        TrackListText list = parseTrackList(text);
+        TrackListText list = parseTrackList(file.text);
         if (list.problem.empty()) {
             return std::move(list.tracks);
         }

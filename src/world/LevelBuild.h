@@ -2,6 +2,7 @@
 
 #include "render/Camera.h"
 #include "render/Light.h"
+#include "world/DetailLevels.h"
 #include "world/GameObject.h"
 #include "world/LevelFinding.h"
 #include "world/LevelFormat.h"
@@ -46,6 +47,8 @@ struct LevelBuild {
     // The models this load made, by the meshes that draw them (their
     // positions in the model cache): nodes with the same meshes share one.
     std::map<std::vector<uint32_t>, std::size_t> modelsByMeshes;
+    // The asteroids' finer levels this load made.
+    Refinements refinements;
     // The first node of each model made by this load, for the messages.
     std::unordered_map<std::string, std::string> firstNodeOfModel;
     // Names of the root's children seen so far.

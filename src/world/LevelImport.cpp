@@ -137,11 +137,18 @@ LevelImport importLevel(const std::string& path, double* importSeconds) {
             // says no more.
             error = "the scene is incomplete; a level needs at least one mesh";
         }
-        const std::string remedy = exportAgain(level.format);
+        // A glTF file passed its checks, so it is glTF the importer reads and
+        // then refuses: broken inside, not a wrong path.
+        if (isGltf(level.format)) {
+            return refusedFile(std::move(level), LevelFailure::Malformed, path,
+                               "is refused by the importer: Assimp: " + error,
+                               exportAgain(level.format));
+        }
         level.failure = LevelFailure::Unreadable;
         level.error = "Level " + path + " cannot be read: Assimp: " + error;
-        level.findings.push_back(
-            {LevelFinding::Severity::Error, path, "it cannot be read: Assimp: " + error, remedy});
+        level.findings.push_back({LevelFinding::Severity::Error, path,
+                                  "it cannot be read: Assimp: " + error,
+                                  exportAgain(level.format)});
         return level;
     }
     // The importer hands its scene over for reading only, but it is this

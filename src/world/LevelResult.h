@@ -22,8 +22,9 @@ struct LevelLoadTimes {
 enum class LevelFailure {
     None,       // it gave one
     Unreadable, // the file cannot be read: missing, not a regular file, too large, or the
-                // importer cannot make a scene of it
-    Malformed,  // it reads, but holds what the importer cannot survive: export it again
+                // importer cannot make a scene of it (a file that is not glTF)
+    Malformed,  // it reads, but holds what the importer cannot survive or refuses: export it
+                // again
     Unplayable, // the scene imports, but is no level the game can play (no camera, rings)
 };
 

@@ -32,9 +32,19 @@ using Severity = LevelFinding::Severity;
 // The finer levels of an asteroid's new model, and a finding for each mesh
 // that is too large for all of them.
 void refine(Model& model, const std::string& label, LevelBuild& build) {
-    const DetailLevels levels = addDetailLevels(model);
+    const DetailLevels levels = addDetailLevels(model, build.refinements);
     if (build.times) {
         build.times->subdivision += levels.seconds;
+    }
+    if (levels.overBudget) {
+        build.refuse(label,
+                     "its finer levels of detail would take those of the level beyond " +
+                         std::to_string(MAX_LEVEL_DETAIL_TRIANGLES) +
+                         " triangles (each asteroid mesh gets three, with 4, 16 and 64 times "
+                         "its triangles)",
+                     "give the asteroids fewer triangles, or let them share meshes (in "
+                     "Blender: Object > Link/Transfer Data > Link Object Data)");
+        return;
     }
     for (std::size_t i = 0; i < levels.refinements.size(); ++i) {
         if (levels.refinements[i] == ASTEROID_DETAIL_LEVELS) {
@@ -107,6 +117,9 @@ void processMeshNode(const aiNode* node, const std::string& label, const Placeme
         if (role == NodeRole::Asteroid) {
             refine(*model, label, build);
         }
+    }
+    if (!build.error.empty()) {
+        return;
     }
     if (role == NodeRole::Nothing) {
         return;

@@ -41,18 +41,20 @@ void World::processRemovals() {
     for (auto& object : doomed) {
         objects.erase(object);
     }
+    ++generation_;
     currentRing -= before;
 }
 
 void World::syncFromPhysics() {
-    if (movingFor_ != objects.size()) {
+    if (movingFor_ != generation_ || movingCount_ != objects.size()) {
         moving_.clear();
         for (GameObject& object : objects) {
             if (object.actor && object.actor->isDynamic()) {
                 moving_.push_back(&object);
             }
         }
-        movingFor_ = objects.size();
+        movingFor_ = generation_;
+        movingCount_ = objects.size();
     }
     for (GameObject* object : moving_) {
         object->position = object->actor->position();

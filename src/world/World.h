@@ -60,6 +60,10 @@ struct World {
     // bodies keep the pose they were built with, so a level of thousands of
     // them costs no more per step than an empty one.
     void syncFromPhysics();
+    // Says that objects or their bodies were replaced (a run put back at its
+    // start): the moving ones are found again at the next syncFromPhysics,
+    // even where the count stayed the same.
+    void objectsReplaced() { ++generation_; }
     // Non-owning pointers to the directional lights, then the point lights,
     // in stored order; valid until the light lists change.
     std::vector<Light*> collectLights();
@@ -68,13 +72,17 @@ struct World {
     // filled, or with the objects as lines (the sky stays filled). Of the
     // rings only the current one is drawn. The caller clears the window
     // first and draws the overlay and swaps afterwards.
-    void render(const Camera& camera, bool bloomEnabled, bool normalMapping, int32_t detailLevel);
+    // `brightness` scales the whole scene (the menus dim it).
+    void render(const Camera& camera, bool bloomEnabled, bool normalMapping, int32_t detailLevel,
+                float brightness = 1.0f);
     void renderWireframe(const Camera& camera, bool bloomEnabled, bool normalMapping,
-                         int32_t detailLevel);
+                         int32_t detailLevel, float brightness = 1.0f);
 
 private:
-    // The objects with a dynamic body, found again whenever the list's length
-    // changed since (objects are only ever taken out of it).
+    // The objects with a dynamic body, found again whenever the list changed
+    // since: a new generation, or another length.
     std::vector<GameObject*> moving_;
-    size_t movingFor_ = SIZE_MAX;
+    uint64_t generation_ = 0;
+    uint64_t movingFor_ = UINT64_MAX;
+    size_t movingCount_ = 0;
 };

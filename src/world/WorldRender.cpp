@@ -4,24 +4,25 @@
 namespace {
 
 void draw(World& world, const Camera& camera, bool bloomEnabled, bool normalMapping,
-          int32_t detailLevel, bool wireframe) {
+          int32_t detailLevel, bool wireframe, float brightness) {
     RenderSettings settings;
     settings.bloomEnabled = bloomEnabled;
     settings.normalMapping = normalMapping;
     settings.detailLevel = detailLevel;
     settings.wireframe = wireframe;
+    settings.brightness = brightness;
     renderWorld(world.objects, world.directionalLights, world.pointLights, world.ambient,
                 world.skyboxName, world.currentRing, camera, settings);
 }
 
 } // namespace
 
-void World::render(const Camera& camera, bool bloomEnabled, bool normalMapping,
-                   int32_t detailLevel) {
-    draw(*this, camera, bloomEnabled, normalMapping, detailLevel, false);
+void World::render(const Camera& camera, bool bloomEnabled, bool normalMapping, int32_t detailLevel,
+                   float brightness) {
+    draw(*this, camera, bloomEnabled, normalMapping, detailLevel, false, brightness);
 }
 
 void World::renderWireframe(const Camera& camera, bool bloomEnabled, bool normalMapping,
-                            int32_t detailLevel) {
-    draw(*this, camera, bloomEnabled, normalMapping, detailLevel, true);
+                            int32_t detailLevel, float brightness) {
+    draw(*this, camera, bloomEnabled, normalMapping, detailLevel, true, brightness);
 }

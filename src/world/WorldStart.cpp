@@ -59,6 +59,7 @@ void WorldStart::restore(World& world) const {
         it = it->kind == ObjectKind::Trash ? world.objects.erase(it) : std::next(it);
     }
     physics.endBatch();
+    world.objectsReplaced();
     world.removalQueue.clear();
     world.remainingTrash = int32_t(cans_.size());
     world.collectedTrash = 0;

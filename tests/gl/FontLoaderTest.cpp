@@ -54,9 +54,10 @@ TEST_F(FontCache, MissingFontIsNamedOnceAndCachedEmpty) {
     testing::internal::CaptureStdout();
     Font& missing = FontLoader::instance().get("nothing.ttf");
     FontLoader::instance().get("nothing.ttf");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "[ ERROR ]\tFont res/assets/fonts/nothing.ttf cannot be loaded; its text is not "
-              "drawn.\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStdout(),
+        "[ ERROR ]\tFont res/assets/fonts/nothing.ttf cannot be loaded: no such file; its text "
+        "is not drawn.\n");
     EXPECT_TRUE(missing.glyphs.empty());
 }
 

@@ -187,11 +187,11 @@ TEST_F(WorldFrame, TheSkyGlowsOnlyWhenTheBrightnessLiftsItOverTheThreshold) {
         EXPECT_GT(bright(32, 32).r, 1.0f) << "frame " << frame;
     }
     // Three times as bright, the sky passes the threshold and glows.
-    config().brightness = 3.0f * SKY_GLOW_THRESHOLD;
-    draw();
+    RenderSettings brighter;
+    brighter.brightness = 3.0f * SKY_GLOW_THRESHOLD;
+    draw(brighter);
     EXPECT_GT(bright(32, 6).g, 0.5f);
     EXPECT_GT(bright(32, 32).r, 1.0f);
-    config().brightness = 1.0f;
     draw();
     EXPECT_EQ(bright(32, 6), glm::vec3(0.0f));
 }

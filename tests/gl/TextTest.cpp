@@ -171,8 +171,8 @@ TEST_F(TextDrawing, CodesAboveAsciiDrawNothingAndDoNotAdvance) {
 
 TEST_F(TextDrawing, MissingFontIsReportedOnceAndTextDrawsNothing) {
     std::string console = startText();
-    EXPECT_EQ(console, "[ ERROR ]\tFont res/assets/fonts/spacejunkXL.ttf cannot be loaded; its "
-                       "text is not drawn.\n");
+    EXPECT_EQ(console, "[ ERROR ]\tFont res/assets/fonts/spacejunkXL.ttf cannot be loaded: no "
+                       "such file; its text is not drawn.\n");
     EXPECT_TRUE(startupGlyphs().empty());
     clear();
     drawText("Score 12", 5.0f, 5.0f, 0.2f, glm::vec3(1.0f));

@@ -57,6 +57,10 @@ TEST(CommandLine, TheUsageNamesEveryForm) {
     EXPECT_EQ(usage.rfind("Usage: kelvaro19 [LEVEL]\n", 0), 0u);
     EXPECT_NE(usage.find("kelvaro19 --check LEVEL"), std::string::npos);
     EXPECT_NE(usage.find("kelvaro19 --help"), std::string::npos);
+    EXPECT_NE(usage.find("glTF 2.0"), std::string::npos);
+    EXPECT_NE(usage.find("your own Kelvaro.ini"), std::string::npos);
+    EXPECT_EQ(usage.find("Keys"), std::string::npos);
+    EXPECT_NE(usageText("  P    pause\n").find("F1, shows your own"), std::string::npos);
 }
 
 TEST(CommandLine, OnlyARegularFileIsALevelFileToOpen) {

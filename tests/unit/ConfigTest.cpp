@@ -245,6 +245,24 @@ TEST(Config, TheVolumesAreReadFromTheSoundSectionWithinZeroToOne) {
     }
 }
 
+TEST(Config, ThePlayersSettingsAreReadAndBadValuesNamed) {
+    Parsed p = parse("[SOUND]\nMUTE = yes\n[CONTROLS]\nINVERT_PITCH = on\n[GRAPHICS]\n"
+                     "SHOW_FPS = 1\nGLOW = false\nNORMAL_MAPS = off\nLEVEL_OF_DETAIL = 1\n");
+    EXPECT_TRUE(p.config.muted);
+    EXPECT_TRUE(p.config.invertPitch);
+    EXPECT_TRUE(p.config.showFps);
+    EXPECT_FALSE(p.config.glow);
+    EXPECT_FALSE(p.config.normalMaps);
+    EXPECT_EQ(p.config.levelOfDetail, 1);
+    EXPECT_TRUE(p.config.keysSet.contains("LEVEL_OF_DETAIL"));
+    Parsed bad = parse("[SOUND]\nMUTE = perhaps\n[GRAPHICS]\nLEVEL_OF_DETAIL = 4\n");
+    EXPECT_FALSE(bad.config.muted);
+    EXPECT_EQ(bad.config.levelOfDetail, 3);
+    EXPECT_NE(bad.console.find("Rejected MUTE = perhaps in "), std::string::npos) << bad.console;
+    EXPECT_NE(bad.console.find("it must be true or false. Keeping false."), std::string::npos);
+    EXPECT_NE(bad.console.find("Rejected LEVEL_OF_DETAIL = 4 in "), std::string::npos);
+}
+
 TEST(Config, ASettingsPathThatIsNoRegularFileIsReportedNotRead) {
     TempDir dir;
     std::filesystem::create_directories(dir.path() / "folder.ini");

@@ -13,7 +13,8 @@ namespace {
 
 // What exists when the rule runs. The working folder is <tmp>/work; the game
 // is <tmp>/prefix/bin/kelvaro19, so its installed data is
-// <tmp>/prefix/share/kelvaro19. Folders are relative to <tmp>.
+// <tmp>/prefix/share/kelvaro19. Folders are relative to <tmp>; each holds
+// the game's data (shaders/ and assets/) unless it is one of `bare`.
 struct RuleCase {
     const char* what;
     std::optional<std::string> variable; // "@" stands for <tmp>
@@ -22,6 +23,7 @@ struct RuleCase {
     bool executableKnown;
     const char* chosen; // relative to the working folder, or "@..."; "" for none
     size_t placesTried;
+    std::vector<std::string> bare = {};
 };
 
 const RuleCase RULE_CASES[] = {
@@ -72,6 +74,22 @@ const RuleCase RULE_CASES[] = {
      false,
      "",
      1},
+    {"another project's res/ is passed over",
+     std::nullopt,
+     {"prefix/share/kelvaro19"},
+     {"work/res/shaders"},
+     true,
+     "@/prefix/share/kelvaro19/",
+     2,
+     {"work/res", "work/res/assets"}},
+    {"a variable naming a folder without the data finds nothing",
+     "@/data",
+     {"work/res"},
+     {},
+     true,
+     "",
+     1,
+     {"data"}},
 };
 
 std::string expand(const std::string& text, const fs::path& tmp) {
@@ -84,6 +102,10 @@ TEST(DataFolder, TheRuleTakesTheFirstPlaceThatIsThere) {
         TempDir tmp;
         fs::create_directories(tmp.path() / "work");
         for (const std::string& folder : c.folders) {
+            fs::create_directories(tmp.path() / folder / "shaders");
+            fs::create_directories(tmp.path() / folder / "assets");
+        }
+        for (const std::string& folder : c.bare) {
             fs::create_directories(tmp.path() / folder);
         }
         for (const std::string& file : c.files) {

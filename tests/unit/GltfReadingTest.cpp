@@ -2,6 +2,7 @@
 // lamps in the game's units.
 #include "world/LevelChecks.h"
 #include "world/LevelLamps.h"
+#include "world/gltf/GltfFile.h"
 #include "world/gltf/Json.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,11 @@ namespace {
 TEST(GltfJson, ValuesAreReadAsTheImportersReaderReadsThem) {
     const JsonRead read =
         readJson(" {\"a\": [1, -2.5e1, true, null, \"x\\u00e9\\ud83d\\ude00\\n\"],"
-                 " \"a\": {\"n\": 3}} ",
+                 " \"b\": {\"n\": 3}} ",
                  4);
     ASSERT_TRUE(read.value) << read.problem;
     ASSERT_TRUE(read.value->isObject());
-    // A key given twice: the last wins.
-    const JsonValue* a = read.value->find("a");
+    const JsonValue* a = read.value->find("b");
     ASSERT_NE(a, nullptr);
     ASSERT_TRUE(a->isObject());
     EXPECT_EQ(a->find("n")->number, 3.0);
@@ -49,6 +49,10 @@ TEST(GltfJson, BrokenTextIsRefusedWithWhereAndWhy) {
         {"[nul]", "is not JSON at byte 1: an unknown word"},
         {"{} {}", "is not JSON: text follows its end at byte 3"},
         {"[[[[[1]]]]]", "nests its JSON more than 4 levels deep"},
+        // Readers differ on which of the two counts, escaped or not.
+        {"{\"a\": {\"b\": 1, \"\\u0062\": []}}",
+         "names the member \"b\" twice in one object (ending at byte 28), which the importer "
+         "reads otherwise than the game"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -60,6 +64,55 @@ TEST(GltfJson, BrokenTextIsRefusedWithWhereAndWhy) {
     const JsonRead huge = readJson("[1e999]", 4);
     ASSERT_TRUE(huge.value);
     EXPECT_FALSE(huge.value->items[0].isInteger());
+}
+
+// What the importer cannot survive although the format allows it, refused
+// before it reads the file: each row a level's JSON and the start of the
+// problem ("" for none).
+TEST(GltfChecks, WhatTheImporterCannotSurviveIsRefused) {
+    // Three million vertices of zeros, named `uses` times by primitives of
+    // one mesh and `targets` morph targets of each.
+    const auto zeros = [](int uses, int targets, const std::string& primitive = "") {
+        std::string target = R"({"POSITION":0})";
+        std::string list = R"("targets":[)";
+        for (int t = 0; t < targets; ++t) {
+            list += (t ? "," : "") + target;
+        }
+        std::string primitives;
+        for (int u = 0; u < uses; ++u) {
+            primitives += std::string(u ? "," : "") + R"({"attributes":{"POSITION":0},)" +
+                          primitive + list + "]}";
+        }
+        return R"({"asset":{"version":"2.0"},"accessors":[{"componentType":5126,"count":)" +
+               std::string(primitive.empty() ? "3000000" : "2") +
+               R"(,"type":"VEC3"}],"meshes":[{"primitives":[)" + primitives + "]}]}";
+    };
+    struct Case {
+        std::string json, problem;
+    };
+    const std::vector<Case> cases = {
+        {zeros(2, 0), ""},
+        {zeros(3, 0),
+         "has meshes whose primitives and morph targets name more than 6000000 vertices and "
+         "indices in all, each use counted (a primitive of mesh 0 goes beyond)"},
+        {zeros(1, 2), "has meshes whose primitives and morph targets name more than 6000000"},
+        {zeros(1, 0, R"("mode":5,)"),
+         "has a primitive of mesh 0 that is a triangle strip of 2 points, fewer than the 3 it "
+         "needs"},
+        {zeros(1, 0, R"("mode":2,)"), ""},
+        {R"({"asset":{"version":"2.0"},"nodes":[{}],"skins":[{"joints":[0]}]})",
+         "has skin 0 without inverse bind matrices, which the importer cannot do without"},
+        // Refused before any is read.
+        {R"({"asset":{"version":"2.0"},"buffers":[{"byteLength":200000000,"uri":"a.bin"},)"
+         R"({"byteLength":200000000,"uri":"a.bin"}]})",
+         "has buffers of more than 256 MB in all; the game reads levels up to that size"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.json.substr(0, 200));
+        const GltfFileCheck check = checkGltf("level.gltf", c.json, false);
+        EXPECT_EQ(check.problem.substr(0, c.problem.size()), c.problem);
+        EXPECT_EQ(check.problem.empty(), c.problem.empty()) << check.problem;
+    }
 }
 
 TEST(GltfLamps, CandelaBecomeWattsWithTheFallOffOfACOLLADALamp) {

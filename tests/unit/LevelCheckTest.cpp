@@ -149,6 +149,14 @@ const std::vector<CheckRow>& rows() {
          [](const TempDir& dir) { dir.write("level.dae", "not a level at all\n"); },
          {"ERROR level.dae: cannot be read: Assimp: ...", "UNREADABLE: level.dae cannot be read"},
          2},
+        {"a glTF file the importer refuses once it has read it",
+         [](const TempDir& dir) {
+             dir.write("level.dae", R"({"asset":{"version":"2.0"},"nodes":[{"name":"Camera"}]})");
+         },
+         {"ERROR level.dae: is refused by the importer: Assimp: GLTF: No scene; export it again "
+          "from Blender as glTF 2.0 (.glb)",
+          "REFUSED: the game does not play level.dae"},
+         1},
         {"no Camera node",
          [](const TempDir& dir) {
              LevelWriter level;

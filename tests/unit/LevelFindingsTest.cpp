@@ -552,6 +552,39 @@ TEST_F(WindowlessLevels, AMeshOverTheTriangleBudgetKeepsTheFinerLevelsThatFit) {
               "has 4 times the triangles, at most 262144)");
 }
 
+// Asteroids whose meshes are alike share their finer levels; beyond the
+// level's budget of finer triangles, the level is refused.
+TEST_F(WindowlessLevels, FinerLevelsAreMadeOncePerMeshAndWithinTheLevelsBudget) {
+    LevelWriter alike = track();
+    alike.addMeshNode("roid_one", "one", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1), rock());
+    alike.addMeshNode("roid_two", "two", rock(), {20, 0, 0}, NO_TURN, glm::vec3(1), rock());
+    LevelResult shared = read(alike);
+    ASSERT_TRUE(shared.world) << shared.error;
+    const auto roid = [&](int k) {
+        return ModelLoader::instance().get(std::next(shared.world->objects.begin(), k)->name);
+    };
+    EXPECT_NE(roid(1).meshLevels[0], roid(2).meshLevels[0]);
+    for (std::size_t level = 1; level < 4; ++level) {
+        EXPECT_EQ(roid(1).meshLevels[level], roid(2).meshLevels[level]);
+    }
+
+    // 18 spheres of 4,096 triangles ask for 18 × 344,064 finer ones.
+    LevelWriter many = track();
+    for (int k = 0; k < 18; ++k) {
+        const std::string name = "roid_" + std::to_string(k);
+        many.addMeshNode(name, name, sphereMesh(1.0f + 0.01f * float(k), 64, 32), {10, 0, 0},
+                         NO_TURN, glm::vec3(1), rock());
+    }
+    LevelResult refused = read(many);
+    EXPECT_FALSE(refused.world);
+    EXPECT_EQ(refused.failure, LevelFailure::Unplayable);
+    ASSERT_FALSE(refused.findings.empty());
+    EXPECT_EQ(refused.findings.back().node, "roid_17");
+    EXPECT_EQ(refused.findings.back().problem,
+              "its finer levels of detail would take those of the level beyond 6000000 "
+              "triangles (each asteroid mesh gets three, with 4, 16 and 64 times its triangles)");
+}
+
 std::string nestedNodes(int depth) {
     std::string nested;
     for (int i = 0; i < depth; ++i) {
@@ -670,6 +703,12 @@ TEST_F(WindowlessLevels, ABrokenGltfLevelIsRefusedWithTheReason) {
         {"\"index\" : 0", "\"index\" : 7", "has material 0 whose \"index\" names no entry"},
         {"\"uri\" : \"data:", "\"uri\" : \"/etc/passwd\", \"x\" : \"",
          "has buffer 0 in the file \"/etc/passwd\", outside the level's folder"},
+        // The importer reads the first, the checks would see the second.
+        {"\"children\" : [", "\"children\" : [], \"children\" : [",
+         "names the member \"children\" twice in one object"},
+        // What the importer refuses once it has read the file.
+        {"\"scene\" : 0,\n    \"scenes\"", "\"noScenes\"",
+         "is refused by the importer: Assimp: GLTF: No scene"},
     };
     for (const Damage& c : cases) {
         SCOPED_TRACE(c.to.substr(0, 60));
@@ -732,6 +771,46 @@ TEST_F(WindowlessLevels, AGltfLevelsLampsImagesAndGlowBecomeTheGamesOwn) {
         ASSERT_NE(embeddedImage(image), nullptr);
         EXPECT_TRUE(TextureImage(*embeddedImage(image), 0).ok());
         EXPECT_NEAR(material.emissiveColor.r, 3.0f, 1e-3f); // colour 1 times strength 3
+    }
+}
+
+// The importer opens a buffer's name as written, following links and ".."
+// as they come: it is checked as such, never tidied first.
+TEST_F(WindowlessLevels, ABufferFileIsReadFromTheLevelsFolderOnly) {
+    std::ifstream seed(std::string(KELVARO_SOURCE_DIR) + "/fuzz/corpus/gltf/seed-embedded.gltf");
+    const std::string text((std::istreambuf_iterator<char>(seed)), {});
+    const std::filesystem::path outside = folder.path() / "outside";
+    std::filesystem::create_directories(outside / "deeper");
+    folder.write("outside/data.bin", std::string(20000, '\0'));
+    folder.write("levels/data.bin", std::string(20000, '\0'));
+    ASSERT_EQ(mkfifo((outside / "pipe.bin").c_str(), 0600), 0);
+    std::filesystem::create_directories(folder.path() / "levels");
+    std::filesystem::create_directory_symlink(outside / "deeper", folder.path() / "levels/sub");
+    std::filesystem::create_directory_symlink(outside, folder.path() / "levels/out");
+    struct Case {
+        std::string uri, problem;
+    };
+    for (const Case& c : {
+             // "sub/.." is the outside folder; tidied it would be the level's.
+             Case{"sub/../pipe.bin", "has buffer 0 in the file \"sub/../pipe.bin\", outside the "
+                                     "level's folder; buffers are read from beside it"},
+             Case{"out/data.bin", "has buffer 0 in " + (folder.path() / "levels").string() +
+                                      "/out/data.bin, which leads out of the level's folder "
+                                      "through a link; buffers are read from beside it"},
+             Case{"data.bin", ""},
+         }) {
+        SCOPED_TRACE(c.uri);
+        std::string level = text;
+        const std::size_t from = level.find("\"uri\" : \"data:");
+        ASSERT_NE(from, std::string::npos);
+        level.replace(from, level.find('"', from + 9) + 1 - from, "\"uri\" : \"" + c.uri + "\"");
+        LevelResult result = read(level, "level.gltf");
+        EXPECT_EQ(bool(result.world), c.problem.empty()) << result.error;
+        if (!c.problem.empty()) {
+            ASSERT_EQ(result.findings.size(), 1u);
+            EXPECT_EQ(result.findings[0].problem, c.problem);
+            EXPECT_EQ(result.failure, LevelFailure::Malformed);
+        }
     }
 }
 

@@ -137,3 +137,14 @@ TEST(SoftwarePreset, TheShippedIniLeavesTheDisplayKeysToThePreset) {
 }
 
 } // namespace
+
+TEST(SoftwarePreset, ALevelOfDetailTheFileChoseIsKept) {
+    Config chosen;
+    chosen.keysSet = {"LEVEL_OF_DETAIL"};
+    chosen.levelOfDetail = 2;
+    const PresetDecision d = decideDisplaySettings("llvmpipe", chosen, INI);
+    EXPECT_FALSE(d.detailLevel);
+    EXPECT_EQ(d.config.levelOfDetail, 2);
+    EXPECT_NE(d.message, "");
+    EXPECT_EQ(d.message.find("level of detail"), std::string::npos) << d.message;
+}

@@ -43,8 +43,14 @@ SoundSamples record(const SoundSettings& settings, bool muted, Sound sound) {
     EXPECT_TRUE(system.start(settings, SHIPPED).errorLines.empty());
     system.setMuted(muted);
     system.playUnplaced(sound);
-    // The driver mixes in real time: the chime needs its time to be written.
-    std::this_thread::sleep_for(600ms);
+    // The driver mixes in real time: the recording is whole once the sound
+    // has played out. The ceiling only keeps a stalled driver from hanging
+    // the run.
+    const auto ceiling = std::chrono::steady_clock::now() + 30s;
+    while (system.playingCount() > 0 && std::chrono::steady_clock::now() < ceiling) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_EQ(system.playingCount(), 0) << "the sound never ended";
     system.shutDown();
     SoundRead read = readSoundFile(wav.string());
     EXPECT_TRUE(read.sound) << read.problem;
@@ -173,6 +179,9 @@ TEST(GameSounds, TheEngineAndThePauseFollowTheGameState) {
         EXPECT_EQ(system.engineRunning(), step.engine) << int(step.state);
         EXPECT_EQ(system.placedPaused(), step.paused) << int(step.state);
     }
+    // A new flight brings its own record: the engine runs again.
+    FlightSounds flight;
+    setFlightSounds(&flight);
     soundNewRun();
     updateGameSounds(camera, &ship, GameState::Running, now += 0.02);
     EXPECT_TRUE(system.engineRunning());
@@ -183,6 +192,8 @@ TEST(GameSounds, TheEngineAndThePauseFollowTheGameState) {
     EXPECT_EQ(system.playingCount(), 1);
     updateGameSounds(camera, &ship, GameState::Running, now += 0.02);
     EXPECT_FALSE(system.engineRunning()) << "the engine stays off after a crash";
+    EXPECT_TRUE(flight.crashed);
+    setFlightSounds(nullptr);
     stopGameSounds();
 }
 

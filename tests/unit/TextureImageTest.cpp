@@ -231,6 +231,51 @@ TEST(TextureImage, WhatIsNotARegularFileIsRefusedUnopened) {
     }
 }
 
+TEST(RegularFile, AReadIsBoundedByTheCeilingAndByTheSizeTheFileReports) {
+    TempDir folder;
+    const std::string small = folder.write("small.txt", "twelve bytes").string();
+    const std::string large = folder.write("large.txt", std::string(13, 'x')).string();
+    struct Case {
+        std::string path;
+        std::string text, problem;
+        bool missing, tooLarge;
+    };
+    for (const Case& c : {
+             Case{small, "twelve bytes", "", false, false},
+             Case{large, "", "it is larger than 12 bytes", false, true},
+             Case{(folder.path() / "none").string(), "", "no such file", true, false},
+             Case{folder.path().string(), "", "it is a folder, not a file", false, false},
+             // Says 0 bytes and never ends.
+             Case{"/proc/self/status", "",
+                  "it yields more than the 0 bytes it says it holds (a device or a file of the "
+                  "system)",
+                  false, false},
+         }) {
+        SCOPED_TRACE(c.path);
+        const BoundedRead read = readBoundedFile(c.path, 12);
+        EXPECT_EQ(read.text, c.text);
+        EXPECT_EQ(read.problem, c.problem);
+        EXPECT_EQ(read.missing, c.missing);
+        EXPECT_EQ(read.tooLarge, c.tooLarge);
+    }
+    EXPECT_EQ(byteSizeText(1 << 20), "1 MiB");
+    EXPECT_EQ(byteSizeText(64 << 10), "64 KiB");
+    EXPECT_EQ(quoted("abcdef", 3), "\"abc...\"");
+    EXPECT_EQ(quoted("abc", 3), "\"abc\"");
+}
+
+TEST(RegularFile, AWholeWriteReplacesOnlyWhenAsked) {
+    TempDir folder;
+    const std::string file = folder.write("file.txt", "old").string();
+    const WholeWrite kept = writeFileWhole(file, "new", false);
+    EXPECT_TRUE(kept.exists);
+    EXPECT_EQ(readBoundedFile(file, 10).text, "old");
+    EXPECT_EQ(writeFileWhole(file, "new").problem, "");
+    EXPECT_EQ(readBoundedFile(file, 10).text, "new");
+    // Nothing but the file is left.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+}
+
 TEST(ModelFiles, AMissingMaterialTableIsNamed) {
     TempDir folder;
     const auto ship =

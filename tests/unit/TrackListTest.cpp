@@ -1,6 +1,7 @@
 #include "tracks/TrackList.h"
 
 #include "core/Log.h"
+#include "game/TrackShelf.h"
 
 #include "GameProcess.h"
 #include "TempDir.h"
@@ -99,6 +100,24 @@ TEST(TrackList, TheShippedListNamesTheShippedTrackFirst) {
     ASSERT_FALSE(tracks.empty());
     EXPECT_EQ(tracks[0].file, "sub2demo_debug.dae");
     EXPECT_EQ(tracks[0].name, "Drift Belt");
+}
+
+TEST(TrackList, ALevelIsHashedAgainOnlyWhenItChanges) {
+    TempDir folder;
+    const auto level = folder.write("level.dae", "first").string();
+    FileHashes hashes;
+    const std::string first = hashes.of(level);
+    ASSERT_EQ(first, fileContentHash(level));
+    // The same size and time of change: taken for unchanged, not read again.
+    const auto changed = std::filesystem::last_write_time(level);
+    folder.write("level.dae", "other");
+    std::filesystem::last_write_time(level, changed);
+    EXPECT_EQ(hashes.of(level), first);
+    folder.write("level.dae", "longer");
+    EXPECT_EQ(hashes.of(level), fileContentHash(level));
+    EXPECT_NE(hashes.of(level), first);
+    std::filesystem::remove(level);
+    EXPECT_EQ(hashes.of(level), "");
 }
 
 } // namespace

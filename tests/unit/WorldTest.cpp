@@ -141,6 +141,19 @@ TEST_F(WorldSteps, SyncCopiesTheShipsPoseAndLeavesStaticsAsLoaded) {
     EXPECT_NEAR(std::abs(glm::dot(rock.rotation, rockRotation)), 1.0f, 1e-6f);
 }
 
+TEST_F(WorldSteps, AReplacedMovingObjectIsFollowedAtTheSameCount) {
+    buildTrack();
+    world.syncFromPhysics();
+    world.objects.pop_front();
+    world.objects.emplace_front(glm::vec3(0.0f), glm::quat(1, 0, 0, 0), glm::vec3(1.0f), "ship",
+                                ObjectKind::Ship, makeShip({0, 0, 0}));
+    world.objectsReplaced();
+    steps(10);
+    world.syncFromPhysics();
+    EXPECT_GT(at(0).position.z, 2.0f);
+    EXPECT_EQ(at(0).position, at(0).actor->position());
+}
+
 TEST_F(WorldSteps, MovingTheWorldKeepsEveryObjectAndTheCameraTargetInPlace) {
     buildTrack();
     GameObject* ship = &at(0);

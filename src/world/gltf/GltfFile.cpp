@@ -190,6 +190,17 @@ private:
 
     bool checkBuffers() {
         const auto& buffers = *list(root_, "buffers", "the file");
+        // Many buffers may name one file, and each is read whole: their sum
+        // is bounded before any is read.
+        double total = 0.0;
+        for (const JsonValue& buffer : buffers) {
+            const JsonValue* length = buffer.find("byteLength");
+            total += length && length->isNumber() ? length->number : 0.0;
+        }
+        if (total > double(MAX_LEVEL_FILE_BYTES)) {
+            return refuse("has buffers of more than " + std::to_string(MAX_LEVEL_FILE_BYTES >> 20) +
+                          " MB in all; the game reads levels up to that size");
+        }
         bool binUsed = false;
         for (std::size_t i = 0; i < buffers.size(); ++i) {
             const JsonValue& buffer = buffers[i];
@@ -247,22 +258,38 @@ private:
         return true;
     }
 
-    // A buffer file is looked for beside the level only.
+    // A buffer file is looked for in the level's folder only. The importer
+    // opens the name as written, the folder's links and ".." followed as
+    // they come, so a ".." is refused (after a link it leads elsewhere than
+    // it seems), and so is a link that leads out of the folder.
     bool readBufferFile(const std::string& name, unsigned long long length,
                         const std::string& where) {
-        const fs::path relative = fs::path(name).lexically_normal();
-        if (name.empty() || relative.is_absolute() || *relative.begin() == ".." ||
+        const fs::path relative(name);
+        const bool climbs = std::any_of(relative.begin(), relative.end(),
+                                        [](const fs::path& part) { return part == ".."; });
+        if (name.empty() || relative.is_absolute() || climbs ||
             name.find('\\') != std::string::npos) {
             return refuse("has " + where + " in the file \"" + name +
                           "\", outside the level's folder; buffers are read from beside it");
         }
-        const fs::path file = fs::path(path_).parent_path() / relative;
+        const fs::path folder = fs::path(path_).parent_path();
+        const fs::path file = folder / relative;
         if (const std::string problem = regularFileProblem(file.string()); !problem.empty()) {
             return refuse("has " + where + " in " + file.generic_string() +
                               ", which cannot be read: " + problem,
                           true);
         }
-        std::ifstream in(file, std::ios::binary);
+        std::error_code fileError, folderError;
+        const fs::path real = fs::canonical(file, fileError);
+        const fs::path home = fs::canonical(folder.empty() ? fs::path(".") : folder, folderError);
+        const auto [inside, rest] =
+            std::mismatch(home.begin(), home.end(), real.begin(), real.end());
+        if (fileError || folderError || inside != home.end()) {
+            return refuse("has " + where + " in " + file.generic_string() +
+                          ", which leads out of the level's folder through a link; buffers are "
+                          "read from beside it");
+        }
+        std::ifstream in(real, std::ios::binary);
         owned_.emplace_back(length);
         in.read(reinterpret_cast<char*>(owned_.back().data()), std::streamsize(length));
         if (static_cast<unsigned long long>(in.gcount()) != length) {
@@ -455,6 +482,31 @@ private:
         if (mode > 6) {
             return refuse("has " + where + " of an unknown mode");
         }
+        // The importer counts a strip's or a fan's triangles as its points
+        // less two, and a line strip's lines as its points less one, without
+        // a look at how many there are.
+        const long long points = indices >= 0 ? accessors_[indices].count : vertices;
+        const long long fewest = mode >= 5 ? 3 : (mode == 2 || mode == 3) ? 2 : 0;
+        if (points < fewest) {
+            static const char* const shapes[] = {
+                "", "", "line loop", "line strip", "", "triangle strip", "triangle fan"};
+            return refuse("has " + where + " that is a " + shapes[mode] + " of " +
+                          std::to_string(points) + (points == 1 ? " point" : " points") +
+                          ", fewer than the " + std::to_string(fewest) + " it needs");
+        }
+        const auto* morphs = list(primitive, "targets", where);
+        if (!morphs) {
+            return false;
+        }
+        // The importer makes every use of an accessor a copy of its own.
+        meshElements_ += static_cast<unsigned long long>(vertices) * (1 + morphs->size()) +
+                         static_cast<unsigned long long>(indices >= 0 ? points : 0);
+        if (meshElements_ > MAX_GLTF_MESH_ELEMENTS) {
+            return refuse("has meshes whose primitives and morph targets name more than " +
+                          std::to_string(MAX_GLTF_MESH_ELEMENTS) +
+                          " vertices and indices in all, each use counted (" + where +
+                          " goes beyond); the game reads levels up to that size");
+        }
         if (indices >= 0) {
             const Accessor& list = accessors_[indices];
             if (list.components != 1 ||
@@ -469,10 +521,6 @@ private:
                                   " names a vertex beyond its " + std::to_string(vertices));
                 }
             }
-        }
-        const auto* morphs = list(primitive, "targets", where);
-        if (!morphs) {
-            return false;
         }
         targets = std::max(targets, morphs->size());
         for (const JsonValue& target : *morphs) {
@@ -673,15 +721,20 @@ private:
                 !index(skins[s], "skeleton", parents_.size(), where, skeleton)) {
                 return false;
             }
+            // Optional in the format, but the importer reads them unchecked.
+            if (matrices < 0) {
+                return refuse("has " + where +
+                              " without inverse bind matrices, which the importer cannot do "
+                              "without");
+            }
             for (const JsonValue& joint : *joints) {
                 if (!joint.isInteger() || joint.number < 0 ||
                     joint.number >= double(parents_.size())) {
                     return refuse("has " + where + " whose joints name a node that is not there");
                 }
             }
-            if (matrices >= 0 &&
-                (accessors_[matrices].components != 16 ||
-                 accessors_[matrices].count < static_cast<long long>(joints->size()))) {
+            if (accessors_[matrices].components != 16 ||
+                accessors_[matrices].count < static_cast<long long>(joints->size())) {
                 return refuse("has " + where + " with fewer bind matrices than joints");
             }
         }
@@ -741,6 +794,7 @@ private:
     GltfFileCheck result_;
     std::map<std::string, std::size_t> counts_;
     std::vector<unsigned long long> lengths_;
+    unsigned long long meshElements_ = 0;
     std::vector<std::string_view> data_;
     std::vector<std::vector<unsigned char>> owned_;
     std::vector<View> views_;

@@ -8,8 +8,10 @@
 // importer's own rules: what it cannot survive (JSON nested deep enough to
 // exhaust its recursion, a buffer, view or accessor reaching past its data,
 // an index naming nothing or a vertex beyond the mesh, nodes that are their
-// own ancestors or children of two parents, a huge accessor without data)
-// is refused here, with the reason.
+// own ancestors or children of two parents, a huge accessor without data,
+// accessors named so often that their copies fill the memory, a skin
+// without its matrices, a strip too short to make one triangle) is refused
+// here, with the reason.
 
 // Deeper JSON nesting than this is refused: Blender writes some eight
 // levels, and extensions a few more.
@@ -21,6 +23,12 @@ inline constexpr int MAX_GLTF_NODE_DEPTH = 1000;
 // An accessor without a buffer view is all zeros, and the importer makes
 // them: more than this many bytes of them is refused.
 inline constexpr unsigned long long MAX_GLTF_ZERO_BYTES = 64ull << 20;
+
+// The vertices and indices all primitives and morph targets of a level
+// name, each use of an accessor counted: the importer copies each, and a
+// small file can name one large accessor a thousand times. About 100 bytes
+// each while loading; a scene of a million triangles names some 4 million.
+inline constexpr unsigned long long MAX_GLTF_MESH_ELEMENTS = 6000000;
 
 struct GltfFileCheck {
     // Empty when the importer may read the file; else the end of a sentence

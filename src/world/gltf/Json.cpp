@@ -1,5 +1,6 @@
 #include "world/gltf/Json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -12,7 +13,7 @@ const JsonValue* JsonValue::find(std::string_view key) const {
     if (kind != Kind::Object) {
         return nullptr;
     }
-    for (std::size_t i = keys.size(); i-- > 0;) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
         if (keys[i] == key) {
             return &items[i];
         }
@@ -130,10 +131,42 @@ private:
             }
             if (at_ < text_.size() && text_[at_] == '}') {
                 ++at_;
-                return true;
+                return uniqueKeys(value);
             }
             return fail("a ',' or '}' is missing");
         }
+    }
+
+    // Of two members with one name the importer's reader takes the first,
+    // where a check that took the last would judge another file than the
+    // one imported.
+    bool uniqueKeys(const JsonValue& object) {
+        std::vector<const std::string*> keys;
+        keys.reserve(object.keys.size());
+        for (const std::string& key : object.keys) {
+            keys.push_back(&key);
+        }
+        std::sort(keys.begin(), keys.end(),
+                  [](const std::string* a, const std::string* b) { return *a < *b; });
+        const auto twice =
+            std::adjacent_find(keys.begin(), keys.end(),
+                               [](const std::string* a, const std::string* b) { return *a == *b; });
+        if (twice == keys.end()) {
+            return true;
+        }
+        problem_ = "names the member \"" + printable(**twice) +
+                   "\" twice in one object (ending at byte " + std::to_string(at_) +
+                   "), which the importer reads otherwise than the game";
+        return false;
+    }
+
+    // A key as it can be shown in one line.
+    static std::string printable(const std::string& key) {
+        std::string shown;
+        for (const char c : key.substr(0, 64)) {
+            shown += static_cast<unsigned char>(c) < 0x20 || c == '"' ? '?' : c;
+        }
+        return shown;
     }
 
     bool readArray(JsonValue& value, int depth) {

@@ -6,8 +6,7 @@
 #include <vector>
 
 // A JSON value as read from a glTF file. Objects keep their members in file
-// order; a key given twice keeps both, and `find` gives the last, as the
-// importer's reader does.
+// order, each name once.
 struct JsonValue {
     enum class Kind { Null, Boolean, Number, String, Array, Object };
 
@@ -40,5 +39,6 @@ struct JsonRead {
 };
 
 // Reads one JSON value filling the text (blanks around it allowed), with
-// arrays and objects nested at most `maxDepth` deep.
+// arrays and objects nested at most `maxDepth` deep. An object that names
+// one member twice is refused: readers differ on which of the two counts.
 JsonRead readJson(std::string_view text, int maxDepth);
