@@ -25,6 +25,8 @@ namespace {
 using Mode = PilotOptions::Mode;
 
 constexpr uint64_t PERFECT_STEPS_PER_DECISION = 2;
+// How much of its aim error a player keeps from one look to the next.
+constexpr float AIM_MEMORY = 0.85f;
 // Crossings of a ring's plane beside its opening before the ring counts as
 // missed for good.
 constexpr int32_t MAX_MISSES = 3;
@@ -232,17 +234,17 @@ void TestFlight::look() {
         goal = plan_->aim(expected.position);
     }
     if (options_.aimError > 0.0f) {
-        // Off by a little, in a direction of its own each look (a sum of
-        // uniform numbers is near enough a bell curve); the rocks it sees
-        // it still steers around.
-        const float spread = options_.aimError * (unit(random_) + unit(random_) - 1.0f) * 1.7f;
-        const float round = glm::two_pi<float>() * unit(random_);
+        // Off by a little, the error drifting from look to look as a
+        // person's judgement does (a sum of uniform numbers is near enough
+        // a bell curve); the rocks it sees it still steers around.
+        const glm::vec2 fresh(unit(random_) + unit(random_) - 1.0f,
+                              unit(random_) + unit(random_) - 1.0f);
+        aimDrift_ = AIM_MEMORY * aimDrift_ + (1.0f - AIM_MEMORY) * 4.0f * options_.aimError * fresh;
         const glm::vec3 line = goal - expected.position;
-        const glm::vec3 across =
-            std::cos(round) * expected.up() + std::sin(round) * expected.left();
-        const glm::vec3 axis = glm::cross(line, across);
-        if (glm::length(axis) > 1e-4f) {
-            goal = expected.position + glm::angleAxis(spread, glm::normalize(axis)) * line;
+        const float length = glm::length(line);
+        if (length > 1e-3f) {
+            const glm::vec3 off = aimDrift_.x * expected.up() + aimDrift_.y * expected.left();
+            goal = expected.position + length * glm::normalize(line / length + off);
         }
     }
     const glm::vec3 aim = pilot::aimPoint(expected.position, goal, expected.up(), seen);

@@ -6,6 +6,7 @@
 #include "game/Run.h"
 #include "game/TrackGeometry.h"
 
+#include <glm/vec2.hpp>
 #include <glm/vec3.hpp>
 
 #include <cstdint>
@@ -67,7 +68,7 @@ struct PilotReport {
 
     static constexpr float NEAR_OBSTACLE = 10.0f;
     // The ship counts as turning from this rate on (radians a second).
-    static constexpr float TURNING = 0.15f;
+    static constexpr float TURNING = 0.25f;
 
     // The way to each ring passed: the seconds from the pass before (or
     // the start), the seconds a straight line from there to the ring's
@@ -187,6 +188,8 @@ private:
     uint64_t nextLook_ = 0;
     uint64_t nextPlan_ = 0;
     std::mt19937 random_;
+    // The player's aim error now (radians up and left).
+    glm::vec2 aimDrift_{0.0f};
     // Where the ship started and headed, and where it passed each ring.
     glm::vec3 start_{0.0f};
     glm::vec3 startHeading_{0.0f, 0.0f, 1.0f};
