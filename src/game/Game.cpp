@@ -27,6 +27,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
+#include <vector>
+
+#include <glm/gtc/quaternion.hpp>
 
 namespace {
 
@@ -35,6 +39,19 @@ constexpr glm::vec3 NEW_BEST_COLOR{1.0f, 0.9f, 0.75f};
 
 // Lives from startGame to endGame.
 std::unique_ptr<GameSession> current;
+
+// Left-button presses over the window since the last pass, where they were.
+std::vector<glm::dvec2> clicks;
+
+void onMenuMouseButton(GLFWwindow* w, int button, int action, int mods) {
+    if (button == GLFW_MOUSE_BUTTON_LEFT && action == GLFW_PRESS && clicks.size() < 16) {
+        double x = 0.0, y = 0.0;
+        glfwGetCursorPos(w, &x, &y);
+        clicks.push_back({x, y});
+    }
+    // The free camera's mouse look.
+    onMouseButton(w, button, action, mods);
+}
 
 bool isEnd(GameState state) {
     return state == GameState::Finished || state == GameState::GameOver;
@@ -53,16 +70,23 @@ GameSession::~GameSession() {
     PhysicsContext::instance().setCallback(nullptr);
 }
 
-bool GameSession::begin() {
+bool GameSession::begin(bool flyAtOnce) {
     // The first track is the one the game starts with: without it there is
     // nothing to play.
-    return tracks_.size() > 0 && flyTrack(0);
+    if (tracks_.size() == 0 || !flyTrack(0)) {
+        return false;
+    }
+    if (!flyAtOnce) {
+        run_->state = GameState::Starting;
+        screens_.open(Screen::Start);
+    }
+    return true;
 }
 
-// A new run on track `index` of the shelf. The track is built (or taken out
-// of the shelf) first; only then is the old run dropped. A track that cannot
-// be loaded is greyed with the loader's words, and the old run stays as it
-// was, paused.
+// A new run on track `index` of the shelf, flying at once. The track is
+// built (or taken out of the shelf) first; only then is the old run dropped.
+// A track that cannot be loaded is greyed with the loader's words, and the
+// old run stays as it was, paused.
 bool GameSession::flyTrack(std::size_t index) {
     if (tracks_.at(index).broken) {
         return false;
@@ -80,11 +104,12 @@ bool GameSession::flyTrack(std::size_t index) {
         return false;
     }
     judge();
+    noteOutcome();
     run_.reset();
     current_ = index;
     run_ = std::make_unique<Run>(*world, tracks_.startOf(index));
     PhysicsContext::instance().setCallback(std::make_unique<GameRules>(world));
-    menu_.close();
+    screens_.closeAll();
     soundNewRun();
     return true;
 }
@@ -115,6 +140,9 @@ void GameSession::judge() {
     run.judged = true;
     run.finalPoints = run.points();
     const TrackShelf::Track& track = tracks_.at(current_);
+    if (run.state == GameState::GameOver) {
+        outcomes_[track.path] = "crashed at ring " + std::to_string(run.ringProgress().next);
+    }
     if (run.state == GameState::Finished && bests_ && !track.hash.empty()) {
         run.newBest =
             bests_
@@ -124,19 +152,26 @@ void GameSession::judge() {
     }
 }
 
-std::vector<TrackMenu::Line> GameSession::menuLines() const {
-    std::vector<TrackMenu::Line> lines;
-    for (std::size_t i = 0; i < tracks_.size(); ++i) {
-        const TrackShelf::Track& track = tracks_.at(i);
-        // A track not loaded yet is looked up by its file as it is now.
-        const std::string hash =
-            track.hash.empty() && !track.broken ? tracks_.fileHash(i) : track.hash;
-        const Best* best = bests_ && !hash.empty() ? bests_->find(hash) : nullptr;
-        lines.push_back({trackLineText(track.entry.name, track.entry.difficulty,
-                                       best ? &best->seconds : nullptr, best ? best->points : 0),
-                         track.broken});
+void GameSession::noteOutcome() {
+    if (run_ && !ended() && run_->clock() > 0.0) {
+        outcomes_[tracks_.at(current_).path] = "not finished";
     }
-    return lines;
+}
+
+TrackSummary GameSession::summary(std::size_t index) const {
+    const TrackShelf::Track& track = tracks_.at(index);
+    TrackSummary summary{track.entry.name, track.entry.difficulty, std::nullopt, 0, {}};
+    // A track not loaded yet is looked up by its file as it is now.
+    const std::string hash =
+        track.hash.empty() && !track.broken ? tracks_.fileHash(index) : track.hash;
+    if (const Best* best = bests_ && !hash.empty() ? bests_->find(hash) : nullptr) {
+        summary.bestSeconds = best->seconds;
+        summary.bestPoints = best->points;
+    }
+    if (auto outcome = outcomes_.find(track.path); outcome != outcomes_.end()) {
+        summary.outcome = outcome->second;
+    }
+    return summary;
 }
 
 GameState GameSession::state() const {
@@ -173,6 +208,165 @@ void GameSession::readHeldKeys(const KeyHeld& held, double dt) {
     }
 }
 
+void GameSession::fly() {
+    screens_.closeAll();
+    if (run_ && (run_->state == GameState::Starting || run_->state == GameState::Paused)) {
+        run_->state = GameState::Running;
+    }
+}
+
+void GameSession::openScreen(Screen screen) {
+    if (screen == Screen::Tracks) {
+        tracks_.addListedTracks();
+        screens_.open(screen, current_);
+        return;
+    }
+    screens_.open(screen);
+}
+
+void GameSession::back() {
+    const Screen top = screens_.top();
+    if (top == Screen::Start) {
+        // Esc on the start screen lists the tracks.
+        openScreen(Screen::Tracks);
+        return;
+    }
+    screens_.back();
+    if (top == Screen::Pause) {
+        fly();
+    }
+}
+
+std::size_t GameSession::rowCount() const {
+    switch (screens_.top()) {
+    case Screen::Start:
+        return START_ITEMS;
+    case Screen::Pause:
+        return PAUSE_ITEMS;
+    case Screen::Tracks:
+        return tracks_.size();
+    case Screen::Settings:
+    case Screen::Controls:
+        return 0;
+    }
+    return 0;
+}
+
+void GameSession::choose(std::size_t row) {
+    switch (screens_.top()) {
+    case Screen::Start:
+        switch (StartItem(row)) {
+        case StartItem::Fly:
+            fly();
+            break;
+        case StartItem::Tracks:
+            openScreen(Screen::Tracks);
+            break;
+        case StartItem::Settings:
+            openScreen(Screen::Settings);
+            break;
+        case StartItem::Controls:
+            openScreen(Screen::Controls);
+            break;
+        case StartItem::Quit:
+            quit_ = true;
+            break;
+        }
+        break;
+    case Screen::Pause:
+        switch (PauseItem(row)) {
+        case PauseItem::Resume:
+            fly();
+            break;
+        case PauseItem::FlyAgain:
+            flyTrack(current_);
+            break;
+        case PauseItem::Tracks:
+            openScreen(Screen::Tracks);
+            break;
+        case PauseItem::Settings:
+            openScreen(Screen::Settings);
+            break;
+        case PauseItem::Controls:
+            openScreen(Screen::Controls);
+            break;
+        case PauseItem::Quit:
+            quit_ = true;
+            break;
+        }
+        break;
+    case Screen::Tracks:
+        if (row < tracks_.size()) {
+            flyTrack(row);
+        }
+        break;
+    case Screen::Settings:
+    case Screen::Controls:
+        break;
+    }
+    soundClick();
+}
+
+void GameSession::menuKey(int key) {
+    const std::size_t count = rowCount();
+    switch (key) {
+    case GLFW_KEY_UP:
+    case GLFW_KEY_W:
+        screens_.setCursor(menuUp(screens_.cursor(), count));
+        break;
+    case GLFW_KEY_DOWN:
+    case GLFW_KEY_S:
+        screens_.setCursor(menuDown(screens_.cursor(), count));
+        break;
+    case GLFW_KEY_ENTER:
+    case GLFW_KEY_KP_ENTER:
+    case GLFW_KEY_SPACE:
+        choose(screens_.cursor());
+        break;
+    case GLFW_KEY_ESCAPE:
+        back();
+        break;
+    case GLFW_KEY_P:
+        if (screens_.top() == Screen::Pause) {
+            fly();
+        }
+        break;
+    case GLFW_KEY_F1:
+        if (screens_.top() != Screen::Controls) {
+            openScreen(Screen::Controls);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void GameSession::pointerAt(double x, double y) {
+    if (x == pointerX_ && y == pointerY_) {
+        return;
+    }
+    pointerX_ = x;
+    pointerY_ = y;
+    if (screens_.empty()) {
+        return;
+    }
+    const float h = float(config().windowHeight);
+    if (auto row = menuRowAt(lastLayout_, float(x), h - float(y)); row && *row < rowCount()) {
+        screens_.setCursor(*row);
+    }
+}
+
+void GameSession::clicked(double x, double y) {
+    if (screens_.empty()) {
+        return;
+    }
+    const float h = float(config().windowHeight);
+    if (auto row = menuRowAt(lastLayout_, float(x), h - float(y)); row && *row < rowCount()) {
+        screens_.setCursor(*row);
+        choose(*row);
+    }
+}
+
 void GameSession::keyPressed(int key) {
     if (!run_) {
         return;
@@ -180,33 +374,38 @@ void GameSession::keyPressed(int key) {
     judge();
     GameState& state = run_->state;
     RenderToggles& t = toggles_;
-    const std::size_t count = tracks_.size();
-    if (menu_.isOpen()) {
-        switch (key) {
-        case GLFW_KEY_UP:
-        case GLFW_KEY_W:
-            menu_.moveUp(count);
-            return;
-        case GLFW_KEY_DOWN:
-        case GLFW_KEY_S:
-            menu_.moveDown(count);
-            return;
-        case GLFW_KEY_ENTER:
-        case GLFW_KEY_KP_ENTER:
-            flyTrack(menu_.cursor());
-            return;
-        case GLFW_KEY_ESCAPE:
-            menu_.close();
-            return;
-        case GLFW_KEY_P:
-            // As Esc, then P: the list closes and the flight resumes.
-            menu_.close();
-            break;
-        case GLFW_KEY_F9:
-            return;
-        default:
-            break;
+    // The switches act on every screen.
+    switch (key) {
+    case GLFW_KEY_F10:
+        t.wireframe = !t.wireframe;
+        return;
+    case GLFW_KEY_F5:
+        t.bloomEnabled = !t.bloomEnabled;
+        return;
+    case GLFW_KEY_F7:
+        t.normalMapping = !t.normalMapping;
+        return;
+    case GLFW_KEY_F8:
+        t.hudVisible = !t.hudVisible;
+        return;
+    case GLFW_KEY_F11:
+        t.collisionLines = !t.collisionLines;
+        if (!t.collisionLines) {
+            releaseCollisionLines();
         }
+        return;
+    case GLFW_KEY_M:
+        toggleSoundMute(glfwGetTime());
+        return;
+    case GLFW_KEY_F6:
+        t.detailLevel = (t.detailLevel + 1) % 4;
+        return;
+    default:
+        break;
+    }
+    if (!screens_.empty()) {
+        menuKey(key);
+        return;
     }
     switch (key) {
     case GLFW_KEY_F9: {
@@ -221,8 +420,20 @@ void GameSession::keyPressed(int key) {
         break;
     }
     case GLFW_KEY_P:
-        state = stateAfterP(state);
-        soundClick();
+    case GLFW_KEY_ESCAPE:
+    case GLFW_KEY_F1:
+        if (state == GameState::Running || state == GameState::Paused) {
+            state = GameState::Paused;
+            screens_.open(Screen::Pause);
+            if (key == GLFW_KEY_F1) {
+                openScreen(Screen::Controls);
+            }
+            soundClick();
+        } else if (isEnd(state) && key == GLFW_KEY_ESCAPE) {
+            openScreen(Screen::Tracks);
+        } else if (isEnd(state) && key == GLFW_KEY_F1) {
+            openScreen(Screen::Controls);
+        }
         break;
     case GLFW_KEY_R:
         if (state != GameState::Debugging) {
@@ -234,48 +445,42 @@ void GameSession::keyPressed(int key) {
             flyNextTrack();
         }
         break;
-    case GLFW_KEY_ESCAPE:
-        if (state == GameState::Debugging) {
-            break;
-        }
-        if (state == GameState::Running) {
-            state = GameState::Paused;
-        }
-        tracks_.addListedTracks();
-        menu_.open(current_);
-        break;
-    case GLFW_KEY_F10:
-        t.wireframe = !t.wireframe;
-        break;
-    case GLFW_KEY_F5:
-        t.bloomEnabled = !t.bloomEnabled;
-        break;
-    case GLFW_KEY_F7:
-        t.normalMapping = !t.normalMapping;
-        break;
-    case GLFW_KEY_F8:
-        t.hudVisible = !t.hudVisible;
-        break;
-    case GLFW_KEY_F11:
-        t.collisionLines = !t.collisionLines;
-        if (!t.collisionLines) {
-            releaseCollisionLines();
-        }
-        break;
-    case GLFW_KEY_M:
-        toggleSoundMute(glfwGetTime());
-        break;
-    case GLFW_KEY_F6:
-        t.detailLevel = (t.detailLevel + 1) % 4;
-        break;
     default:
         break;
     }
 }
 
 std::string GameSession::title(int32_t fps) const {
-    const char* what = menu_.isOpen() ? CHOOSING_TITLE : gameStateTitle(state());
+    const char* what = screens_.empty() ? gameStateTitle(state()) : screenTitle(screens_.top());
     return std::string("Kelvaro19: ") + what + " @" + std::to_string(fps) + "FPS";
+}
+
+MenuPage GameSession::page() const {
+    switch (screens_.top()) {
+    case Screen::Start:
+        return startPage(summary(current_));
+    case Screen::Pause:
+        return pausePage(summary(current_), run_ ? run_->clock() : 0.0);
+    case Screen::Tracks: {
+        std::vector<TrackSummary> list;
+        std::vector<std::string> broken;
+        for (std::size_t i = 0; i < tracks_.size(); ++i) {
+            list.push_back(summary(i));
+            const TrackShelf::Track& track = tracks_.at(i);
+            broken.push_back(track.broken ? (track.problem.empty() ? "This track cannot be loaded."
+                                                                   : track.problem)
+                                          : "");
+        }
+        return tracksPage(list, broken, screens_.cursor());
+    }
+    case Screen::Settings:
+    case Screen::Controls:
+        break;
+    }
+    MenuPage page;
+    page.heading = screenTitle(screens_.top());
+    page.keys = MENU_KEYS;
+    return page;
 }
 
 void GameSession::draw(float w, float h) {
@@ -287,35 +492,53 @@ void GameSession::draw(float w, float h) {
     const RenderToggles& t = toggles_;
     const GameState state = run.state;
     const bool ended = isEnd(state);
-    // The end screens and the track list lie over the dimmed scene.
-    const float brightness =
-        ended || menu_.isOpen() ? endScreenBrightness(brightness_) : brightness_;
+    const bool menu = !screens_.empty();
+    // The end screens and the menus lie over the dimmed scene.
+    const float brightness = ended || menu ? endScreenBrightness(brightness_) : brightness_;
 
-    const Camera& camera = (state == GameState::Debugging && freeCamera_)
-                               ? static_cast<const Camera&>(*freeCamera_)
-                               : static_cast<const Camera&>(world.camera);
+    const Camera* camera = &world.camera;
+    if (state == GameState::Debugging && freeCamera_) {
+        camera = freeCamera_.get();
+    } else if (state == GameState::Starting && run.ship()) {
+        // Slowly round the ship as it waits at the start, a turn a minute.
+        const GameObject& ship = *run.ship();
+        const glm::quat r = ship.getRotation();
+        const float angle = float(glfwGetTime() * 2.0 * 3.14159265 / 60.0);
+        const glm::vec3 up = r * glm::vec3(0.0f, 1.0f, 0.0f);
+        const glm::vec3 around = glm::angleAxis(angle, up) * (r * glm::vec3(0.0f, 0.0f, -14.0f));
+        startCamera_.fovY = world.camera.fovY;
+        startCamera_.aspect = world.camera.aspect;
+        startCamera_.farPlane = world.camera.farPlane;
+        startCamera_.position = ship.getPosition() + around + 4.0f * up;
+        startCamera_.rotation =
+            glm::quatLookAt(glm::normalize(ship.getPosition() - startCamera_.position), up);
+        camera = &startCamera_;
+    }
     if (t.wireframe) {
-        world.renderWireframe(camera, t.bloomEnabled, t.normalMapping, t.detailLevel, brightness);
+        world.renderWireframe(*camera, t.bloomEnabled, t.normalMapping, t.detailLevel, brightness);
     } else {
-        world.render(camera, t.bloomEnabled, t.normalMapping, t.detailLevel, brightness);
+        world.render(*camera, t.bloomEnabled, t.normalMapping, t.detailLevel, brightness);
     }
     if (t.collisionLines) {
-        drawCollisionLinesNote(drawCollisionLines(camera));
+        drawCollisionLinesNote(drawCollisionLines(*camera));
     }
-    updateGameSounds(camera, run.ship(), state, glfwGetTime());
+    updateGameSounds(*camera, run.ship(), state, glfwGetTime());
     const TrackShelf::Track& track = tracks_.at(current_);
     const Best* best = bests_ && !track.hash.empty() ? bests_->find(track.hash) : nullptr;
-    if (t.hudVisible) {
+    if (t.hudVisible && state != GameState::Starting) {
         Hud& hud = Hud::instance();
         hud.setTotal(uint32_t(world.remainingTrash + world.collectedTrash));
         hud.setCollected(uint32_t(world.collectedTrash));
         hud.setTime(run.clock());
         hud.setBest(best ? std::optional<double>(best->seconds) : std::nullopt);
         hud.draw();
-        if (!ended && !menu_.isOpen() && state != GameState::Debugging && world.currentRing >= 0 &&
+        if (!ended && !menu && state != GameState::Debugging && world.currentRing >= 0 &&
             world.currentRing < int32_t(world.objects.size())) {
             const GameObject& ring = *std::next(world.objects.begin(), world.currentRing);
             drawRingGuide(ringGuide(world.camera, ring.getPosition(), w, h), w, h);
+        }
+        if (!ended && !menu) {
+            drawOverlayExtras(w, h);
         }
     }
     drawSoundNotice(glfwGetTime());
@@ -324,28 +547,56 @@ void GameSession::draw(float w, float h) {
         drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
                         NEW_BEST_COLOR);
     }
-    if (menu_.isOpen()) {
-        menu_.draw(menuLines(), w, h);
+    if (menu) {
+        lastLayout_ = drawMenuPage(page(), screens_.cursor(), w, h);
     } else if (ended) {
-        judge();
-        const char* message = state == GameState::Finished ? "TRACK FINISHED" : "GAME OVER";
-        auto drawPlaced = [](const std::string& text, const TextPlacement& at) {
-            drawText(text, at.x, at.y, at.scale, HUD_COLOR);
-        };
-        drawPlaced(message, endMessagePlacement(startupGlyphs(), message, w, h));
-        const float unit = h / 1080.0f;
-        if (state == GameState::Finished) {
-            std::string points = "Points: " + std::to_string(run.finalPoints);
-            drawPlaced(points, pointsPlacement(startupGlyphs(), points, w, h));
-            if (run.newBest) {
-                drawOverlayLine("New best",
-                                centredLine("New best", w, 0.5f * h - 150.0f * unit, 0.65f * unit),
-                                NEW_BEST_COLOR);
-            }
+        drawEndScreen(w, h);
+    }
+}
+
+// The ring counter at the top, and the frame rate when asked for.
+void GameSession::drawOverlayExtras(float w, float h) {
+    const float unit = h / 1080.0f;
+    const Run::RingProgress rings = run_->ringProgress();
+    if (rings.total > 0) {
+        const std::string text =
+            "Ring " + std::to_string(rings.next) + " of " + std::to_string(rings.total);
+        drawOverlayLine(text, centredLine(text, w, h - 70.0f * unit, 0.55f * unit), HUD_COLOR);
+    }
+}
+
+// The end screens stand in the upper half of the window, clear of the ship
+// below the middle.
+void GameSession::drawEndScreen(float w, float h) {
+    judge();
+    const Run& run = *run_;
+    const GameState state = run.state;
+    const float unit = h / 1080.0f;
+    const float lift = 0.2f * h;
+    const char* message = state == GameState::Finished ? "TRACK FINISHED" : "GAME OVER";
+    auto drawPlaced = [lift](const std::string& text, TextPlacement at) {
+        drawText(text, at.x, at.y + lift, at.scale, HUD_COLOR);
+    };
+    drawPlaced(message, endMessagePlacement(startupGlyphs(), message, w, h));
+    const Run::RingProgress rings = run.ringProgress();
+    if (state == GameState::Finished) {
+        std::string points = "Points: " + std::to_string(run.finalPoints);
+        drawPlaced(points, pointsPlacement(startupGlyphs(), points, w, h));
+        if (run.newBest) {
+            drawOverlayLine(
+                "New best",
+                centredLine("New best", w, 0.5f * h + lift - 150.0f * unit, 0.65f * unit),
+                NEW_BEST_COLOR);
         }
-        drawOverlayLine(END_HINT, centredLine(END_HINT, w, 0.5f * h - 230.0f * unit, 0.5f * unit),
+    } else if (rings.total > 0) {
+        const std::string far = "Crashed on the way to ring " + std::to_string(rings.next) +
+                                " of " + std::to_string(rings.total);
+        drawOverlayLine(far, centredLine(far, w, 0.5f * h + lift - 90.0f * unit, 0.6f * unit),
                         HUD_COLOR);
     }
+    drawOverlayLine(END_HINT,
+                    centredLine(END_HINT, w, 0.5f * h + lift - 230.0f * unit, 0.5f * unit),
+                    HUD_COLOR);
 }
 
 void GameSession::enterFreeCamera() {
@@ -358,12 +609,10 @@ void GameSession::enterFreeCamera() {
         freeCamera_->farPlane = view.farPlane;
     }
     setMouseLookCamera(freeCamera_.get());
-    glfwSetMouseButtonCallback(window, onMouseButton);
 }
 
 void GameSession::leaveFreeCamera() {
     if (freeCamera_) {
-        glfwSetMouseButtonCallback(window, nullptr);
         setMouseLookCamera(nullptr);
         freeCamera_.reset();
     }
@@ -372,10 +621,13 @@ void GameSession::leaveFreeCamera() {
 void startGame(const std::string& levelFile) {
     startGameSounds();
     current = std::make_unique<GameSession>(WorldLoader().baseDirectory(), levelFile);
-    if (!current->begin()) {
+    // A level named on the command line flies at once: a designer's loop
+    // stays one command.
+    if (!current->begin(!levelFile.empty())) {
         std::exit(EXIT_FAILURE);
     }
     KeyPresses::listen(window, &current->keys());
+    glfwSetMouseButtonCallback(window, onMenuMouseButton);
 
     // The programs live until exit.
     buildStartUpPrograms();
@@ -392,6 +644,8 @@ void endGame() {
         return;
     }
     KeyPresses::listen(window, nullptr);
+    glfwSetMouseButtonCallback(window, nullptr);
+    clicks.clear();
     current.reset();
 }
 
@@ -428,7 +682,16 @@ void takeInput(const KeyHeld& held, double dt) {
     for (int key : current->keys().take()) {
         current->keyPressed(key);
     }
+    double x = 0.0, y = 0.0;
+    glfwGetCursorPos(window, &x, &y);
+    current->pointerAt(x, y);
+    for (const glm::dvec2& at : std::exchange(clicks, {})) {
+        current->clicked(at.x, at.y);
+    }
     current->readHeldKeys(held, dt);
+    if (current->quitChosen()) {
+        glfwSetWindowShouldClose(window, GLFW_TRUE);
+    }
 }
 
 std::string windowTitle(int32_t fps) {
@@ -438,6 +701,9 @@ std::string windowTitle(int32_t fps) {
 }
 
 void updateWindowTitle(int32_t fps) {
+    if (current) {
+        current->setFrameRate(fps);
+    }
     glfwSetWindowTitle(window, windowTitle(fps).c_str());
 }
 

@@ -36,8 +36,8 @@ void onKeyPress(int key);
 // the last pass, then the held keys (`held` asks the window).
 void takeInput(const KeyHeld& held, double dt);
 
-// "Kelvaro19: " + state text + " @" + fps + "FPS"; "Choosing a track" while
-// the track list is open.
+// "Kelvaro19: " + state text + " @" + fps + "FPS"; the top screen's name
+// ("Start", "Choosing a track", "Settings") while one is open.
 std::string windowTitle(int32_t fps);
 void updateWindowTitle(int32_t fps);
 
@@ -46,4 +46,3 @@ void drawFrame();
 
 // The end screens' line of what can be done next.
 inline constexpr const char* END_HINT = "R fly again \xC2\xB7 N next track \xC2\xB7 Esc tracks";
-inline constexpr const char* CHOOSING_TITLE = "Choosing a track";

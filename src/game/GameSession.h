@@ -4,10 +4,12 @@
 #include "game/Controls.h"
 #include "game/KeyPresses.h"
 #include "game/Run.h"
-#include "game/TrackMenu.h"
 #include "game/TrackShelf.h"
+#include "game/menu/Screens.h"
+#include "render/Camera.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -24,8 +26,9 @@ public:
     GameSession(const GameSession&) = delete;
     GameSession& operator=(const GameSession&) = delete;
 
-    // Flies the first track; false when it cannot be loaded.
-    bool begin();
+    // Readies the first track, on the start screen or (`flyAtOnce`, a level
+    // named on the command line) flying; false when it cannot be loaded.
+    bool begin(bool flyAtOnce = false);
     void setDetailLevel(int32_t level) { toggles_.detailLevel = level; }
 
     // The window's key events go here.
@@ -34,6 +37,12 @@ public:
     void keyPressed(int key);
     // Reads the held flight keys while flying, or moves the free camera.
     void readHeldKeys(const KeyHeld& held, double dt);
+    // The mouse over the menus: the pointer in window pixels from the top
+    // left (the window's own way), and a click of its left button there.
+    void pointerAt(double x, double y);
+    void clicked(double x, double y);
+    // Set once the player chose Quit.
+    bool quitChosen() const { return quit_; }
 
     // The current run's state, Starting before there is one.
     GameState state() const;
@@ -44,6 +53,7 @@ public:
     void fixedStep();
 
     std::string title(int32_t fps) const;
+    void setFrameRate(int32_t fps) { fps_ = fps; }
     // The scene and everything over it, for a window of this size.
     void draw(float width, float height);
 
@@ -52,9 +62,23 @@ private:
     void flyNextTrack();
     void judge();
     bool ended() const;
-    std::vector<TrackMenu::Line> menuLines() const;
+    // How the current run went, for the track list, when it goes unfinished.
+    void noteOutcome();
+    TrackSummary summary(std::size_t index) const;
     void enterFreeCamera();
     void leaveFreeCamera();
+
+    // The screens: a key, a chosen line, going back.
+    void menuKey(int key);
+    void choose(std::size_t row);
+    void back();
+    void openScreen(Screen screen);
+    // Ends the start screen or the pause menu: the run flies.
+    void fly();
+    MenuPage page() const;
+    std::size_t rowCount() const;
+    void drawEndScreen(float w, float h);
+    void drawOverlayExtras(float w, float h);
 
     TrackShelf tracks_;
     // The track of the current run.
@@ -65,7 +89,16 @@ private:
     RenderToggles toggles_;
     // The debugging camera, only while Debugging.
     std::unique_ptr<FreeCamera> freeCamera_;
-    TrackMenu menu_;
+    ScreenStack screens_;
+    // Where the last page drawn put its rows, for the mouse.
+    MenuLayout lastLayout_;
+    double pointerX_ = -1.0, pointerY_ = -1.0;
+    // The start screen's camera, slowly round the ship.
+    Camera startCamera_;
+    // Per track path: how its last unfinished flight went.
+    std::map<std::string, std::string> outcomes_;
+    int32_t fps_ = 0;
+    bool quit_ = false;
     std::unique_ptr<BestsStore> bests_;
     KeyPresses keys_;
     // The scene's brightness outside the dimmed screens.

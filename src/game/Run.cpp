@@ -45,6 +45,21 @@ int32_t Run::points() const {
     return computeScore(world_.collectedTrash, clock_);
 }
 
+Run::RingProgress Run::ringProgress() const {
+    RingProgress progress;
+    int32_t position = 0;
+    for (const GameObject& object : world_.objects) {
+        if (object.kind == ObjectKind::Ring) {
+            ++progress.total;
+            if (position <= world_.currentRing) {
+                progress.next = progress.total;
+            }
+        }
+        ++position;
+    }
+    return progress;
+}
+
 void applyShipControl(ShipControl& control, float step) {
     GameObject* target = control.ship;
     if (!target || !target->actor || !target->actor->isDynamic()) {

@@ -38,6 +38,13 @@ public:
     void step();
     // The points so far: collected cans × 20000 / seconds flown.
     int32_t points() const;
+    // The ring to fly through next, counted from 1 (the last one once
+    // finished; 0 on a track without rings), of how many.
+    struct RingProgress {
+        int32_t next = 0;
+        int32_t total = 0;
+    };
+    RingProgress ringProgress() const;
 
     // Written by the rules (through the world) and by the keys.
     GameState state = GameState::Running;

@@ -100,6 +100,7 @@ TEST(AnyFolder, AnInstalledCopyFindsItsDataBesideItself) {
 
     GameProcess game(work, {}, {}, prefix / "bin/kelvaro19");
     ASSERT_NE(game.waitForWindow(60s), 0u) << game.output();
+    EXPECT_TRUE(game.flyFromStartScreen(30s)) << game.windowTitle();
     EXPECT_TRUE(game.waitForTitle("Kelvaro19: Game running @", 30s)) << game.windowTitle();
     EXPECT_NE(game.output().find("[ INFO ]\tGame data from " + prefix.string() +
                                  "/share/kelvaro19/ (installed with " + prefix.string() +

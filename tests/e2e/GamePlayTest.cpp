@@ -43,6 +43,7 @@ struct Game {
         level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
         process = std::make_unique<GameProcess>(dir.path());
         EXPECT_NE(process->waitForWindow(120s), 0u) << process->output();
+        EXPECT_TRUE(process->flyFromStartScreen(60s)) << process->windowTitle();
     }
     // The bests of the game's own home (see GameProcess).
     std::filesystem::path bestsFile() const {
@@ -68,13 +69,16 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     addRing(level, 1, -40);
     level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
     Game game(level, 640, 360);
+    // The end screen stands a fifth of the window above the middle, clear of
+    // the ship.
+    constexpr int END_MIDDLE = 360 / 2 - 72;
     ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game finished @", 60s))
         << game.process->windowTitle() << "\n"
         << game.process->output();
     // "TRACK FINISHED" stands on the middle line, centred, clear of both
     // edges; the points line sits below it, clear of the overlay's count.
     auto messagePixels = [](const ScreenImage& image) {
-        return countTrue(image.brightMask(0, 360 / 2 - 150, 640, 150, 180));
+        return countTrue(image.brightMask(0, END_MIDDLE - 100, 640, 100, 180));
     };
     ScreenImage image;
     auto columns = [&image](int y0, int h) {
@@ -95,8 +99,8 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
     // hold the new message over an old bottom, so the picture is taken again
     // until the whole end screen is in it.
     auto endScreenDrawn = [&] {
-        auto [bestLeft, bestRight] = columns(360 / 2 + 38, 26);
-        auto [hintLeft, hintRight] = columns(360 / 2 + 65, 25);
+        auto [bestLeft, bestRight] = columns(END_MIDDLE + 38, 26);
+        auto [hintLeft, hintRight] = columns(END_MIDDLE + 65, 25);
         return messagePixels(image) > 200 && bestLeft >= 0 &&
                hintRight - hintLeft > bestRight - bestLeft;
     };
@@ -106,19 +110,19 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
         [&](const auto& file) { return image.load(file) && endScreenDrawn(); }, 20s);
     ASSERT_TRUE(shown) << "no whole end screen drawn: " << messagePixels(image)
                        << " bright pixels in the message";
-    auto [left, right] = columns(360 / 2 - 60, 60);
+    auto [left, right] = columns(END_MIDDLE - 60, 60);
     EXPECT_GT(left, 5);
     EXPECT_LT(right, 634);
     EXPECT_NEAR(left + right, 640, 12);
-    auto [pointsLeft, pointsRight] = columns(360 / 2 + 5, 40);
+    auto [pointsLeft, pointsRight] = columns(END_MIDDLE + 5, 40);
     EXPECT_GT(pointsLeft, 5);
     EXPECT_NEAR(pointsLeft + pointsRight, 640, 12);
     // The first finish is a new best, kept in the player's data folder, and
     // the end screen says it with what can be done next below.
     EXPECT_TRUE(std::filesystem::exists(game.bestsFile())) << game.process->output();
-    auto [bestLeft, bestRight] = columns(360 / 2 + 38, 26);
+    auto [bestLeft, bestRight] = columns(END_MIDDLE + 38, 26);
     EXPECT_NEAR(bestLeft + bestRight, 640, 12) << "no \"New best\" line";
-    auto [hintLeft, hintRight] = columns(360 / 2 + 65, 25);
+    auto [hintLeft, hintRight] = columns(END_MIDDLE + 65, 25);
     EXPECT_NEAR(hintLeft + hintRight, 640, 12) << "no line of keys";
 
     // Esc lists the tracks; Esc again goes back to the end screen; N flies the

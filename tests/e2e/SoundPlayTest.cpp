@@ -61,6 +61,7 @@ Recording flyTrack(const std::string& soundSection, std::vector<std::string> env
     Recording recording;
     GameProcess game(dir.path(), environment);
     EXPECT_NE(game.waitForWindow(120s), 0u) << game.output();
+    EXPECT_TRUE(game.flyFromStartScreen(60s)) << game.windowTitle();
     EXPECT_TRUE(game.waitForTitle("Kelvaro19: Game finished @", 60s)) << game.windowTitle() << "\n"
                                                                       << game.output();
     game.requestClose();

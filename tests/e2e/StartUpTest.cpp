@@ -44,6 +44,7 @@ TEST(StartUp, AWindowLargerThanTheDriverDrawsIsNamedAndShrunk) {
     prepareEndlessGame(dir, 2000000, 180);
     GameProcess game(dir.path());
     ASSERT_NE(game.waitForWindow(60s), 0u) << game.output();
+    EXPECT_TRUE(game.flyFromStartScreen(30s)) << game.windowTitle();
     EXPECT_TRUE(game.waitForTitle("Kelvaro19: Game running @", 30s)) << game.windowTitle();
     const std::string out = game.output();
     EXPECT_NE(out.find("[ ERROR ]\tRejected WINDOW_WIDTH = 2000000 in res/config/Kelvaro.ini: the "

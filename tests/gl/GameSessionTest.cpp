@@ -75,14 +75,33 @@ TEST_F(Session, ATrackThatFailsToLoadLeavesTheFlightAsItWasPausedAndGreysTheTrac
     press({GLFW_KEY_ENTER});
     fly(20);
     ASSERT_EQ(session->state(), GameState::Running);
-    press({GLFW_KEY_ESCAPE, GLFW_KEY_DOWN, GLFW_KEY_ENTER});
+    // The pause menu's Tracks, then the broken track.
+    press({GLFW_KEY_ESCAPE, GLFW_KEY_DOWN, GLFW_KEY_DOWN, GLFW_KEY_ENTER, GLFW_KEY_DOWN,
+           GLFW_KEY_ENTER});
     EXPECT_EQ(session->state(), GameState::Paused);
     EXPECT_EQ(session->title(1), "Kelvaro19: Choosing a track @1FPS");
-    // The old flight goes on where it was.
-    press({GLFW_KEY_P});
+    // Back to the pause menu, and back again: the old flight goes on where it was.
+    press({GLFW_KEY_ESCAPE});
+    EXPECT_EQ(session->title(1), "Kelvaro19: Game paused @1FPS");
+    press({GLFW_KEY_ESCAPE});
     EXPECT_EQ(session->state(), GameState::Running);
     fly(2000);
     EXPECT_EQ(session->state(), GameState::Finished);
+}
+
+// The game opens on the start screen with the clock stopped; Enter flies,
+// and the pause menu's last line quits.
+TEST_F(Session, TheStartScreenWaitsForThePlayerAndThePauseMenuQuits) {
+    EXPECT_EQ(session->title(1), "Kelvaro19: Start @1FPS");
+    EXPECT_FALSE(session->flying());
+    press({GLFW_KEY_ENTER});
+    EXPECT_EQ(session->title(1), "Kelvaro19: Game running @1FPS");
+    fly(5);
+    press({GLFW_KEY_P});
+    EXPECT_EQ(session->state(), GameState::Paused);
+    EXPECT_FALSE(session->quitChosen());
+    press({GLFW_KEY_UP, GLFW_KEY_ENTER});
+    EXPECT_TRUE(session->quitChosen());
 }
 
 } // namespace

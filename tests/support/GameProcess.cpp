@@ -32,6 +32,14 @@ std::string runCommand(const std::string& command) {
     return result;
 }
 
+bool GameProcess::flyFromStartScreen(std::chrono::milliseconds timeout) const {
+    if (!waitForTitle("Kelvaro19: Start @", timeout)) {
+        return false;
+    }
+    tapKey("Return");
+    return true;
+}
+
 void prepareGameFolder(const fs::path& dir, int width, int height, int blurIterations, int maxFps) {
     const fs::path source = KELVARO_SOURCE_DIR;
     fs::create_directories(dir / "res/config");

@@ -48,6 +48,10 @@ public:
     // the slow software renderer, which the game must still not lose.
     void tapKey(const std::string& key) const;
 
+    // A game started without a level opens on its start screen: waits for
+    // it, then flies (Enter).
+    bool flyFromStartScreen(std::chrono::milliseconds timeout) const;
+
     // Asks the window to close, as a window manager's close button does.
     void requestClose() const;
 

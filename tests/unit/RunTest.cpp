@@ -66,12 +66,14 @@ TEST_F(RunTest, EveryStateLeavesAFreshRunOnTheSameWorld) {
         // set the others.
         std::optional<GameState> keyState;
         GameState reached;
+        // The ring it was flying to, of 2.
+        int32_t ring;
     };
     const Case cases[] = {
-        {"running, one can collected", 7.0f, std::nullopt, GameState::Running},
-        {"paused after both cans", 15.0f, GameState::Paused, GameState::Paused},
-        {"finished", 40.0f, std::nullopt, GameState::Finished},
-        {"game over", 22.0f, GameState::GameOver, GameState::GameOver},
+        {"running, one can collected", 7.0f, std::nullopt, GameState::Running, 1},
+        {"paused after both cans", 15.0f, GameState::Paused, GameState::Paused, 1},
+        {"finished", 40.0f, std::nullopt, GameState::Finished, 2},
+        {"game over", 22.0f, GameState::GameOver, GameState::GameOver, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,6 +84,8 @@ TEST_F(RunTest, EveryStateLeavesAFreshRunOnTheSameWorld) {
                 first.state = *c.keyState;
             }
             ASSERT_EQ(first.state, c.reached);
+            EXPECT_EQ(first.ringProgress().next, c.ring);
+            EXPECT_EQ(first.ringProgress().total, 2);
             ASSERT_GT(first.clock(), 0.0);
             ASSERT_GT(world.collectedTrash, 0);
         }
@@ -92,6 +96,7 @@ TEST_F(RunTest, EveryStateLeavesAFreshRunOnTheSameWorld) {
         EXPECT_EQ(world.collectedTrash, 0);
         EXPECT_EQ(world.remainingTrash, 2);
         EXPECT_EQ(world.currentRing, 3);
+        EXPECT_EQ(again.ringProgress().next, 1);
         EXPECT_TRUE(world.removalQueue.empty());
         EXPECT_EQ(countKind(ObjectKind::Trash), 2);
         EXPECT_EQ(PhysicsContext::instance().bodyCount(), bodies);

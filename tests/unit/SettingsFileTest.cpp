@@ -148,8 +148,13 @@ TEST(SettingsFile, AFileThatCannotBeReadIsLeftAlone) {
 TEST(SettingsFile, SavingGoesToTheUsersFileAndNeverTheShippedOne) {
     TempDir dir;
     ScopedEnvironment env;
+    // The shipped file is found from the checkout, as the game finds res/
+    // in its working folder; CTest starts tests in the build folder.
+    const fs::path workingFolder = fs::current_path();
+    fs::current_path(KELVARO_SOURCE_DIR);
     env.set("XDG_CONFIG_HOME", (dir.path() / "config").string());
     const std::string shipped = readText(configPath());
+    ASSERT_FALSE(shipped.empty());
     EXPECT_TRUE(saveUserSettings({{"SOUND", "MUSIC_VOLUME", "0.1"}}));
     const std::string user = readText(dir.path() / "config" / "kelvaro19" / "Kelvaro.ini");
     EXPECT_NE(user.find("[SOUND]\nMUSIC_VOLUME = 0.1\n"), std::string::npos) << user;
@@ -166,4 +171,5 @@ TEST(SettingsFile, SavingGoesToTheUsersFileAndNeverTheShippedOne) {
               std::string::npos)
         << console;
     EXPECT_EQ(readText(configPath()), shipped);
+    fs::current_path(workingFolder);
 }
