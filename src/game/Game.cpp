@@ -14,11 +14,11 @@
 #include "game/Score.h"
 #include "game/SoundNotice.h"
 #include "physics/PhysicsContext.h"
-#include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
+#include "world/Camera.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
 
@@ -542,8 +542,7 @@ void GameSession::draw(float w, float h) {
         }
     }
     drawSoundNotice(glfwGetTime());
-    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : "";
-        !notice.empty()) {
+    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : ""; !notice.empty()) {
         drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
                         NEW_BEST_COLOR);
     }

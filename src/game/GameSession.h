@@ -6,7 +6,7 @@
 #include "game/Run.h"
 #include "game/TrackShelf.h"
 #include "game/menu/Screens.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include <cstdint>
 #include <map>

@@ -2,9 +2,9 @@
 
 #include "game/TestPilotTurn.h"
 
+#include "core/GameState.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
-#include "game/GameState.h"
 #include "game/Input.h"
 #include "physics/PhysicsContext.h"
 #include "physics/RigidBody.h"
