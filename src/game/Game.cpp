@@ -674,8 +674,8 @@ void startGame(const std::string& levelFile) {
     // A level named on the command line flies at once: a designer's loop
     // stays one command.
     if (!current->begin(!levelFile.empty())) {
-        // Dropped here, while the physics it leaves is still there: at exit
-        // the physics, made after this pointer, would go first.
+        // Gone before exit, while the physics it lets go of is still there:
+        // at exit that would already be destroyed.
         current.reset();
         std::exit(EXIT_FAILURE);
     }
