@@ -623,6 +623,9 @@ void startGame(const std::string& levelFile) {
     // A level named on the command line flies at once: a designer's loop
     // stays one command.
     if (!current->begin(!levelFile.empty())) {
+        // Gone before exit: its destructor reaches the physics, whose
+        // process-wide instance the exit handlers may already have ended.
+        current.reset();
         std::exit(EXIT_FAILURE);
     }
     KeyPresses::listen(window, &current->keys());
