@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Config.h"
 #include "core/Log.h"
+#include "core/SettingsFile.h"
 #include "core/UserFolders.h"
 #include "game/CollisionLinesNote.h"
 #include "game/GameRules.h"
@@ -25,6 +26,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -62,6 +64,13 @@ bool isEnd(GameState state) {
 GameSession::GameSession(const std::string& levelFolder, const std::string& commandLineLevel)
     : tracks_(levelFolder, commandLineLevel) {
     brightness_ = config().brightness;
+    // The player's kept switches; the software preset may lower the detail after.
+    toggles_.bloomEnabled = config().glow;
+    toggles_.normalMapping = config().normalMaps;
+    toggles_.detailLevel = config().levelOfDetail;
+    toggles_.hudVisible = true;
+    saved_ = config();
+    savedBindings_ = keyBindings();
     bests_ = std::make_unique<BestsStore>(userDataDir() / BESTS_FILE_NAME);
 }
 
@@ -215,7 +224,42 @@ void GameSession::fly() {
     }
 }
 
+void GameSession::readSettings() {
+    config().muted = soundMuted();
+    config().levelOfDetail = toggles_.detailLevel;
+    config().glow = toggles_.bloomEnabled;
+    config().normalMaps = toggles_.normalMapping;
+    settings_ = playerSettings(config());
+}
+
+void GameSession::applySettings() {
+    applyPlayerSettings(settings_, config());
+    const Config& c = config();
+    setSoundVolumes(c.soundVolume, c.musicVolume);
+    setSoundMuted(c.muted);
+    toggles_.detailLevel = c.levelOfDetail;
+    toggles_.bloomEnabled = c.glow;
+    toggles_.normalMapping = c.normalMaps;
+    saveSettings();
+}
+
+// Only what changed since the last save is written, so that keys the
+// player never touched keep following the shipped file.
+void GameSession::saveSettings() {
+    std::vector<SettingChange> changes = changedPlayerSettings(saved_, config());
+    for (SettingChange& change : keyBindings().changesFrom(savedBindings_)) {
+        changes.push_back(std::move(change));
+    }
+    if (!changes.empty() && saveUserSettings(changes)) {
+        saved_ = config();
+        savedBindings_ = keyBindings();
+    }
+}
+
 void GameSession::openScreen(Screen screen) {
+    if (screen == Screen::Settings) {
+        readSettings();
+    }
     if (screen == Screen::Tracks) {
         tracks_.addListedTracks();
         screens_.open(screen, current_);
@@ -246,8 +290,9 @@ std::size_t GameSession::rowCount() const {
     case Screen::Tracks:
         return tracks_.size();
     case Screen::Settings:
+        return SETTING_ITEMS + actionTable().size();
     case Screen::Controls:
-        return 0;
+        return page().rows.size();
     }
     return 0;
 }
@@ -301,43 +346,71 @@ void GameSession::choose(std::size_t row) {
         }
         break;
     case Screen::Settings:
+        if (row >= SETTING_ITEMS) {
+            rebinding_ = bindingAction(row);
+            note_ = "Press the new key for " + std::string(actionInfo(*rebinding_).name) +
+                    " (Esc: keep it)";
+        } else if (changeSetting(settings_, SettingItem(row), +1)) {
+            applySettings();
+        }
+        break;
     case Screen::Controls:
         break;
     }
     soundClick();
 }
 
-void GameSession::menuKey(int key) {
+void GameSession::menuKey(Action action) {
     const std::size_t count = rowCount();
-    switch (key) {
-    case GLFW_KEY_UP:
-    case GLFW_KEY_W:
+    note_.clear();
+    switch (action) {
+    case Action::MenuUp:
         screens_.setCursor(menuUp(screens_.cursor(), count));
         break;
-    case GLFW_KEY_DOWN:
-    case GLFW_KEY_S:
+    case Action::MenuDown:
         screens_.setCursor(menuDown(screens_.cursor(), count));
         break;
-    case GLFW_KEY_ENTER:
-    case GLFW_KEY_KP_ENTER:
-    case GLFW_KEY_SPACE:
+    case Action::Choose:
         choose(screens_.cursor());
         break;
-    case GLFW_KEY_ESCAPE:
+    case Action::MenuLeft:
+    case Action::MenuRight:
+        if (screens_.top() == Screen::Settings && screens_.cursor() < SETTING_ITEMS &&
+            changeSetting(settings_, SettingItem(screens_.cursor()),
+                          action == Action::MenuLeft ? -1 : +1)) {
+            applySettings();
+            soundClick();
+        }
+        break;
+    case Action::Back:
         back();
         break;
-    case GLFW_KEY_P:
+    case Action::Pause:
         if (screens_.top() == Screen::Pause) {
             fly();
         }
         break;
-    case GLFW_KEY_F1:
+    case Action::Controls:
         if (screens_.top() != Screen::Controls) {
             openScreen(Screen::Controls);
         }
         break;
     default:
         break;
+    }
+}
+
+// The key after "Press the new key": bound, or refused with a word.
+void GameSession::rebind(int key) {
+    const Action action = *rebinding_;
+    rebinding_.reset();
+    if (key == GLFW_KEY_ESCAPE) {
+        note_.clear();
+        return;
+    }
+    note_ = keyBindings().rebind(action, 0, key);
+    if (note_.empty()) {
+        saveSettings();
     }
 }
 
@@ -372,43 +445,51 @@ void GameSession::keyPressed(int key) {
         return;
     }
     judge();
+    if (rebinding_) {
+        rebind(key);
+        return;
+    }
+    const std::optional<Action> action = actionForKey(key);
+    if (!action) {
+        return;
+    }
     GameState& state = run_->state;
     RenderToggles& t = toggles_;
     // The switches act on every screen.
-    switch (key) {
-    case GLFW_KEY_F10:
+    switch (*action) {
+    case Action::Wireframe:
         t.wireframe = !t.wireframe;
         return;
-    case GLFW_KEY_F5:
+    case Action::Glow:
         t.bloomEnabled = !t.bloomEnabled;
         return;
-    case GLFW_KEY_F7:
+    case Action::NormalMaps:
         t.normalMapping = !t.normalMapping;
         return;
-    case GLFW_KEY_F8:
+    case Action::Overlay:
         t.hudVisible = !t.hudVisible;
         return;
-    case GLFW_KEY_F11:
+    case Action::CollisionLines:
         t.collisionLines = !t.collisionLines;
         if (!t.collisionLines) {
             releaseCollisionLines();
         }
         return;
-    case GLFW_KEY_M:
+    case Action::Mute:
         toggleSoundMute(glfwGetTime());
         return;
-    case GLFW_KEY_F6:
+    case Action::LevelOfDetail:
         t.detailLevel = (t.detailLevel + 1) % 4;
         return;
     default:
         break;
     }
     if (!screens_.empty()) {
-        menuKey(key);
+        menuKey(*action);
         return;
     }
-    switch (key) {
-    case GLFW_KEY_F9: {
+    switch (*action) {
+    case Action::FreeCamera: {
         const GameState before = state;
         state = stateAfterF9(state);
         soundClick();
@@ -419,28 +500,28 @@ void GameSession::keyPressed(int key) {
         }
         break;
     }
-    case GLFW_KEY_P:
-    case GLFW_KEY_ESCAPE:
-    case GLFW_KEY_F1:
+    case Action::Pause:
+    case Action::Back:
+    case Action::Controls:
         if (state == GameState::Running || state == GameState::Paused) {
             state = GameState::Paused;
             screens_.open(Screen::Pause);
-            if (key == GLFW_KEY_F1) {
+            if (*action == Action::Controls) {
                 openScreen(Screen::Controls);
             }
             soundClick();
-        } else if (isEnd(state) && key == GLFW_KEY_ESCAPE) {
+        } else if (isEnd(state) && *action == Action::Back) {
             openScreen(Screen::Tracks);
-        } else if (isEnd(state) && key == GLFW_KEY_F1) {
+        } else if (isEnd(state) && *action == Action::Controls) {
             openScreen(Screen::Controls);
         }
         break;
-    case GLFW_KEY_R:
+    case Action::FlyAgain:
         if (state != GameState::Debugging) {
             flyTrack(current_);
         }
         break;
-    case GLFW_KEY_N:
+    case Action::NextTrack:
         if (isEnd(state)) {
             flyNextTrack();
         }
@@ -473,9 +554,13 @@ MenuPage GameSession::page() const {
         }
         return tracksPage(list, broken, screens_.cursor());
     }
-    case Screen::Settings:
+    case Screen::Settings: {
+        MenuPage page = settingsPage(settings_, keyBindings(), glfwKeyNamer);
+        page.note = note_;
+        return page;
+    }
     case Screen::Controls:
-        break;
+        return controlsPage(keyBindings(), glfwKeyNamer);
     }
     MenuPage page;
     page.heading = screenTitle(screens_.top());
@@ -542,8 +627,7 @@ void GameSession::draw(float w, float h) {
         }
     }
     drawSoundNotice(glfwGetTime());
-    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : "";
-        !notice.empty()) {
+    if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : ""; !notice.empty()) {
         drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
                         NEW_BEST_COLOR);
     }
@@ -562,6 +646,13 @@ void GameSession::drawOverlayExtras(float w, float h) {
         const std::string text =
             "Ring " + std::to_string(rings.next) + " of " + std::to_string(rings.total);
         drawOverlayLine(text, centredLine(text, w, h - 70.0f * unit, 0.55f * unit), HUD_COLOR);
+    }
+    if (config().showFps) {
+        const std::string text = std::to_string(fps_) + " FPS";
+        const float scale = 0.45f * unit;
+        drawOverlayLine(text,
+                        {w - overlayLineWidth(text, scale) - 30.0f * unit, h - 60.0f * unit, scale},
+                        HUD_COLOR);
     }
 }
 
@@ -624,6 +715,8 @@ void startGame(const std::string& levelFile) {
     // A level named on the command line flies at once: a designer's loop
     // stays one command.
     if (!current->begin(!levelFile.empty())) {
+        // The tracks go while the physics they are in is still there.
+        current.reset();
         std::exit(EXIT_FAILURE);
     }
     KeyPresses::listen(window, &current->keys());
