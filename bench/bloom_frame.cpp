@@ -12,12 +12,12 @@
 #include "render/BloomShader.h"
 #include "render/BloomStages.h"
 #include "render/BloomTargets.h"
-#include "render/Camera.h"
 #include "render/FrameRenderer.h"
 #include "render/FullscreenQuad.h"
 #include "render/Shader.h"
 #include "render/SkyboxShader.h"
 #include "render/Text.h"
+#include "world/Camera.h"
 #include "world/WorldLoader.h"
 
 #include "../tests/gl/RenderScene.h"

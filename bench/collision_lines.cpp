@@ -32,8 +32,8 @@
 
 #include "physics/CollisionLines.h"
 #include "physics/PhysicsContext.h"
-#include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
+#include "world/Camera.h"
 #include "world/WorldLoader.h"
 
 #include <benchmark/benchmark.h>

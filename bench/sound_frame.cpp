@@ -6,10 +6,10 @@
 // names others (ALSOFT_DRIVERS=alsa,pulse,oss measures a machine's probing
 // for a sound card).
 
-#include "render/Camera.h"
 #include "sound/GameSounds.h"
 #include "sound/SoundFile.h"
 #include "sound/SoundSystem.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
 
 #include <benchmark/benchmark.h>

@@ -5,6 +5,7 @@
 #include "game/Bests.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string_view>
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -15,17 +16,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const BestsText read = parseBests(text);
-    if (!read.problem.empty()) {
-        if (!read.bests.empty()) {
-            std::abort();
-        }
-    } else {
-        const BestsText again = parseBests(formatBests(read.bests));
-        if (!again.problem.empty() || again.bests.size() != read.bests.size()) {
-            std::abort();
-        }
+    // Whatever was read is written in a form read back whole, within bounds.
+    const BestsFileText written = formatBests(read.bests, MAX_BESTS_BYTES);
+    const BestsText again = parseBests(written.text);
+    if (written.text.size() > MAX_BESTS_BYTES || !again.problems.empty() ||
+        again.bests.size() + written.left.size() != read.bests.size()) {
+        std::abort();
     }
-    // The store on the same bytes: a damaged file goes aside, never a crash.
+    // The store on the same bytes: a damaged file is kept aside, never a
+    // crash.
+    // Each input starts from an empty folder: the copies of the last one go.
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(scratchFolder(), ignored)) {
+        std::filesystem::remove_all(entry.path(), ignored);
+    }
     const auto file = scratchFolder() / BESTS_FILE_NAME;
     writeBytes(file, data, size);
     BestsStore store(file);

@@ -3,7 +3,7 @@
 // own maker.
 #include "FuzzSupport.h"
 
-#include "physics/GameBodies.h"
+#include "world/GameBodies.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     silenceConsole();

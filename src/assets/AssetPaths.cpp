@@ -34,11 +34,6 @@ const std::string& levelDirectory() {
     return folder;
 }
 
-const std::string& configDirectory() {
-    static const std::string folder = dataPath("config/");
-    return folder;
-}
-
 const std::string cubeFaceExtension = ".png";
 
 const std::string& soundDirectory() {

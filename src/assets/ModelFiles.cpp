@@ -26,10 +26,19 @@ std::vector<std::string> missingMaterialLibraries(const std::string& objPath) {
     if (!hasObjExtension(objPath) || !regularFileProblem(objPath).empty()) {
         return missing;
     }
+    // Only the lines naming tables matter; no more is read than the file
+    // says it holds, nor than the importer reads of a model.
+    std::error_code unknown;
+    const uintmax_t size = fs::file_size(objPath, unknown);
+    if (unknown || size > MAX_MODEL_FILE_BYTES) {
+        return missing;
+    }
     std::ifstream in(objPath, std::ios::binary);
     const fs::path folder = fs::path(objPath).parent_path();
     std::string line;
-    while (std::getline(in, line)) {
+    uintmax_t read = 0;
+    while (read < size && std::getline(in, line)) {
+        read += line.size() + 1;
         std::istringstream words(line);
         std::string keyword;
         if (!(words >> keyword) || keyword != "mtllib") {

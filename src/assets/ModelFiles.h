@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+// The largest model file looked into, as large as the largest level.
+inline constexpr uintmax_t MAX_MODEL_FILE_BYTES = 256ull << 20;
 
 // Checks of a model file made before and after the importer reads it, so that
 // what the importer passes over in silence is reported.

@@ -1,6 +1,6 @@
 #include "core/Config.h"
 
-#include "assets/AssetPaths.h"
+#include "core/DataFolder.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
 #include "core/UserFolders.h"
@@ -197,7 +197,7 @@ Config& config() {
 }
 
 std::string configPath() {
-    return configDirectory() + CONFIG_FILE_NAME;
+    return dataPath("config/") + CONFIG_FILE_NAME;
 }
 
 std::string settingsFileToEdit() {

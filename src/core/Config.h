@@ -78,7 +78,7 @@ Config loadSettings(const std::string& shippedPath, const std::string& userPath)
 // when the size changed.
 bool fitWindowToDriver(Config& cfg, long maxFrameSize, const std::string& path);
 
-// The shipped settings file, configDirectory() + CONFIG_FILE_NAME.
+// The shipped settings file: CONFIG_FILE_NAME in the data folder's config/.
 std::string configPath();
 // The user's settings file in userConfigDir(), the one to edit; empty when
 // the user has no home folder.

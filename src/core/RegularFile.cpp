@@ -127,7 +127,17 @@ WholeWrite writeFileWhole(const std::string& path, std::string_view text, bool r
     WholeWrite result;
     const std::string folder = std::filesystem::path(path).parent_path().string();
     const std::string temporary = path + ".new." + std::to_string(long(getpid()));
-    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A file that is there keeps its permissions (a settings file the user
+    // made private stays private).
+    mode_t mode = 0644;
+    struct stat existing {};
+    if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        mode = existing.st_mode & 07777;
+    }
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd >= 0) {
+        fchmod(fd, mode);
+    }
     if (fd < 0) {
         result.problem = "cannot be written in " + (folder.empty() ? "." : folder) + " (" +
                          std::strerror(errno) + ")";

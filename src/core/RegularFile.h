@@ -38,7 +38,8 @@ std::string quoted(std::string_view text, std::size_t maxBytes = 40);
 
 // Writes `text` as the file at `path`, whole or not at all: into a
 // temporary file beside it, flushed to the disk, then renamed over `path`,
-// and the folder flushed so that the rename outlives a power cut. With
+// and the folder flushed so that the rename outlives a power cut. A file
+// that is there keeps its permissions. With
 // `replace` false an existing `path` is left alone and the write fails with
 // `exists` set. `problem` is "" when written, else why not, to follow the
 // file's name.

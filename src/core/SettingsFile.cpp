@@ -2,7 +2,7 @@
 
 #include "core/Config.h"
 #include "core/Log.h"
-#include "core/WholeFile.h"
+#include "core/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -162,20 +162,35 @@ std::string applySettingChanges(std::string_view text, const std::vector<Setting
     return out;
 }
 
-std::string changeSettingsFile(const std::string& path, const std::vector<SettingChange>& changes) {
-    std::string text;
-    if (std::string problem = readWholeFile(path, MAX_SETTINGS_BYTES, text, true);
-        !problem.empty()) {
-        return problem;
+std::string changeSettingsFile(const std::string& requested,
+                               const std::vector<SettingChange>& changes) {
+    std::error_code error;
+    std::string path = requested;
+    // A settings file kept as a link into a folder of dotfiles stays a link:
+    // the file it names is the one replaced.
+    if (fs::is_symlink(fs::symlink_status(path, error))) {
+        path = fs::weakly_canonical(path, error).string();
+        if (error) {
+            return "its link cannot be followed (" + error.message() + ")";
+        }
+    }
+    const BoundedRead read = readBoundedFile(path, MAX_SETTINGS_BYTES);
+    if (!read.problem.empty() && !read.missing) {
+        return read.problem;
     }
     if (changes.empty()) {
         return {};
     }
-    std::error_code error;
-    if (text.empty() && !fs::exists(fs::symlink_status(path, error))) {
-        text = NEW_FILE_HEADER;
+    const fs::path folder = fs::path(path).parent_path();
+    if (!folder.empty()) {
+        fs::create_directories(folder, error);
+        if (error) {
+            return "its folder cannot be made (" + error.message() + ")";
+        }
     }
-    return writeWholeFile(path, applySettingChanges(text, changes));
+    const std::string text = read.missing ? NEW_FILE_HEADER : read.text;
+    const WholeWrite written = writeFileWhole(path, applySettingChanges(text, changes));
+    return written.problem.empty() ? std::string() : "it " + written.problem;
 }
 
 bool saveUserSettings(const std::vector<SettingChange>& changes) {

@@ -22,7 +22,7 @@ struct SettingChange {
 std::string applySettingChanges(std::string_view text, const std::vector<SettingChange>& changes);
 
 // Makes the changes in the settings file at `path`, written whole or not at
-// all (see writeWholeFile). A missing file is made, with a comment line that
+// all (see writeFileWhole). A missing file is made, with a comment line that
 // says what it is. A file that cannot be read (a folder, larger than the
 // reader's ceiling) is left alone. Returns "" on success, else why not.
 std::string changeSettingsFile(const std::string& path, const std::vector<SettingChange>& changes);

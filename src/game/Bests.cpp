@@ -363,6 +363,9 @@ std::string BestsStore::noticeAt(double now) {
 }
 
 void BestsStore::write() {
+    if (holdFile_) {
+        return; // said when the file was read
+    }
     std::error_code error;
     std::filesystem::create_directories(file_.parent_path(), error);
     FileLock lock(file_);
@@ -379,9 +382,7 @@ void BestsStore::writeLocked() {
     rewrite_ = false;
     std::string problem;
     BestsFileText out = formatBests(bests_, MAX_BESTS_BYTES);
-    if (holdFile_) {
-        problem = "is left as it was";
-    } else if (!out.left.empty()) {
+    if (!out.left.empty()) {
         const std::string copy = keepCopy(out.leftText, "full");
         if (copy.empty()) {
             problem = "is full, and the bests that no longer fit cannot be kept beside it";
@@ -399,7 +400,7 @@ void BestsStore::writeLocked() {
         problem = writeFileWhole(file_.string(), out.text).problem;
     }
     if (!problem.empty()) {
-        if (!writeFailed_ && !holdFile_) {
+        if (!writeFailed_) {
             logMessage(LogLevel::ERROR, "Bests file " + file_.string() + " " + problem +
                                             "; bests are kept until the game ends.");
         }

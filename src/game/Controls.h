@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/GameState.h"
+#include "core/GameState.h"
 #include "game/Gamepad.h"
 #include "game/KeyBindings.h"
 

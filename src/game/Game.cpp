@@ -15,11 +15,11 @@
 #include "game/Score.h"
 #include "game/SoundNotice.h"
 #include "physics/PhysicsContext.h"
-#include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
+#include "world/Camera.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
 
@@ -246,11 +246,7 @@ void GameSession::applySettings() {
 // Only what changed since the last save is written, so that keys the
 // player never touched keep following the shipped file.
 void GameSession::saveSettings() {
-    std::vector<SettingChange> changes = changedPlayerSettings(saved_, config());
-    for (SettingChange& change : keyBindings().changesFrom(savedBindings_)) {
-        changes.push_back(std::move(change));
-    }
-    if (!changes.empty() && saveUserSettings(changes)) {
+    if (savePlayerSettings(saved_, savedBindings_)) {
         saved_ = config();
         savedBindings_ = keyBindings();
     }

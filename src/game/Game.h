@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/GameState.h"
 #include "game/Controls.h"
-#include "game/GameState.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "game/GameRules.h"
 
-#include "game/GameState.h"
+#include "core/GameState.h"
 #include "physics/RigidBody.h"
 #include "sound/GameSounds.h"
 #include "world/World.h"

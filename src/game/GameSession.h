@@ -9,7 +9,7 @@
 #include "game/TrackShelf.h"
 #include "game/menu/Screens.h"
 #include "game/menu/Settings.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include <cstdint>
 #include <map>

@@ -1,8 +1,8 @@
 #include "game/Gamepad.h"
 
 #include "core/Log.h"
+#include "core/RegularFile.h"
 #include "core/UserFolders.h"
-#include "core/WholeFile.h"
 #include "game/KeyPresses.h"
 
 #include <GLFW/glfw3.h>
@@ -155,13 +155,16 @@ void loadUserGamepadMappings() {
         return;
     }
     const std::filesystem::path path = folder / GAMEPAD_MAPPINGS_FILE;
-    std::string text;
-    if (std::string problem = readWholeFile(path, MAX_MAPPINGS_BYTES, text, true);
-        !problem.empty()) {
-        logMessage(LogLevel::ERROR, "Gamepad mappings " + path.string() + ": " + problem +
+    const BoundedRead read = readBoundedFile(path.string(), MAX_MAPPINGS_BYTES);
+    if (read.missing) {
+        return;
+    }
+    if (!read.problem.empty()) {
+        logMessage(LogLevel::ERROR, "Gamepad mappings " + path.string() + ": " + read.problem +
                                         ". The built-in mappings are used.");
         return;
     }
+    const std::string& text = read.text;
     if (text.empty()) {
         return;
     }

@@ -4,7 +4,7 @@
 #include "game/Controls.h"
 #include "game/Game.h"
 #include "game/Gamepad.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include <GLFW/glfw3.h>
 #include <glm/gtc/quaternion.hpp>

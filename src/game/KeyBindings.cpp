@@ -449,6 +449,14 @@ KeyBindings& keyBindings() {
     return instance;
 }
 
+bool savePlayerSettings(const Config& configBefore, const KeyBindings& bindingsBefore) {
+    std::vector<SettingChange> changes = changedPlayerSettings(configBefore, config());
+    for (SettingChange& change : keyBindings().changesFrom(bindingsBefore)) {
+        changes.push_back(std::move(change));
+    }
+    return saveUserSettings(changes);
+}
+
 std::optional<Action> actionForKey(int key, int) {
     return keyBindings().actionFor(key);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+struct Config;
 struct SettingChange;
 
 // Everything the player does with a key or a gamepad button.
@@ -131,6 +132,13 @@ private:
 // the user's over them, on first use; kept until exit, changed by the
 // controls menu (which saves them with saveUserSettings).
 KeyBindings& keyBindings();
+
+// Saves in the user's Kelvaro.ini, in one write, what the player changed
+// since `configBefore` and `bindingsBefore` were taken: config()'s player
+// settings (changedPlayerSettings) and keyBindings(). Keys not changed stay
+// as they are in the file, or unset. True when written or when nothing
+// changed; a failure is said in one ERROR line naming the file.
+bool savePlayerSettings(const Config& configBefore, const KeyBindings& bindingsBefore);
 
 // The action a pressed key (from the window's key events) stands for under
 // the process-wide bindings. `scancode` is the key's own code, for keys GLFW

@@ -1,9 +1,9 @@
 #include "game/RingGuide.h"
 
 #include "game/Hud.h"
-#include "render/Camera.h"
 #include "render/Shader.h"
 #include "render/Text.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 #include <glm/gtc/matrix_transform.hpp>

@@ -3,9 +3,9 @@
 #include "game/TestPilotTurn.h"
 
 #include "core/CameraDefaults.h"
+#include "core/GameState.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
-#include "game/GameState.h"
 #include "game/Input.h"
 #include "game/Run.h"
 #include "game/TrackGeometry.h"

@@ -3,7 +3,7 @@
 #include "core/Log.h"
 #include "physics/CookedMesh.h"
 #include "physics/PhysicsContext.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 #include <glm/geometric.hpp>

@@ -4,10 +4,10 @@
 #include "assets/ModelLoader.h"
 #include "core/Config.h"
 #include "render/BloomShader.h"
-#include "render/Camera.h"
 #include "render/Culling.h"
 #include "render/LevelOfDetail.h"
 #include "render/SkyboxShader.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 

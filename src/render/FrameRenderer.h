@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render/Light.h"
 #include "world/GameObject.h"
+#include "world/Light.h"
 
 #include <glm/glm.hpp>
 

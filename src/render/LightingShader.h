@@ -1,6 +1,6 @@
 #pragma once
 
-#include "render/Light.h"
+#include "render/LightUpload.h"
 #include "render/Shader.h"
 
 #include <glm/glm.hpp>

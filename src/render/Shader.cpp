@@ -2,8 +2,9 @@
 
 #include "assets/AssetPaths.h"
 #include "core/Log.h"
-#include "render/Camera.h"
+#include "core/RegularFile.h"
 #include "render/Uniforms.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 
@@ -19,29 +20,15 @@ Shader& Shader::operator=(Shader&& other) noexcept {
 }
 
 std::string readShaderFile(const std::string& path) {
-    // A directory opens fine with fopen on Linux but reports a meaningless
-    // size, so only regular files are read.
-    std::error_code error;
-    std::FILE* file =
-        std::filesystem::is_regular_file(path, error) ? std::fopen(path.c_str(), "r") : nullptr;
-    if (!file) {
-        logMessage(LogLevel::ERROR, "Failed to open shader file: " + path);
+    // Far more than any shader the game ships.
+    constexpr std::size_t MAX_SHADER_BYTES = 1024 * 1024;
+    BoundedRead file = readBoundedFile(path, MAX_SHADER_BYTES);
+    if (!file.problem.empty()) {
+        logMessage(LogLevel::ERROR,
+                   "Failed to open shader file: " + path + " (" + file.problem + ")");
         return {};
     }
-    std::string text;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        size = std::ftell(file);
-    }
-    std::rewind(file);
-    if (size > 0) {
-        text.resize(size_t(size));
-        // The text ends right after the last byte read (std::string keeps
-        // the terminating zero), whatever the line endings are.
-        text.resize(std::fread(text.data(), 1, text.size(), file));
-    }
-    std::fclose(file);
-    return text;
+    return std::move(file.text);
 }
 
 namespace {

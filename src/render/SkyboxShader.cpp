@@ -2,9 +2,9 @@
 
 #include "assets/ModelLoader.h"
 #include "assets/TextureLoader.h"
-#include "render/Camera.h"
 #include "render/LightingShader.h"
 #include "render/Uniforms.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 

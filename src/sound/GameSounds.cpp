@@ -3,8 +3,8 @@
 #include "assets/AssetPaths.h"
 #include "core/Config.h"
 #include "core/Log.h"
-#include "render/Camera.h"
 #include "sound/SoundSystem.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
 
 #include <algorithm>
@@ -131,12 +131,21 @@ void forgetFlightSounds(const FlightSounds* sounds) {
     }
 }
 
+// config() follows, so that saving the player's settings finds them there.
 void setSoundVolumes(float sound, float music) {
-    ready().setVolumes({sound, music});
+    sound = std::clamp(sound, 0.0f, 1.0f);
+    music = std::clamp(music, 0.0f, 1.0f);
+    const std::string problem = ready().setVolumes({sound, music, config().muted});
+    if (!problem.empty()) {
+        logMessage(LogLevel::ERROR, problem);
+    }
+    config().soundVolume = sound;
+    config().musicVolume = music;
 }
 
 void setSoundMuted(bool muted) {
     ready().setMuted(muted);
+    config().muted = muted;
 }
 
 bool soundMuted() {
@@ -182,6 +191,7 @@ void toggleSoundMute(double now) {
     SoundSystem& system = ready();
     GameSoundState& s = state();
     system.setMuted(!system.muted());
+    config().muted = system.muted();
     if (!system.hasDevice()) {
         s.notice = "No sound device";
     } else {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/GameState.h"
+#include "core/GameState.h"
 
 #include <glm/glm.hpp>
 
@@ -57,7 +57,8 @@ void soundNewRun();
 // camera); a pause pauses the placed sounds. `now` is the clock in seconds.
 void updateGameSounds(const Camera& listener, const GameObject* ship, GameState state, double now);
 
-// The settings screen's volumes (each 0 to 1) and mute, applied at once.
+// The settings screen's volumes (each 0 to 1) and mute, applied at once;
+// config() follows (M's mute too), for savePlayerSettings.
 void setSoundVolumes(float sound, float music);
 void setSoundMuted(bool muted);
 bool soundMuted();

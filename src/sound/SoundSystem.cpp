@@ -73,33 +73,15 @@ SoundStartReport SoundSystem::start(const SoundSettings& settings, const std::st
         return report;
     }
     alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+    folder_ = folder;
     for (int32_t i = 0; i < SOUND_COUNT; ++i) {
-        const Sound sound = Sound(i);
-        // No music is wanted: the file is not even read.
-        if (sound == Sound::Music && settings_.musicVolume <= 0.0f) {
+        // No music is wanted: the file is not read until it is.
+        if (Sound(i) == Sound::Music && settings_.musicVolume <= 0.0f) {
             continue;
         }
-        const std::string path = folder + SOUNDS[size_t(i)].file;
-        SoundRead read = readSoundFile(path);
-        if (!read.sound) {
-            report.errorLines.push_back("Sound file " + path + ": " + read.problem +
-                                        ". That sound stays silent.");
-            continue;
+        if (std::string problem = loadSound(Sound(i)); !problem.empty()) {
+            report.errorLines.push_back(problem);
         }
-        alGetError();
-        ALuint buffer = 0;
-        alGenBuffers(1, &buffer);
-        alBufferData(buffer, AL_FORMAT_MONO16, read.sound->samples.data(),
-                     ALsizei(read.sound->samples.size() * sizeof(int16_t)),
-                     ALsizei(read.sound->sampleRate));
-        if (alGetError() != AL_NO_ERROR) {
-            alDeleteBuffers(1, &buffer);
-            report.errorLines.push_back("Sound file " + path +
-                                        ": the sound device refuses its samples. That sound "
-                                        "stays silent.");
-            continue;
-        }
-        buffers_[size_t(i)] = buffer;
     }
     voices_.resize(VOICE_COUNT);
     for (Voice& voice : voices_) {
@@ -114,14 +96,7 @@ SoundStartReport SoundSystem::start(const SoundSettings& settings, const std::st
     if (buffers_[size_t(Sound::Engine)]) {
         alSourcei(engineSource_, AL_BUFFER, ALint(buffers_[size_t(Sound::Engine)]));
     }
-    if (const uint32_t music = buffers_[size_t(Sound::Music)]) {
-        alGenSources(1, &musicSource_);
-        alSourcei(musicSource_, AL_BUFFER, ALint(music));
-        alSourcei(musicSource_, AL_LOOPING, AL_TRUE);
-        placeSource(musicSource_, false, {});
-        alSourcef(musicSource_, AL_GAIN, settings_.musicVolume);
-        alSourcePlay(musicSource_);
-    }
+    startMusic();
     applyListenerGain();
     return report;
 }
@@ -149,6 +124,7 @@ void SoundSystem::shutDown() {
         }
     }
     engineOn_ = false;
+    musicTried_ = false;
     device_.reset();
 }
 
@@ -279,12 +255,55 @@ void SoundSystem::stopOneShots() {
     stopEngine();
 }
 
-void SoundSystem::setVolumes(const SoundSettings& settings) {
+std::string SoundSystem::loadSound(Sound sound) {
+    const std::string path = folder_ + SOUNDS[size_t(sound)].file;
+    SoundRead read = readSoundFile(path);
+    if (!read.sound) {
+        return "Sound file " + path + ": " + read.problem + ". That sound stays silent.";
+    }
+    alGetError();
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    alBufferData(buffer, AL_FORMAT_MONO16, read.sound->samples.data(),
+                 ALsizei(read.sound->samples.size() * sizeof(int16_t)),
+                 ALsizei(read.sound->sampleRate));
+    if (alGetError() != AL_NO_ERROR) {
+        alDeleteBuffers(1, &buffer);
+        return "Sound file " + path +
+               ": the sound device refuses its samples. That sound stays silent.";
+    }
+    buffers_[size_t(sound)] = buffer;
+    return {};
+}
+
+void SoundSystem::startMusic() {
+    const uint32_t music = buffers_[size_t(Sound::Music)];
+    if (!music || musicSource_) {
+        return;
+    }
+    alGenSources(1, &musicSource_);
+    alSourcei(musicSource_, AL_BUFFER, ALint(music));
+    alSourcei(musicSource_, AL_LOOPING, AL_TRUE);
+    placeSource(musicSource_, false, {});
+    alSourcef(musicSource_, AL_GAIN, settings_.musicVolume);
+    alSourcePlay(musicSource_);
+}
+
+std::string SoundSystem::setVolumes(const SoundSettings& settings) {
     settings_ = settings;
+    std::string problem;
+    // Music turned up from none: its file is read now, once.
+    if (device_ && settings_.musicVolume > 0.0f && !buffers_[size_t(Sound::Music)] &&
+        !musicTried_) {
+        musicTried_ = true;
+        problem = loadSound(Sound::Music);
+        startMusic();
+    }
     if (device_ && musicSource_) {
         alSourcef(musicSource_, AL_GAIN, settings_.musicVolume);
     }
     applyListenerGain();
+    return problem;
 }
 
 void SoundSystem::setMuted(bool muted) {

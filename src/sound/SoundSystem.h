@@ -81,9 +81,10 @@ public:
     bool placedPaused() const { return paused_; }
     // Silences every one-shot and the engine: what a new run does to the old one's sounds.
     void stopOneShots();
-    // New volumes, heard at once. Music not loaded at start (its volume was
-    // 0) stays silent until the next start.
-    void setVolumes(const SoundSettings& settings);
+    // New volumes, heard at once. Music turned up from 0 (not even read at
+    // start) is read and started then: "" or the console line about a music
+    // file that cannot be played.
+    std::string setVolumes(const SoundSettings& settings);
     // Mute is the listener's gain at 0; unmuting restores SOUND_VOLUME.
     void setMuted(bool muted);
     bool muted() const { return muted_; }
@@ -101,9 +102,14 @@ private:
     Voice* freeVoice();
     void play(Sound sound, bool placed, const glm::vec3& position);
     void applyListenerGain();
+    // Reads a sound's file into its buffer: "" or the console line about it.
+    std::string loadSound(Sound sound);
+    void startMusic();
 
     std::unique_ptr<AudioDevice> device_;
     SoundSettings settings_;
+    std::string folder_;
+    bool musicTried_ = false;
     std::array<uint32_t, SOUND_COUNT> buffers_{};
     std::vector<Voice> voices_;
     uint32_t engineSource_ = 0;

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "render/Camera.h"
-#include "render/Light.h"
+#include "world/Camera.h"
 #include "world/DetailLevels.h"
 #include "world/GameObject.h"
 #include "world/LevelFinding.h"
 #include "world/LevelFormat.h"
 #include "world/LevelResult.h"
+#include "world/Light.h"
 
 #include <cstdint>
 #include <list>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "render/Light.h"
 #include "world/LevelFinding.h"
+#include "world/Light.h"
 
 #include <glm/gtc/quaternion.hpp>
 #include <glm/vec3.hpp>

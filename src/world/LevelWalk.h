@@ -18,6 +18,8 @@ struct aiScene;
 // 7. the world is made: sky, lights, camera, counters and the first ring.
 // The walk stops at the first problem that leaves nothing to play; the
 // result then holds no world, the error line and the reason as its last
-// finding, and everything built so far is released again.
+// finding. The objects built so far go with their bodies; the meshes,
+// refinements and models made stay in their stores, which keep every entry
+// until exit.
 LevelResult buildLevel(const std::string& path, const aiScene* scene, LevelFormat format,
                        const LevelReadOptions& options);

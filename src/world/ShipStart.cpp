@@ -1,7 +1,7 @@
 #include "world/ShipStart.h"
 
 #include "core/Stopwatch.h"
-#include "physics/GameBodies.h"
+#include "world/GameBodies.h"
 #include "world/LevelBuild.h"
 #include "world/Placement.h"
 

@@ -1,6 +1,6 @@
 #include "world/TrackAssembly.h"
 
-#include "physics/GameBodies.h"
+#include "world/GameBodies.h"
 #include "world/LevelBuild.h"
 #include "world/Placement.h"
 #include "world/RingNumber.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "game/GameState.h"
-#include "render/Camera.h"
-#include "render/Light.h"
+#include "core/GameState.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
+#include "world/Light.h"
 
 #include <glm/vec3.hpp>
 
@@ -14,8 +14,8 @@
 
 // The loaded level: its game objects with their bodies, the lights, the
 // camera that follows the ship, and the counters of the trash hunt and the
-// track. The world cache owns it until exit; it is destroyed before the
-// physics context, so every body is released first.
+// track. The track shelf owns each level's world until exit; it is
+// destroyed before the physics context, so every body is released first.
 //
 // The list never moves its elements, and moving the whole world moves the
 // list's nodes, not the objects: the camera, the ship controls and every

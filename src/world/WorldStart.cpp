@@ -1,7 +1,7 @@
 #include "world/WorldStart.h"
 
-#include "physics/GameBodies.h"
 #include "physics/PhysicsContext.h"
+#include "world/GameBodies.h"
 #include "world/World.h"
 
 WorldStart::WorldStart(const World& world) : currentRing_(world.currentRing) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -138,6 +140,51 @@ TEST(GamePlay, FlyingStraightThroughTheTrackFinishesIt) {
         << game.process->windowTitle();
     EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game finished @", 60s))
         << game.process->windowTitle();
+}
+
+TEST(GamePlay, ADamagedBestsFileIsToldOnScreenAndNothingOfItIsLost) {
+    TempDir dir;
+    prepareGameFolder(dir.path(), 640, 360, 2, 30);
+    writeTestShip(dir.path() / "res/assets/models");
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    addRing(level, 0, -2000);
+    level.write(dir.path() / "res/assets/models/worlds/sub2demo_debug.dae");
+    const auto bests = dir.path() / "home/.local/share/kelvaro19/bests.txt";
+    const std::string damaged = "00112233445566aa 40.000 500 other.dae\nx\n";
+    dir.write("home/.local/share/kelvaro19/bests.txt", damaged);
+    GameProcess game(dir.path());
+    ASSERT_NE(game.waitForWindow(120s), 0u) << game.output();
+    EXPECT_TRUE(game.waitForOutput("[ ERROR ]\tBests file " + bests.string() + ": line 2:", 30s))
+        << game.output();
+    // The line stands at the bottom, centred and wide.
+    ScreenImage image;
+    auto noticeShown = [&](const std::filesystem::path& file) {
+        if (!image.load(file)) {
+            return false;
+        }
+        const auto mask = image.brightMask(0, 360 - 30, 640, 30, 180);
+        int first = -1, last = -1;
+        for (int x = 0; x < 640; ++x) {
+            for (int y = 0; y < 30; ++y) {
+                if (mask[size_t(y) * 640 + size_t(x)]) {
+                    first = first < 0 ? x : first;
+                    last = x;
+                }
+            }
+        }
+        return last - first > 300 && std::abs(first + last - 640) < 40;
+    };
+    EXPECT_TRUE(game.waitForPicture(dir.path() / "notice.png", noticeShown, 30s));
+    // The good line stays; the file as it was is kept beside it.
+    std::ifstream copy(bests.string() + ".bad");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), damaged);
+    std::ifstream kept(bests);
+    const std::string text(std::istreambuf_iterator<char>(kept), {});
+    EXPECT_NE(text.find("00112233445566aa 40.000 500 other.dae\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("\nx\n"), std::string::npos) << text;
+    game.requestClose();
+    EXPECT_EQ(game.waitForExit(30s), 0);
 }
 
 TEST(GamePlay, TouchingAnAsteroidEndsTheGame) {

@@ -80,12 +80,17 @@ TEST(LevelTools, HelpAndBadArgumentsPrintTheUsage) {
     GameProcess help(folder.dir.path(), {}, {"--help"});
     EXPECT_EQ(help.waitForExit(30s), 0);
     EXPECT_NE(help.output().find("Usage: kelvaro19 [LEVEL]\n"), std::string::npos) << help.output();
+    // The default keys, from the table the game binds by.
+    EXPECT_NE(help.output().find("\n  F1                  controls (gamepad: Back)\n"),
+              std::string::npos)
+        << help.output();
     GameProcess wrong(folder.dir.path(), {}, {"--fly-me"});
     EXPECT_EQ(wrong.waitForExit(30s), 2);
     EXPECT_NE(wrong.output().find("[ ERROR ]\tkelvaro19: unknown option --fly-me."),
               std::string::npos)
         << wrong.output();
     EXPECT_NE(wrong.output().find("Usage: kelvaro19 [LEVEL]\n"), std::string::npos);
+    EXPECT_EQ(wrong.output().find("Keys ("), std::string::npos);
 }
 
 TEST(LevelTools, CheckingNeedsNoDisplayAndSaysWhenThereIsNothingToCheck) {

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -35,6 +38,34 @@ TEST(StartUp, OpensTheWindowAndShutsDownCleanlyWhenAskedToClose) {
     ASSERT_TRUE(code) << game.output();
     EXPECT_EQ(*code, 0);
     EXPECT_NE(game.output().find("[ INFO ]\tTerminating...\n"), std::string::npos);
+}
+
+TEST(StartUp, TheUsersBindingsAndPadMappingsAreReadAndTheirMistakesNamed) {
+    TempDir dir;
+    prepareEndlessGame(dir, 320, 180);
+    dir.write("home/.config/kelvaro19/Kelvaro.ini",
+              "; mine\n[CONTROLS]\nPAUSE = HYPER\nFLY_AGAIN = K\n");
+    dir.write("home/.config/kelvaro19/gamecontrollerdb.txt",
+              "# my pad\n03000000de280000ff11000001000000,Test Pad,a:b0,b:b1,x:b2,y:b3,"
+              "back:b6,start:b7,leftshoulder:b4,rightshoulder:b5,dpup:h0.1,dpdown:h0.4,"
+              "dpleft:h0.8,dpright:h0.2,leftx:a0,lefty:a1,platform:Linux,\n");
+    GameProcess game(dir.path());
+    ASSERT_NE(game.waitForWindow(60s), 0u) << game.output();
+    const std::string ini = (dir.path() / "home/.config/kelvaro19/Kelvaro.ini").string();
+    EXPECT_TRUE(game.waitForOutput(
+        "[ ERROR ]\tRejected PAUSE = HYPER in " + ini + ": \"HYPER\" is no key name", 30s))
+        << game.output();
+    EXPECT_TRUE(game.waitForOutput(
+        "[ INFO ]\tGamepad mappings read from " +
+            (dir.path() / "home/.config/kelvaro19/gamecontrollerdb.txt").string(),
+        30s))
+        << game.output();
+    game.requestClose();
+    EXPECT_EQ(game.waitForExit(30s), 0) << game.output();
+    // Reading is not writing: the user's file is as it was.
+    std::ifstream in(ini);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "; mine\n[CONTROLS]\nPAUSE = HYPER\nFLY_AGAIN = K\n");
 }
 
 TEST(StartUp, AWindowLargerThanTheDriverDrawsIsNamedAndShrunk) {

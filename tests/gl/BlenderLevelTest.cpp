@@ -7,13 +7,14 @@
 
 #include "assets/ModelLoader.h"
 #include "assets/ShapeStores.h"
+#include "core/GameState.h"
 #include "core/LoopScheduler.h"
 #include "game/GameRules.h"
-#include "game/GameState.h"
 #include "game/Input.h"
 #include "game/Run.h"
 #include "physics/PhysicsContext.h"
 #include "render/Text.h"
+#include "world/ShipStart.h"
 #include "world/WorldLoader.h"
 
 #include <GL/glew.h>

@@ -8,8 +8,8 @@
 #include "physics/CookedMesh.h"
 #include "physics/PhysicsContext.h"
 #include "physics/RigidBody.h"
-#include "render/Camera.h"
 #include "render/CollisionLineRenderer.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 #include <glm/gtc/constants.hpp>

@@ -1,9 +1,9 @@
 #include "assets/ModelLoader.h"
 #include "core/Config.h"
-#include "render/Camera.h"
 #include "render/FrameRenderer.h"
 #include "render/Text.h"
 #include "render/TextShader.h"
+#include "world/Camera.h"
 
 #include "GlWindow.h"
 #include "RenderScene.h"

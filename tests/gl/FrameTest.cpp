@@ -3,10 +3,10 @@
 #include "assets/TextureLoader.h"
 #include "core/Config.h"
 #include "render/BloomShader.h"
-#include "render/Camera.h"
 #include "render/FrameRenderer.h"
 #include "render/LightingShader.h"
 #include "render/SkyboxShader.h"
+#include "world/Camera.h"
 #include "world/World.h"
 
 #include "GlWindow.h"

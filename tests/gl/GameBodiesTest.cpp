@@ -5,8 +5,8 @@
 #include "assets/ModelLoader.h"
 #include "assets/ShapeStores.h"
 #include "physics/CollisionMeshes.h"
-#include "physics/GameBodies.h"
 #include "physics/PhysicsContext.h"
+#include "world/GameBodies.h"
 
 #include <gtest/gtest.h>
 

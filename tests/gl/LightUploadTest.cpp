@@ -1,5 +1,5 @@
+#include "render/LightUpload.h"
 #include "render/BloomShader.h"
-#include "render/Light.h"
 #include "render/LightingShader.h"
 
 #include "GlWindow.h"

@@ -3,8 +3,8 @@
 
 #include "core/Config.h"
 #include "game/RingGuide.h"
-#include "render/Camera.h"
 #include "render/Text.h"
+#include "world/Camera.h"
 
 #include <GL/glew.h>
 #include <glm/gtc/constants.hpp>

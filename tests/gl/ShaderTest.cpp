@@ -1,6 +1,6 @@
 #include "render/Shader.h"
-#include "render/Camera.h"
 #include "render/Uniforms.h"
+#include "world/Camera.h"
 
 #include "GlWindow.h"
 #include "RenderTestSupport.h"
@@ -92,9 +92,9 @@ TEST_F(ShaderProgram, UnreadableFilesAreNamedAndTheBuildGoesOn) {
     dir.write("res/shaders/a.frag", GOOD_FRAGMENT);
     std::filesystem::create_directories(dir.path() / "res/shaders/folder.vert");
     auto [missing, console] = build("missing.vert", "a.frag");
-    EXPECT_TRUE(containsInOrder(console,
-                                "[ ERROR ]\tFailed to open shader file: res/shaders/missing.vert\n",
-                                "[ ERROR ]\tVertex shader compilation failed:\n\t"))
+    EXPECT_TRUE(containsInOrder(
+        console, "[ ERROR ]\tFailed to open shader file: res/shaders/missing.vert (no such file)\n",
+        "[ ERROR ]\tVertex shader compilation failed:\n\t"))
         << console;
     EXPECT_NE(console.find("[ ERROR ]\tLinking of shader failed:\n\t"), std::string::npos);
     EXPECT_EQ(glIsProgram(missing), GL_TRUE);

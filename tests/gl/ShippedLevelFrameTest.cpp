@@ -1,12 +1,12 @@
 #include "assets/ModelLoader.h"
 #include "core/Config.h"
 #include "render/BloomShader.h"
-#include "render/Camera.h"
 #include "render/Culling.h"
 #include "render/FrameRenderer.h"
 #include "render/FullscreenQuad.h"
 #include "render/Shader.h"
 #include "render/Text.h"
+#include "world/Camera.h"
 #include "world/WorldLoader.h"
 
 #include "GlWindow.h"

@@ -37,15 +37,16 @@ protected:
     WorldLoader loader;
 };
 
-TEST_F(Levels, TheWorldMovesIntoTheCacheWithItsObjectsAndCameraTargetInPlace) {
+TEST_F(Levels, TheWorldMovesOutOfTheResultWithItsObjectsAndCameraTargetInPlace) {
     LevelWriter level = withTrack();
     level.addMeshNode("tcan_a", "can", can(), {0, 5, 20}, NO_TURN, glm::vec3(1.0f), can());
     level.addMeshNode("roid_a", "rock", rock(), {10, 0, 0}, NO_TURN, glm::vec3(1.0f), rock());
-    level.write(folder.path() / "res/assets/models/worlds/cached.dae");
+    level.write(folder.path() / "res/assets/models/worlds/moved.dae");
     testing::internal::CaptureStdout();
-    World& world = loader.get("cached.dae");
+    LevelResult result = loader.read("moved.dae");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(&loader.get("cached.dae"), &world);
+    ASSERT_TRUE(result.world) << result.error;
+    const World world = std::move(*result.world);
     ASSERT_EQ(world.objects.size(), 4u);
     EXPECT_EQ(world.camera.target, &world.objects.front());
     // The asteroid's finer levels are handed to OpenGL with the level.

@@ -1,5 +1,5 @@
 #include "game/Input.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include <glm/gtc/quaternion.hpp>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "game/GameRules.h"
-#include "game/GameState.h"
+#include "core/GameState.h"
 #include "world/World.h"
 
 #include "PhysicsFixtures.h"

@@ -1,6 +1,9 @@
 #include "game/KeyBindings.h"
 
+#include "core/Config.h"
 #include "core/SettingsFile.h"
+
+#include "ScopedEnvironment.h"
 
 #include "TempDir.h"
 
@@ -178,6 +181,26 @@ TEST(KeyBindings, ChangedBindingsBecomeTheControlsSectionsLines) {
     KeyBindings read;
     read.readFile(path.string());
     EXPECT_EQ(read, keys);
+}
+
+TEST(KeyBindings, ThePlayersChangesAreSavedInOneWriteKeepingTheirFile) {
+    TempDir dir;
+    ScopedEnvironment env;
+    env.set("XDG_CONFIG_HOME", dir.path().string());
+    const auto path = dir.write("kelvaro19/Kelvaro.ini", "; my settings\n[SOUND]\nMUTE = yes\n");
+    testing::internal::CaptureStdout();
+    const Config configBefore = config();
+    testing::internal::GetCapturedStdout();
+    const KeyBindings bindingsBefore = keyBindings();
+    config().musicVolume = 0.25f;
+    ASSERT_EQ(keyBindings().rebind(Action::Pause, 1, GLFW_KEY_SPACE), "");
+    EXPECT_TRUE(savePlayerSettings(configBefore, bindingsBefore));
+    config() = configBefore;
+    keyBindings() = bindingsBefore;
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "; my settings\n[SOUND]\nMUTE = yes\nMUSIC_VOLUME = 0.25\n\n[CONTROLS]\n"
+                    "PAUSE = P, SPACE\n");
 }
 
 TEST(KeyBindings, TheHelpListsEveryActionWithItsDefaultKeys) {

@@ -845,44 +845,6 @@ TEST_F(WindowlessLevels, AFileThatYieldsMoreThanItsSizeSaysIsUnreadable) {
                              "level).");
 }
 
-TEST_F(WindowlessLevels, TheGameLogsEachFindingAsOneLineNamingTheFileAndTheNode) {
-    LevelWriter level = track();
-    level.addMeshNode("roid_bare", "bare", rock(), {10, 0, 0});
-    level.addLamp("Lamp.000", {1, 2, 3}, {1000, 1000, 1000});
-    level.write(folder.path() / "res/assets/models/worlds/findings.dae");
-    testing::internal::CaptureStdout();
-    loader.get("findings.dae");
-    const std::string log = testing::internal::GetCapturedStdout();
-    const std::string file = "res/assets/models/worlds/findings.dae";
-    EXPECT_EQ(log, "[ ERROR ]\tLevel " + file +
-                       ": roid_bare: it has no collision child, so it is drawn but the ship "
-                       "flies through it; give it a child object whose mesh is its collision "
-                       "shape (the mesh itself).\n"
-                       "[ INFO ]\tLevel " +
-                       file +
-                       ": Lamp.000: its colour (1000 1000 1000) is far above 1, which turns "
-                       "everything white (Blender writes a lamp's power in watts as its "
-                       "colour); the game scales it down to 1 1 1; set the lamp's power to "
-                       "1-10 W in Blender.\n");
-}
-
-TEST_F(WindowlessLevels, TheGameEndsWithOneLineNamingALevelNestedTooDeep) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::string text = track().str();
-    text.insert(text.find("</visual_scene>"), nestedNodes(8000));
-    folder.write("res/assets/models/worlds/deep.dae", text);
-    // The console line goes to standard output; the child sends it where the
-    // death test reads.
-    auto getToStderr = [this] {
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        loader.get("deep.dae");
-    };
-    EXPECT_EXIT(getToStderr(), testing::ExitedWithCode(1),
-                "\\[ ERROR \\]\tLevel res/assets/models/worlds/deep\\.dae nests its elements "
-                "more than 1000 levels deep \\(nodes inside nodes\\); the game reads levels up "
-                "to that depth\\.\n$");
-}
-
 TEST(ShippedLevelWithoutWindow, ReadsWithoutAnyFindingAndKeepsEveryFinerLevel) {
     ScopedWorkingDir here(KELVARO_SOURCE_DIR);
     WorldLoader loader;

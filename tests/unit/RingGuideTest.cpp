@@ -1,5 +1,5 @@
 #include "game/RingGuide.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/quaternion.hpp>

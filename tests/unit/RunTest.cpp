@@ -1,7 +1,7 @@
 #include "game/Run.h"
 #include "game/GameRules.h"
 #include "game/Score.h"
-#include "physics/GameBodies.h"
+#include "world/GameBodies.h"
 #include "world/World.h"
 #include "world/WorldStart.h"
 

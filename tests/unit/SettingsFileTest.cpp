@@ -1,7 +1,6 @@
 #include "core/SettingsFile.h"
 
 #include "core/Config.h"
-#include "core/WholeFile.h"
 
 #include "ScopedEnvironment.h"
 #include "TempDir.h"
@@ -133,7 +132,7 @@ TEST(SettingsFile, AFileThatCannotBeReadIsLeftAlone) {
     const std::string big(2 * 1024 * 1024, ';');
     const fs::path huge = dir.write("huge.ini", big);
     EXPECT_EQ(changeSettingsFile(huge.string(), {{"SOUND", "MUTE", "1"}}),
-              "it is larger than 1024 KiB");
+              "it is larger than 1 MiB");
     EXPECT_EQ(fs::file_size(huge), big.size());
     // A folder that cannot be written keeps the file as it was.
     const fs::path locked = dir.write("locked/Kelvaro.ini", "[SOUND]\nMUTE = 0\n");

@@ -6,7 +6,7 @@
 
 #include "SoundAnalysis.h"
 #include "TempDir.h"
-#include "render/Camera.h"
+#include "world/Camera.h"
 #include "world/GameObject.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +151,19 @@ TEST(SoundSystem, APausePausesOnlyPlacedSoundsAndANewRunStopsThem) {
     EXPECT_FALSE(system.engineRunning());
 }
 
+TEST(SoundSystem, MusicTurnedUpFromNoneIsReadAndPlaysThen) {
+    recordingFile();
+    SoundSystem system;
+    system.start({1.0f, 0.0f}, SHIPPED);
+    EXPECT_FALSE(system.loaded(Sound::Music));
+    EXPECT_EQ(system.setVolumes({1.0f, 0.4f}), "");
+    EXPECT_TRUE(system.loaded(Sound::Music));
+    // Turned down and up again: the same music, nothing read twice.
+    EXPECT_EQ(system.setVolumes({1.0f, 0.0f}), "");
+    EXPECT_EQ(system.setVolumes({0.5f, 1.0f}), "");
+    EXPECT_TRUE(system.loaded(Sound::Music));
+}
+
 // The game's calls: the engine runs while the ship flies or is looked at,
 // stops at the end and after a crash; a pause holds it.
 TEST(GameSounds, TheEngineAndThePauseFollowTheGameState) {
@@ -173,6 +186,10 @@ TEST(GameSounds, TheEngineAndThePauseFollowTheGameState) {
         {GameState::Debugging, true, false}, {GameState::Running, true, false},
         {GameState::Finished, false, false},
     };
+    // A flight of its own: another test's crash without one (the rules'
+    // tests) must not silence this one's engine.
+    FlightSounds first;
+    setFlightSounds(&first);
     double now = 1.0;
     for (const Step& step : steps) {
         updateGameSounds(camera, &ship, step.state, now += 0.02);

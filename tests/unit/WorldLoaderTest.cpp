@@ -516,27 +516,6 @@ TEST_F(LevelLoads, UnreadableRingNumbersNameTheNode) {
     }
 }
 
-TEST_F(LevelLoads, TheCacheEndsTheProgramWithExitCode1OnALevelThatCannotBePlayed) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    LevelWriter level = withCamera();
-    level.addMeshNode("ring_1", "ring1", ringMesh(), {0, 0, 60}, NO_TURN, glm::vec3(1.0f),
-                      opening());
-    level.write(folder.path() / "res/assets/models/worlds/gap.dae");
-    // The console line goes to standard output; the child sends it where the
-    // death test reads.
-    auto getToStderr = [this](const char* name) {
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        loader.get(name);
-    };
-    EXPECT_EXIT(
-        getToStderr("gap.dae"), testing::ExitedWithCode(1),
-        "\\[ ERROR \\]\tLevel res/assets/models/worlds/gap\\.dae: the ring numbers must run "
-        "0, 1, 2, \\.\\.\\. without gaps, but there is no ring_0 \\(found ring_1\\)\\.\n");
-    EXPECT_EXIT(getToStderr("nowhere.dae"), testing::ExitedWithCode(1),
-                "\\[ ERROR \\]\tLevel res/assets/models/worlds/nowhere\\.dae cannot be read: "
-                "Assimp: Unable to open file");
-}
-
 // The shipped level, as the game loads it.
 class ShippedLevelLoad : public testing::Test {};
 

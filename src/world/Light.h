@@ -3,9 +3,10 @@
 #include <glm/glm.hpp>
 
 #include <cstdint>
-#include <vector>
 
-// A light that writes itself into a lighting program's uniforms.
+// A light of the world. The renderer writes each kind into a lighting
+// program's uniforms (render/LightUpload.cpp defines `setUniforms`):
+// the world says what shines, the renderer how it is drawn.
 class Light {
 public:
     glm::vec3 color{1.0f};
@@ -25,12 +26,6 @@ protected:
 // How many point-light entries a lighting program has ("ptLights[0..15]").
 inline constexpr uint32_t MAX_POINT_LIGHTS = 16;
 
-// Counters of the lights written by the current upload, shared by every
-// light kind; uploadLights starts both again from 0. They keep their last
-// values between uploads.
-extern uint32_t directionalLightCount;
-extern uint32_t pointLightCount;
-
 // A light at a point, fading with distance d as
 // 1 / (constant + linear d + quadratic d^2).
 class PointLight final : public Light {
@@ -48,7 +43,3 @@ public:
     // written, further point lights are left out.
     void setUniforms(uint32_t program) override;
 };
-
-// Writes `lights` in order into the current program `program` and then the
-// counts "numDirLights" and "numPtLights" (unsigned).
-void uploadLights(uint32_t program, const std::vector<Light*>& lights);

@@ -1,4 +1,4 @@
-#include "game/GameState.h"
+#include "core/GameState.h"
 
 const char* gameStateTitle(GameState state) {
     switch (state) {

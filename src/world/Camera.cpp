@@ -1,4 +1,4 @@
-#include "render/Camera.h"
+#include "world/Camera.h"
 
 #include "core/CameraDefaults.h"
 

@@ -1,3 +1,5 @@
+// World::render and renderWireframe: the world is drawn by the renderer, which
+// knows the world, not the other way round.
 #include "render/FrameRenderer.h"
 #include "world/World.h"
 

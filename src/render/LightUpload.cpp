@@ -1,4 +1,4 @@
-#include "render/Light.h"
+#include "render/LightUpload.h"
 
 #include "render/Uniforms.h"
 
