@@ -169,7 +169,7 @@ TEST(LevelTools, TheCheckersOutputHoldsOnlyItsFindingsTheFlightAndTheVerdict) {
     EXPECT_GE(count, 3) << out;
 }
 
-TEST(LevelTools, F11ShowsTheShipsCollisionHullsAndHidesThemAgain) {
+TEST(LevelTools, F4ShowsTheShipsCollisionHullsAndHidesThemAgain) {
     Folder folder(320, 180);
     LevelWriter level;
     level.addEmpty("Camera", {0, 0, 0});
@@ -189,10 +189,10 @@ TEST(LevelTools, F11ShowsTheShipsCollisionHullsAndHidesThemAgain) {
     auto hullsHidden = [&](const std::filesystem::path& file) { return shipPixels(file) == 0; };
     const auto before = folder.dir.path() / "before.png";
     EXPECT_TRUE(game.waitForPicture(before, hullsHidden, 30s)) << shipPixels(before);
-    game.holdKey("F11", 300ms);
+    game.holdKey("F4", 300ms);
     const auto on = folder.dir.path() / "on.png";
     EXPECT_TRUE(game.waitForPicture(on, hullsShown, 30s)) << shipPixels(on);
-    game.holdKey("F11", 300ms);
+    game.holdKey("F4", 300ms);
     const auto off = folder.dir.path() / "off.png";
     EXPECT_TRUE(game.waitForPicture(off, hullsHidden, 30s)) << shipPixels(off);
 }
