@@ -1,6 +1,6 @@
 #!/bin/sh
 # Plays the shipped level for MINUTES (default 30) under random keys: flight
-# (W A S D Q E and the arrows), P, F5 to F11, and F9 with mouse drags of the
+# (W A S D Q E and the arrows), P, F4 to F10, and F9 with mouse drags of the
 # free camera. A game that ends (game over, track finished) stays on its end
 # screen for a while under the same keys, then is closed and started again.
 # The game's resident size is written every 15 s to build/soak/rss.tsv
@@ -92,7 +92,7 @@ drag() { # a few strokes of the left mouse button across the window
 }
 
 FLIGHT="w a s d q e Up Down Left Right"
-TOGGLES="F5 F6 F7 F8 F10 F11"
+TOGGLES="F4 F5 F6 F7 F8 F10"
 games=0
 flying=0
 other=0

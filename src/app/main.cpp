@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Log.h"
 #include "game/KeyBindings.h"
+#include "game/TrackListing.h"
 #include "levelcheck/LevelCheck.h"
 
 #include <iostream>
@@ -27,6 +28,12 @@ int main(int argc, char** argv) {
             return 1;
         }
         return checkLevel(line.level, std::cout);
+    case CommandLine::Action::Tracks:
+        if (!announceDataFolder(true)) {
+            return 1;
+        }
+        printTrackList(std::cout);
+        return 0;
     case CommandLine::Action::Play:
         break;
     }

@@ -15,6 +15,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         if (argument == "--version") {
             return {CommandLine::Action::Version, {}, {}};
         }
+        if (argument == "--tracks") {
+            if (argc != 2) {
+                return {CommandLine::Action::Usage, {}, "--tracks takes no other argument."};
+            }
+            return {CommandLine::Action::Tracks, {}, {}};
+        }
         if (argument == "--check") {
             check = true;
         } else if (argument.size() > 1 && argument.front() == '-') {
@@ -41,27 +47,34 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string usageText(const std::string& keys) {
-    std::string text = "Usage: kelvaro19 [LEVEL]\n"
-                       "       kelvaro19 --check LEVEL\n"
-                       "       kelvaro19 --help | --version\n"
-                       "\n"
-                       "  (no argument)   play the shipped level\n"
-                       "  LEVEL           play a level file, COLLADA (.dae) or glTF 2.0 (.glb,\n"
-                       "                  .gltf) as its content says, a path relative to the\n"
-                       "                  working folder; everything else is read from the game's\n"
-                       "                  data: $KELVARO19_DATA, else res/ in the working folder,\n"
-                       "                  else the installed data (share/kelvaro19)\n"
-                       "  --check LEVEL   check a level without a window: one line per finding\n"
-                       "                  (ERROR/WARNING), the test pilot's flight, a verdict;\n"
-                       "                  exit code 0 playable and finished, 1 refused or not\n"
-                       "                  finished, 2 usage or unreadable file\n"
-                       "  --help          this text\n"
-                       "  --version       the version\n"
-                       "\n"
-                       "Settings: your own Kelvaro.ini in $XDG_CONFIG_HOME/kelvaro19/ (else\n"
-                       "~/.config/kelvaro19/), read over the shipped one key by key; the settings\n"
-                       "menu writes what you change there, keeping your comments. Bests:\n"
-                       "$XDG_DATA_HOME/kelvaro19/bests.txt (else ~/.local/share/kelvaro19/).\n";
+    std::string text =
+        "Usage: kelvaro19 [LEVEL]\n"
+        "       kelvaro19 --check LEVEL\n"
+        "       kelvaro19 --tracks\n"
+        "       kelvaro19 --help | --version\n"
+        "\n"
+        "  (no argument)   play the shipped level\n"
+        "  LEVEL           play a level file, COLLADA (.dae) or glTF 2.0 (.glb,\n"
+        "                  .gltf) as its content says, a path relative to the\n"
+        "                  working folder; everything else is read from the game's\n"
+        "                  data: $KELVARO19_DATA, else res/ in the working folder,\n"
+        "                  else the installed data (share/kelvaro19)\n"
+        "  --check LEVEL   check a level without a window: one line per finding\n"
+        "                  (ERROR/WARNING), eight player-like flights, the loops\n"
+        "                  they flew, the grade, a verdict; exit code 0 OK, 1 NOT\n"
+        "                  OK, TOO HARD, NOT FINISHABLE or REFUSED, 2 usage or\n"
+        "                  unreadable file, 3 UNDECIDED\n"
+        "  --tracks        print the track list, one track a line: name, difficulty\n"
+        "                  (- for your own), file, best time and points (- for\n"
+        "                  none), separated by tabs\n"
+        "  --help          this text\n"
+        "  --version       the version\n"
+        "\n"
+        "Settings: your own Kelvaro.ini in $XDG_CONFIG_HOME/kelvaro19/ (else\n"
+        "~/.config/kelvaro19/), read over the shipped one key by key; the settings\n"
+        "menu writes what you change there, keeping your comments. Bests:\n"
+        "$XDG_DATA_HOME/kelvaro19/bests.txt (else ~/.local/share/kelvaro19/). Your\n"
+        "own levels: put them in $XDG_DATA_HOME/kelvaro19/tracks/.\n";
     if (!keys.empty()) {
         text += "\nKeys (the defaults, by their place on a US keyboard; the controls\n"
                 "screen, F1, shows your own as your keyboard labels them):\n" +

@@ -7,10 +7,11 @@
 //   kelvaro19              the shipped level
 //   kelvaro19 LEVEL        play a level file (relative to the working folder, or absolute)
 //   kelvaro19 --check LEVEL  check a level without a window
+//   kelvaro19 --tracks     print the track list for scripts
 //   kelvaro19 --help       the usage
 //   kelvaro19 --version    the version
 struct CommandLine {
-    enum class Action { Play, Check, Help, Version, Usage };
+    enum class Action { Play, Check, Tracks, Help, Version, Usage };
 
     Action action = Action::Play;
     // The level file; empty plays the shipped level.

@@ -1,6 +1,7 @@
 #include "core/Config.h"
 
 #include "core/DataFolder.h"
+#include "core/FrameSize.h"
 #include "core/Log.h"
 #include "core/RegularFile.h"
 #include "core/UserFolders.h"
@@ -149,6 +150,10 @@ Config parseConfig(const std::string& path, const Config& base) {
     readFlag(SECTION, "GLOW", cfg.glow);
     readFlag(SECTION, "NORMAL_MAPS", cfg.normalMaps);
     read("LEVEL_OF_DETAIL", 0L, MAX_LEVEL_OF_DETAIL, cfg.levelOfDetail);
+    // The window.
+    read("RENDER_SCALE", double(MIN_RENDER_SCALE), 1.0, cfg.renderScale);
+    readFlag(SECTION, "VSYNC", cfg.vsync);
+    readFlag(SECTION, "PAUSE_ON_FOCUS_LOSS", cfg.pauseOnFocusLoss);
 
     if (result == 0) {
         logMessage(LogLevel::INFO, ".ini parsed successfully.");

@@ -19,6 +19,17 @@ struct Config {
     float drawDistance = 1000000.0f;
     float aspectRatio = 1920.0f / 1080.0f;
     bool fullscreenMode = false;
+    // The window: the share of each side the 3D picture is drawn at before
+    // it is scaled up (text and overlay stay at the window's own size), and
+    // whether a frame waits for the display's refresh (the swap interval).
+    float renderScale = 1.0f;
+    bool vsync = true;
+    // Whether a flight pauses when another window takes the keyboard
+    // (minimising always pauses).
+    bool pauseOnFocusLoss = true;
+    // Not a key: set by the software preset, the pixels the 3D picture keeps
+    // at every window size (0: RENDER_SCALE holds).
+    uint32_t scenePixels = 0;
     // [SOUND]: the level of all sound, and of the music within it (0: none).
     float soundVolume = 1.0f;
     float musicVolume = 0.5f;

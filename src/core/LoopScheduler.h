@@ -6,6 +6,9 @@
 // The fixed physics step: 1/144 s in single precision. The loop compares and
 // subtracts its double widening; the physics world receives the float.
 inline constexpr float PHYSICS_STEP = 1.0f / 144.0f;
+// What one step adds to a flight's clock: exactly 1/144 s, so that a time
+// is a whole number of steps however it was reached.
+inline constexpr double STEP_SECONDS = 1.0 / 144.0;
 
 // Decides, from clock readings alone, how many fixed steps a main-loop pass
 // runs and whether it draws a frame. Holds no clock of its own so that tests
@@ -21,10 +24,14 @@ public:
     // is dropped instead of simulated.
     bool stalled() const { return accumulator_ > 1.0; }
 
-    // What this pass adds to the flying clock: its duration, or nothing when
-    // the pass is dropped as a stall, so that the clock only counts flight
-    // the game simulated.
-    double flyingTime() const { return stalled() ? 0.0 : passDuration_; }
+    // Starts counting afresh from `now`, with nothing gathered: the time
+    // before it (building the first picture) is neither flown nor drawn.
+    void restart(double now);
+
+    // Seconds from `now` until the next thing is due: the next step while
+    // `stepping`, else only the next frame; 0 when one is due already.
+    // The loop sleeps this long instead of asking the clock in a spin.
+    double untilDue(double now, bool stepping) const;
 
     // Drains the accumulator in whole steps. `running()` is asked before each
     // step, so a step that ends the game stops the rest of the pass from
@@ -58,7 +65,6 @@ public:
 
 private:
     double previous_;
-    double passDuration_ = 0.0;
     double accumulator_ = 0.0;
     double frameTimer_ = 0.0;
     double frameLimit_;

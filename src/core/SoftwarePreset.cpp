@@ -74,9 +74,20 @@ PresetDecision decideDisplaySettings(std::string_view renderer, const Config& cf
             chosen +=
                 ", level of detail " + std::to_string(preset.detailLevel) + " (F6 changes it)";
         }
-        decision.message = "Software renderer (" + *name + "): " + chosen +
-                           "; set WINDOW_WIDTH, WINDOW_HEIGHT or BLUR_ITERATIONS in " + iniPath +
-                           " to choose";
+    }
+    // A larger window, or full screen, would cost the rasteriser its every
+    // pixel: the picture keeps the preset window's pixels and is scaled up.
+    if (!isSet("RENDER_SCALE")) {
+        out.scenePixels = preset.windowWidth * preset.windowHeight;
+        chosen += std::string(chosen.empty() ? "" : ", ") + "the 3D picture drawn at about " +
+                  std::to_string(preset.windowWidth) + "x" + std::to_string(preset.windowHeight) +
+                  " in any window";
+    }
+    if (!chosen.empty()) {
+        decision.message =
+            "Software renderer (" + *name + "): " + chosen +
+            "; set WINDOW_WIDTH, WINDOW_HEIGHT, BLUR_ITERATIONS or RENDER_SCALE in " + iniPath +
+            " to choose";
     }
     return decision;
 }

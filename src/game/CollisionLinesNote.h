@@ -12,4 +12,4 @@ TextPlacement collisionLinesNotePlacement(float width, float height);
 // ("Collision lines: showing the nearest 35 of 1,009 shapes in view"), so
 // that a shape without lines is not taken for one without a collision
 // shape; nothing otherwise.
-void drawCollisionLinesNote(const CollisionLineFrame& shown);
+void drawCollisionLinesNote(const CollisionLineFrame& shown, float width, float height);

@@ -2,10 +2,12 @@
 
 #include "core/AppState.h"
 #include "core/Config.h"
+#include "core/FrameSize.h"
 #include "core/Log.h"
 #include "core/SettingsFile.h"
 #include "core/UserFolders.h"
 #include "game/CollisionLinesNote.h"
+#include "game/FullScreen.h"
 #include "game/GameRules.h"
 #include "game/GameSession.h"
 #include "game/Hud.h"
@@ -16,6 +18,7 @@
 #include "game/SoundNotice.h"
 #include "physics/PhysicsContext.h"
 #include "render/CollisionLineRenderer.h"
+#include "render/FrameRenderer.h"
 #include "render/RenderStartUp.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
@@ -57,6 +60,25 @@ void onMenuMouseButton(GLFWwindow* w, int button, int action, int mods) {
 
 bool isEnd(GameState state) {
     return state == GameState::Finished || state == GameState::GameOver;
+}
+
+static_assert(COLLISION_LINES_KEY == GLFW_KEY_F4);
+
+// The window's framebuffer as last drawn, and the render scale drawn at.
+FrameSize drawnFrame;
+float drawnScale = 0.0f;
+
+// Everything sized to the window follows a new size before the frame: the
+// viewport, the glow's buffers, the text's projection and the overlay.
+void followFrameSize(FrameSize frame) {
+    const float scale = renderScaleFor(config(), frame);
+    if (frame == drawnFrame && scale == drawnScale) {
+        return;
+    }
+    drawnFrame = frame;
+    drawnScale = scale;
+    setFrameSize(frame, sceneSize(frame, scale));
+    Hud::instance().setWindowSize(float(frame.width), float(frame.height));
 }
 
 } // namespace
@@ -149,6 +171,12 @@ void GameSession::judge() {
     run.judged = true;
     run.finalPoints = run.points();
     const TrackShelf::Track& track = tracks_.at(current_);
+    // The time to the step, for a player comparing flights on the console.
+    logMessage(LogLevel::INFO,
+               std::string(run.state == GameState::Finished ? "Track finished" : "Game over") +
+                   " after " + formatClock(run.clock()) + " (" + std::to_string(run.steps()) +
+                   " steps of 1/144 s), " + std::to_string(run.world().collectedTrash) + " cans, " +
+                   std::to_string(run.finalPoints) + " points.");
     if (run.state == GameState::GameOver) {
         outcomes_[track.path] = "crashed at ring " + std::to_string(run.ringProgress().next);
     }
@@ -187,10 +215,25 @@ GameState GameSession::state() const {
     return run_ ? run_->state : GameState::Starting;
 }
 
-void GameSession::addFlyingTime(double seconds) {
-    if (run_) {
-        run_->fly(seconds);
+bool GameSession::waitingForPlayer() const {
+    // The start screen circles the ship: it moves.
+    if (!run_ || run_->state == GameState::Starting) {
+        return false;
     }
+    return !screens_.empty() || run_->state == GameState::Paused || isEnd(run_->state);
+}
+
+void GameSession::pauseForWindow() {
+    if (!run_ || run_->state != GameState::Running) {
+        return;
+    }
+    run_->state = GameState::Paused;
+    // Coming back shows the pause menu; the flight goes on when the player asks.
+    if (screens_.empty()) {
+        screens_.open(Screen::Pause);
+    }
+    // A minimised window draws no frame to pass the pause to the sounds.
+    updateGameSounds(run_->world().camera, run_->ship(), run_->state, glfwGetTime());
 }
 
 void GameSession::fixedStep() {
@@ -419,7 +462,7 @@ void GameSession::pointerAt(double x, double y) {
     if (screens_.empty()) {
         return;
     }
-    const float h = float(config().windowHeight);
+    const float h = lastHeight_;
     if (auto row = menuRowAt(lastLayout_, float(x), h - float(y)); row && *row < rowCount()) {
         screens_.setCursor(*row);
     }
@@ -429,7 +472,7 @@ void GameSession::clicked(double x, double y) {
     if (screens_.empty()) {
         return;
     }
-    const float h = float(config().windowHeight);
+    const float h = lastHeight_;
     if (auto row = menuRowAt(lastLayout_, float(x), h - float(y)); row && *row < rowCount()) {
         screens_.setCursor(*row);
         choose(*row);
@@ -464,6 +507,9 @@ void GameSession::keyPressed(int key) {
         return;
     case Action::Overlay:
         t.hudVisible = !t.hudVisible;
+        return;
+    case Action::FullScreen:
+        toggleFullScreen(window);
         return;
     case Action::CollisionLines:
         t.collisionLines = !t.collisionLines;
@@ -576,6 +622,11 @@ void GameSession::draw(float w, float h) {
     const bool menu = !screens_.empty();
     // The end screens and the menus lie over the dimmed scene.
     const float brightness = ended || menu ? endScreenBrightness(brightness_) : brightness_;
+    // The vertical field of view stays; the picture widens with the window.
+    world.camera.aspect = w / h;
+    if (freeCamera_) {
+        freeCamera_->aspect = w / h;
+    }
 
     const Camera* camera = &world.camera;
     if (state == GameState::Debugging && freeCamera_) {
@@ -601,7 +652,7 @@ void GameSession::draw(float w, float h) {
         world.render(*camera, t.bloomEnabled, t.normalMapping, t.detailLevel, brightness);
     }
     if (t.collisionLines) {
-        drawCollisionLinesNote(drawCollisionLines(*camera));
+        drawCollisionLinesNote(drawCollisionLines(*camera), w, h);
     }
     updateGameSounds(*camera, run.ship(), state, glfwGetTime());
     const TrackShelf::Track& track = tracks_.at(current_);
@@ -622,13 +673,14 @@ void GameSession::draw(float w, float h) {
             drawOverlayExtras(w, h);
         }
     }
-    drawSoundNotice(glfwGetTime());
+    drawSoundNotice(glfwGetTime(), w, h);
     if (const std::string notice = bests_ ? bests_->noticeAt(glfwGetTime()) : ""; !notice.empty()) {
         drawOverlayLine(notice, centredLine(notice, w, 40.0f * h / 1080.0f, 0.45f * h / 1080.0f),
                         NEW_BEST_COLOR);
     }
     if (menu) {
         lastLayout_ = drawMenuPage(page(), screens_.cursor(), w, h);
+        lastHeight_ = h;
     } else if (ended) {
         drawEndScreen(w, h);
     }
@@ -711,7 +763,8 @@ void startGame(const std::string& levelFile) {
     // A level named on the command line flies at once: a designer's loop
     // stays one command.
     if (!current->begin(!levelFile.empty())) {
-        // The tracks go while the physics they are in is still there.
+        // Gone before exit, while the physics it lets go of is still there:
+        // at exit that would already be destroyed.
         current.reset();
         std::exit(EXIT_FAILURE);
     }
@@ -746,9 +799,13 @@ bool flying() {
     return current && current->flying();
 }
 
-void onFlyingTime(double seconds) {
+bool waitingForPlayer() {
+    return current && current->waitingForPlayer();
+}
+
+void pauseForWindow() {
     if (current) {
-        current->addFlyingTime(seconds);
+        current->pauseForWindow();
     }
 }
 
@@ -764,11 +821,12 @@ void onKeyPress(int key) {
     }
 }
 
-void takeInput(const KeyHeld& held, double dt) {
+int takeInput(const KeyHeld& held, double dt) {
     if (!current) {
-        return;
+        return 0;
     }
-    for (int key : current->keys().take()) {
+    const std::vector<int> keys = current->keys().take();
+    for (int key : keys) {
         current->keyPressed(key);
     }
     double x = 0.0, y = 0.0;
@@ -781,6 +839,7 @@ void takeInput(const KeyHeld& held, double dt) {
     if (current->quitChosen()) {
         glfwSetWindowShouldClose(window, GLFW_TRUE);
     }
+    return int(keys.size());
 }
 
 std::string windowTitle(int32_t fps) {
@@ -796,10 +855,11 @@ void updateWindowTitle(int32_t fps) {
     glfwSetWindowTitle(window, windowTitle(fps).c_str());
 }
 
-void drawFrame() {
+void drawFrame(uint32_t width, uint32_t height) {
+    followFrameSize({width, height});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (current) {
-        current->draw(float(config().windowWidth), float(config().windowHeight));
+        current->draw(float(width), float(height));
     }
     glfwSwapBuffers(window);
 }

@@ -47,7 +47,9 @@ void GameRules::onTrigger(const TriggerPair* pairs, uint32_t count) {
         if (!trigger || !other) {
             continue;
         }
-        if (other->kind != ObjectKind::Ship) {
+        // Only entering counts: the ship leaving a trigger, or put back at
+        // the start from inside one, passes nothing.
+        if (other->kind != ObjectKind::Ship || pairs[i].status != TriggerStatus::Found) {
             continue;
         }
         if (trigger->kind == ObjectKind::Trash) {

@@ -52,7 +52,10 @@ public:
     GameState state() const;
     // Whether the clock and the fixed steps run.
     bool flying() const { return state() == GameState::Running; }
-    void addFlyingTime(double seconds);
+    // Paused, on an end screen or in the track list: a still picture.
+    bool waitingForPlayer() const;
+    // A flight pauses, with its sounds, because the window went away.
+    void pauseForWindow();
     // One fixed step; a run the rules end in it is judged at once.
     void fixedStep();
 
@@ -102,6 +105,7 @@ private:
     ScreenStack screens_;
     // Where the last page drawn put its rows, for the mouse.
     MenuLayout lastLayout_;
+    float lastHeight_ = 0.0f;
     double pointerX_ = -1.0, pointerY_ = -1.0;
     // The start screen's camera, slowly round the ship.
     Camera startCamera_;

@@ -86,7 +86,7 @@ public:
     void setTime(double seconds);
     // Lays the overlay out again for a window of this size.
     void setWindowSize(float width, float height);
-    // "Best 0:38:12" beside the clock, or nothing for a track not yet finished.
+    // "Best 0:38.12" beside the clock, or nothing for a track not yet finished.
     void setBest(std::optional<double> seconds);
     // The clock, then (once a count exists) the count and the label, then the total.
     void draw() const;

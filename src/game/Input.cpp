@@ -25,11 +25,11 @@ bool keyHeld(int key) {
 
 } // namespace
 
-void handleInput(double dt) {
+int handleInput(double dt) {
     glfwPollEvents();
     // Pad buttons arrive as key presses, before the keys are taken.
     pollGamepad(glfwGetTime(), flying());
-    takeInput(keyHeld, dt);
+    return takeInput(keyHeld, dt);
 }
 
 void moveForward(FreeCamera& camera, float distance) {

@@ -6,8 +6,8 @@ class FreeCamera;
 // Once per main-loop pass: polls window events (the key and mouse callbacks
 // run here), acts on every switch key pressed since the last pass, then
 // reads the held flight keys while Running or moves the free camera while
-// Debugging.
-void handleInput(double dt);
+// Debugging. Returns how many switch keys it acted on.
+int handleInput(double dt);
 
 // The free camera moves along its own forward (-z) and right (+x) axes.
 void moveForward(FreeCamera& camera, float distance);

@@ -8,17 +8,20 @@ namespace {
 
 KeyPresses* listener = nullptr;
 
-void onKey(GLFWwindow*, int key, int, int action, int) {
+void onKey(GLFWwindow*, int key, int, int action, int mods) {
     if (listener) {
-        listener->record(key, action);
+        listener->record(key, action, mods);
     }
 }
 
 } // namespace
 
-void KeyPresses::record(int key, int action) {
+void KeyPresses::record(int key, int action, int mods) {
     if (action != GLFW_PRESS || key == GLFW_KEY_UNKNOWN || keys_.size() >= MAX_PENDING) {
         return;
+    }
+    if ((mods & GLFW_MOD_ALT) && (key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER)) {
+        key = GLFW_KEY_F11;
     }
     keys_.push_back(key);
 }

@@ -12,7 +12,9 @@ struct GLFWwindow;
 class KeyPresses {
 public:
     // A GLFW key event: only a press counts; repeats and releases do not.
-    void record(int key, int action);
+    // Alt+Enter, the other full-screen key, arrives as F11 (and never as an
+    // Enter that would fly the track chosen in the list).
+    void record(int key, int action, int mods = 0);
     // The keys pressed since the last call, oldest first.
     std::vector<int> take();
     std::size_t pending() const { return keys_.size(); }

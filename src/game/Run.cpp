@@ -28,13 +28,12 @@ Run::~Run() {
     forgetFlightSounds(&sounds);
 }
 
-void Run::fly(double seconds) {
-    if (state == GameState::Running) {
-        clock_ += seconds;
-    }
+double Run::clock() const {
+    return double(steps_) * STEP_SECONDS;
 }
 
 void Run::step() {
+    ++steps_;
     applyShipControl(control, PHYSICS_STEP);
     world_.processRemovals();
     PhysicsContext::instance().simulateStep();
@@ -42,7 +41,7 @@ void Run::step() {
 }
 
 int32_t Run::points() const {
-    return computeScore(world_.collectedTrash, clock_);
+    return computeScore(world_.collectedTrash, clock());
 }
 
 Run::RingProgress Run::ringProgress() const {

@@ -29,12 +29,14 @@ public:
     // The ship in the world's objects, or null when the level has none.
     GameObject* ship() const { return control.ship; }
 
-    // Seconds spent Running: the flying clock and the score's divisor.
-    double clock() const { return clock_; }
-    // Counts flight time, only while Running.
-    void fly(double seconds);
+    // The fixed steps flown, the one that ended the flight included: the
+    // flight's time whatever the frame rate, and what bests compare.
+    int64_t steps() const { return steps_; }
+    // Seconds flown, steps × 1/144 s: the clock and the score's divisor.
+    double clock() const;
     // One fixed step: the pending steering, the removals the rules queued,
-    // the physics, and the objects moved to their bodies.
+    // the physics, and the objects moved to their bodies. Counts on the
+    // clock: the loop runs steps only while Running.
     void step();
     // The points so far: collected cans × 20000 / seconds flown.
     int32_t points() const;
@@ -59,7 +61,7 @@ public:
 
 private:
     World& world_;
-    double clock_ = 0.0;
+    int64_t steps_ = 0;
 };
 
 // One fixed step of flight: the held torque commands about the ship's own

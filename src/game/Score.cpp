@@ -38,7 +38,7 @@ std::string formatClock(double seconds) {
         hundredths = 99;
     }
     char text[48];
-    std::snprintf(text, sizeof text, "%d:%d:%02d", minutes, secs, hundredths);
+    std::snprintf(text, sizeof text, "%d:%02d.%02d", minutes, secs, hundredths);
     return text;
 }
 

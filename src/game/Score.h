@@ -9,9 +9,10 @@
 // beyond the 32-bit range are clamped.
 int32_t computeScore(int32_t collectedTrash, double totalTime);
 
-// The flying clock as shown in the overlay: minutes:seconds:hundredths, with
-// minutes and seconds unpadded (65.5 s gives "1:5:50"). The hundredths are cut,
-// never rounded, so the clock only ever moves forward (59.996 s shows 0:59:99).
+// A time as every screen shows it: minutes:seconds.hundredths, the seconds
+// two digits (65.2 s gives "1:05.20", 24.43 s "0:24.43"). The hundredths are
+// cut, never rounded, so the clock only ever moves forward (59.996 s shows
+// 0:59.99).
 std::string formatClock(double seconds);
 
 // The scene's brightness behind an end message: 0.5 lower, as the end screens

@@ -1,6 +1,5 @@
 #include "game/SoundNotice.h"
 
-#include "core/Config.h"
 #include "game/Gamepad.h"
 #include "render/Text.h"
 #include "sound/GameSounds.h"
@@ -10,14 +9,13 @@ TextPlacement soundNoticePlacement(float width, float height) {
     return {25.0f * layout.unit, height - 60.0f * layout.unit, 0.4f * layout.unit};
 }
 
-void drawSoundNotice(double now) {
+void drawSoundNotice(double now, float width, float height) {
     std::optional<std::string> notice = soundNotice(now);
     if (!notice) {
         notice = gameGamepad().note(now);
     }
     if (notice) {
-        const TextPlacement at =
-            soundNoticePlacement(float(config().windowWidth), float(config().windowHeight));
+        const TextPlacement at = soundNoticePlacement(width, height);
         drawText(*notice, at.x, at.y, at.scale, HUD_COLOR);
     }
 }

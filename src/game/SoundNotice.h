@@ -8,4 +8,4 @@ TextPlacement soundNoticePlacement(float width, float height);
 
 // Draws the word for a short while after M, or the note of a gamepad
 // plugged in or out; nothing otherwise.
-void drawSoundNotice(double now);
+void drawSoundNotice(double now, float width, float height);

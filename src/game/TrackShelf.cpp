@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "core/RegularFile.h"
+#include "core/UserFolders.h"
 #include "physics/PhysicsContext.h"
 #include "world/LevelFile.h"
 #include "world/LevelFinding.h"
@@ -49,10 +50,21 @@ void TrackShelf::addListedTracks() {
         return;
     }
     listRead_ = true;
+    std::vector<UserTrack> all;
     for (TrackEntry& entry : readTrackList(levelFolder_ + TRACK_LIST_FILE)) {
+        std::string path = levelFolder_ + entry.file;
+        all.push_back({std::move(entry), std::move(path)});
+    }
+    // The player's own levels join after the shipped ones.
+    if (userDataDir().is_absolute()) {
+        for (UserTrack& own : readUserTracks((userDataDir() / USER_TRACKS_FOLDER).string())) {
+            all.push_back(std::move(own));
+        }
+    }
+    for (UserTrack& listed : all) {
         Track track;
-        track.path = levelFolder_ + entry.file;
-        track.entry = std::move(entry);
+        track.path = std::move(listed.path);
+        track.entry = std::move(listed.entry);
         if (std::string problem = regularFileProblem(track.path); !problem.empty()) {
             logMessage(LogLevel::ERROR, "Track " + track.entry.name + ": level " + track.path +
                                             ": " + problem + "; it cannot be flown.");

@@ -33,27 +33,98 @@ int32_t crowdLevel(int32_t near) {
     return levelAbove(float(near), BOUNDS);
 }
 
-} // namespace
-
-int32_t difficultyGrade(const PilotReport& flight) {
-    return std::max({turnLevel(flight.sharpestTurn), clearanceLevel(flight.closestApproach),
-                     crowdLevel(flight.obstaclesNear)});
+int32_t loopLevel(size_t loops) {
+    return loops == 0 ? 1 : loops == 1 ? 3 : loops == 2 ? 4 : 5;
 }
 
-std::string difficultyLine(const PilotReport& flight) {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "Difficulty: %d of 5 (%.0f m in %.1f s; sharpest turn %.0f%% of the ship's "
-                  "best turn rate; least clearance ",
-                  int(difficultyGrade(flight)), flight.metres, flight.seconds,
-                  std::round(100.0 * double(flight.sharpestTurn)));
-    std::string line = text;
-    if (std::isinf(flight.closestApproach)) {
-        line += "none (no obstacles)";
-    } else {
-        std::snprintf(text, sizeof text, "%.1f m", double(flight.closestApproach));
-        line += text;
+int32_t finishLevel(int32_t finished, int32_t flown) {
+    const int32_t failed = flown - finished;
+    return failed <= 1 ? 1 : failed == 2 ? 3 : failed == 3 ? 4 : 5;
+}
+
+// The middle of some values (the lower of the two middle ones for an even
+// count): one odd flight does not move it.
+template <typename T> T middle(std::vector<T> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? T{} : values[(values.size() - 1) / 2];
+}
+
+std::string oneDecimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+} // namespace
+
+bool cameRound(const PilotReport::Leg& leg) {
+    return leg.seconds - leg.straightSeconds > LOOP_SECONDS || leg.misses > 0;
+}
+
+FlightsSummary summarise(const std::vector<PilotReport>& flights, std::vector<LoopAtRing> loops) {
+    FlightsSummary summary;
+    summary.flown = int32_t(flights.size());
+    std::vector<const PilotReport*> finished;
+    std::vector<float> turns, clearances;
+    std::vector<int32_t> near, loopCounts;
+    for (const PilotReport& flight : flights) {
+        if (flight.finished()) {
+            finished.push_back(&flight);
+            turns.push_back(flight.sharpestTurn);
+            clearances.push_back(flight.steeringApproach);
+            near.push_back(flight.obstaclesNearInTurns);
+            loopCounts.push_back(
+                int32_t(std::count_if(flight.legs.begin(), flight.legs.end(), cameRound)));
+        }
     }
-    return line + "; " + std::to_string(flight.obstaclesNear) + " obstacles within " +
-           std::to_string(int(PilotReport::NEAR_OBSTACLE)) + " m)";
+    summary.finished = int32_t(finished.size());
+    if (!finished.empty()) {
+        std::stable_sort(
+            finished.begin(), finished.end(),
+            [](const PilotReport* a, const PilotReport* b) { return a->seconds < b->seconds; });
+        summary.typical = finished[(finished.size() - 1) / 2];
+        summary.sharpestTurn = middle(turns);
+        summary.steeringApproach = middle(clearances);
+        summary.obstaclesNearInTurns = middle(near);
+        summary.loopsFlown = middle(loopCounts);
+    }
+    summary.loops = std::move(loops);
+    return summary;
+}
+
+int32_t difficultyGrade(const FlightsSummary& summary) {
+    return std::max({finishLevel(summary.finished, summary.flown), turnLevel(summary.sharpestTurn),
+                     clearanceLevel(summary.steeringApproach),
+                     crowdLevel(summary.obstaclesNearInTurns),
+                     loopLevel(size_t(summary.loopsFlown))});
+}
+
+std::string difficultyLine(const FlightsSummary& summary) {
+    const PilotReport& flight = *summary.typical;
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "Difficulty: %d of 5 (finished by %d of %d player-like flights; %.0f m in %.1f "
+                  "s; sharpest turn %.0f%% of the ship's best turn rate; least clearance in a "
+                  "turn ",
+                  int(difficultyGrade(summary)), int(summary.finished), int(summary.flown),
+                  flight.metres, flight.seconds, std::round(100.0 * double(summary.sharpestTurn)));
+    std::string line = text;
+    line += std::isinf(summary.steeringApproach) ? std::string("none")
+                                                 : oneDecimal(summary.steeringApproach) + " m";
+    line += "; " + std::to_string(summary.obstaclesNearInTurns) + " obstacles within " +
+            std::to_string(int(PilotReport::NEAR_OBSTACLE)) + " m in turns; ";
+    const size_t loops = size_t(summary.loopsFlown);
+    line += loops == 0 ? "no loop" : loops == 1 ? "1 loop" : std::to_string(loops) + " loops";
+    return line + ")";
+}
+
+std::string loopLine(const LoopAtRing& loop) {
+    std::string line = "Loop at " + loop.ring + ": " + oneDecimal(loop.seconds) + " s lost in " +
+                       std::to_string(loop.flights) + " of " + std::to_string(loop.reached) +
+                       " flights";
+    if (loop.misses > 0) {
+        line += ", " + std::to_string(loop.misses) + (loop.misses == 1 ? " try" : " tries") +
+                " beside its opening";
+    }
+    return line + "; " + loop.why;
 }

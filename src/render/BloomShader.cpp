@@ -61,3 +61,19 @@ void BloomShader::setLights(std::vector<Light*> lights) {
     glUseProgram(phongStage->programId);
     phongStage->setLights(lights);
 }
+
+void BloomShader::resize(uint32_t sceneWidth, uint32_t sceneHeight, uint32_t windowWidth,
+                         uint32_t windowHeight) {
+    if (targets.width == sceneWidth && targets.height == sceneHeight &&
+        targets.outputWidth == windowWidth && targets.outputHeight == windowHeight) {
+        return;
+    }
+    if (targets.width == sceneWidth && targets.height == sceneHeight) {
+        // Only the window changed: the buffers stay, the picture is shown larger.
+        targets.outputWidth = windowWidth;
+        targets.outputHeight = windowHeight;
+        return;
+    }
+    deleteBloomTargets(targets);
+    targets = createBloomTargets(sceneWidth, sceneHeight, windowWidth, windowHeight);
+}

@@ -31,7 +31,8 @@ class BloomShader : public LightingShader {
 public:
     // The composite singleton; the first call builds the stage programs (phong
     // stage, blur stage, blend stage) and the buffers at the configured window
-    // size. All of it is kept until exit.
+    // size, until the first frame gives them the window's. All of it is kept
+    // until exit.
     static BloomShader& instance();
 
     // A composite over the given stages with its own buffers of width x
@@ -44,6 +45,11 @@ public:
     void setModel(const SceneObject& object) override;
     void setAmbient(const glm::vec3& color) override;
     void setLights(std::vector<Light*> lights) override;
+
+    // Builds the buffers again for a `scene` picture shown in a `window`
+    // framebuffer; nothing happens when both are as they are.
+    void resize(uint32_t sceneWidth, uint32_t sceneHeight, uint32_t windowWidth,
+                uint32_t windowHeight);
 
     // The stages are singletons of their own; not owned.
     BloomPhongStage* phongStage;

@@ -47,7 +47,7 @@ void BloomBlurStage::blur(const BloomTargets& targets, uint32_t passes) {
         glBindTexture(GL_TEXTURE_2D, targets.pingpongBuffers[horizontal]);
         drawFullscreenQuad();
     }
-    glViewport(0, 0, GLsizei(targets.width), GLsizei(targets.height));
+    glViewport(0, 0, GLsizei(targets.outputWidth), GLsizei(targets.outputHeight));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glActiveTexture(GLenum(activeUnit));
 }

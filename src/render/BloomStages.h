@@ -22,7 +22,8 @@ public:
     // and reads the previous pass's output (pass 0 reads the shrunk bright
     // parts). After N >= 1 passes the result is in pingpongBuffers[N % 2];
     // with none, nothing is drawn. Ends with the window's framebuffer and
-    // viewport and the active texture unit as it was.
+    // viewport (the targets' output size) and the active texture unit as it
+    // was.
     void blur(const BloomTargets& targets, uint32_t passes);
 
     VFShader shrink;

@@ -21,10 +21,13 @@ uint32_t blurSide(uint32_t windowSide) {
     return windowSide == 0 ? 1 : (windowSide + BLUR_SCALE - 1) / BLUR_SCALE;
 }
 
-BloomTargets createBloomTargets(uint32_t width, uint32_t height) {
+BloomTargets createBloomTargets(uint32_t width, uint32_t height, uint32_t outputWidth,
+                                uint32_t outputHeight) {
     BloomTargets t;
     t.width = width;
     t.height = height;
+    t.outputWidth = outputWidth > 0 ? outputWidth : width;
+    t.outputHeight = outputHeight > 0 ? outputHeight : height;
     t.blurWidth = blurSide(width);
     t.blurHeight = blurSide(height);
     glGenFramebuffers(1, &t.hdrFramebuffer);
@@ -47,6 +50,16 @@ BloomTargets createBloomTargets(uint32_t width, uint32_t height) {
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
+    glGenFramebuffers(1, &t.pictureFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, t.pictureFramebuffer);
+    glGenTextures(1, &t.pictureBuffer);
+    glBindTexture(GL_TEXTURE_2D, t.pictureBuffer);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, GLsizei(width), GLsizei(height), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.pictureBuffer, 0);
+
     glGenFramebuffers(2, t.pingpongFramebuffers);
     glGenTextures(2, t.pingpongBuffers);
     for (int j = 0; j < 2; ++j) {
@@ -56,4 +69,15 @@ BloomTargets createBloomTargets(uint32_t width, uint32_t height) {
                                t.pingpongBuffers[j], 0);
     }
     return t;
+}
+
+void deleteBloomTargets(BloomTargets& t) {
+    glDeleteFramebuffers(1, &t.hdrFramebuffer);
+    glDeleteFramebuffers(2, t.pingpongFramebuffers);
+    glDeleteTextures(2, t.colourBuffers);
+    glDeleteTextures(2, t.pingpongBuffers);
+    glDeleteRenderbuffers(1, &t.depthRenderbuffer);
+    glDeleteFramebuffers(1, &t.pictureFramebuffer);
+    glDeleteTextures(1, &t.pictureBuffer);
+    t = BloomTargets{};
 }

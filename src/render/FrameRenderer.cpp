@@ -7,6 +7,7 @@
 #include "render/Culling.h"
 #include "render/LevelOfDetail.h"
 #include "render/SkyboxShader.h"
+#include "render/TextShader.h"
 #include "world/Camera.h"
 
 #include <GL/glew.h>
@@ -131,6 +132,7 @@ SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const C
     GLint activeUnit = GL_TEXTURE0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glBindFramebuffer(GL_FRAMEBUFFER, bloom.targets.hdrFramebuffer);
+    glViewport(0, 0, GLsizei(bloom.targets.width), GLsizei(bloom.targets.height));
     if (settings.wireframe) {
         glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     }
@@ -149,6 +151,7 @@ SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const C
 
 void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene) {
     glBindFramebuffer(GL_FRAMEBUFFER, bloom.targets.hdrFramebuffer);
+    glViewport(0, 0, GLsizei(bloom.targets.width), GLsizei(bloom.targets.height));
     glUseProgram(sky.programId);
     // A sky that cannot glow leaves the bright parts as the clear left them:
     // writing its zeros would only cost the rasteriser a buffer.
@@ -164,6 +167,7 @@ void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene
     }
     glUseProgram(0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, GLsizei(bloom.targets.outputWidth), GLsizei(bloom.targets.outputHeight));
 }
 
 void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
@@ -177,7 +181,23 @@ void renderFrame(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene,
     drawSceneObjects(bloom, scene, camera, settings);
     drawSceneSky(bloom, sky, scene);
     bloom.blurStage->blur(bloom.targets, cfg.blurIterations);
-    bloom.blendStage->blend(bloom.targets, cfg.blurIterations, settings.bloomEnabled);
+    const BloomTargets& t = bloom.targets;
+    if (t.scaled()) {
+        // Finished at its own size, then scaled up to the whole window in
+        // one filtered copy; the overlay after it is drawn at the window's
+        // own resolution.
+        glBindFramebuffer(GL_FRAMEBUFFER, t.pictureFramebuffer);
+        glViewport(0, 0, GLsizei(t.width), GLsizei(t.height));
+        bloom.blendStage->blend(t, cfg.blurIterations, settings.bloomEnabled);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, t.pictureFramebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBlitFramebuffer(0, 0, GLint(t.width), GLint(t.height), 0, 0, GLint(t.outputWidth),
+                          GLint(t.outputHeight), GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, GLsizei(t.outputWidth), GLsizei(t.outputHeight));
+    } else {
+        bloom.blendStage->blend(t, cfg.blurIterations, settings.bloomEnabled);
+    }
     glEnable(GL_BLEND);
 }
 
@@ -185,4 +205,13 @@ void renderFrameWithSingletons(const FrameScene& scene, const Camera& camera,
                                const RenderSettings& settings) {
     // The first frame builds the bloom composite here.
     renderFrame(BloomShader::instance(), SkyboxShader::instance(), scene, camera, settings);
+}
+
+void setFrameSize(FrameSize window, FrameSize scene) {
+    glViewport(0, 0, GLsizei(window.width), GLsizei(window.height));
+    TextShader& text = TextShader::instance();
+    glUseProgram(text.programId);
+    text.setProjection(float(window.width), float(window.height));
+    glUseProgram(0);
+    BloomShader::instance().resize(scene.width, scene.height, window.width, window.height);
 }

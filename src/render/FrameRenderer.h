@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FrameSize.h"
 #include "world/GameObject.h"
 #include "world/Light.h"
 
@@ -100,6 +101,12 @@ SceneDrawn drawSceneObjects(BloomShader& bloom, const FrameScene& scene, const C
                             const RenderSettings& settings);
 // draws the sky behind them and binds the window's framebuffer again.
 void drawSceneSky(BloomShader& bloom, SkyboxShader& sky, const FrameScene& scene);
+
+// Follows a new size of the window's framebuffer: its viewport, the text's
+// projection, and the bloom buffers at the size the picture is drawn at
+// (`scene`, at most the window's). The caller makes it current before the
+// frame; an empty window is never drawn, so it is never given one.
+void setFrameSize(FrameSize window, FrameSize scene);
 
 // renderFrame with the program singletons (the first call builds the bloom
 // composite).

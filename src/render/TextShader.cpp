@@ -18,6 +18,9 @@ void TextShader::setTextColor(const glm::vec3& color) {
 
 void TextShader::setProjection() {
     const Config& cfg = config();
-    setUniform(programId, "projection",
-               glm::ortho(0.0f, float(cfg.windowWidth), 0.0f, float(cfg.windowHeight)));
+    setProjection(float(cfg.windowWidth), float(cfg.windowHeight));
+}
+
+void TextShader::setProjection(float width, float height) {
+    setUniform(programId, "projection", glm::ortho(0.0f, width, 0.0f, height));
 }

@@ -16,6 +16,7 @@ public:
     // "textColor" = color.
     void setTextColor(const glm::vec3& color);
     // "projection" = window pixels to clip space: (0, 0) bottom left,
-    // (WINDOW_WIDTH, WINDOW_HEIGHT) top right.
+    // (width, height) top right; without a size, the configured window's.
     void setProjection();
+    void setProjection(float width, float height);
 };

@@ -3,7 +3,11 @@
 #include "core/Log.h"
 #include "core/RegularFile.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <iterator>
+#include <set>
 
 namespace {
 
@@ -106,19 +110,82 @@ TrackListText parseTrackList(std::string_view text) {
     return result;
 }
 
-std::vector<TrackEntry> readTrackList(const std::string& path) {
+namespace {
+
+// The tracks of the list file at `path`, or the problem that makes it
+// unusable.
+std::vector<TrackEntry> readListFile(const std::string& path, std::string& problem) {
     BoundedRead file = readBoundedFile(path, MAX_TRACK_LIST_BYTES);
-    std::string problem = std::move(file.problem);
+    problem = std::move(file.problem);
     if (file.tooLarge) {
         problem += ", too large for a list of tracks";
     }
-    const std::string& text = file.text;
     if (problem.empty()) {
-        TrackListText list = parseTrackList(text);
+        TrackListText list = parseTrackList(file.text);
         if (list.problem.empty()) {
             return std::move(list.tracks);
         }
         problem = list.problem;
+    }
+    return {};
+}
+
+bool isLevelFile(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    for (char& c : extension) {
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return extension == ".dae" || extension == ".glb" || extension == ".gltf";
+}
+
+} // namespace
+
+std::vector<UserTrack> readUserTracks(const std::string& folder) {
+    std::vector<UserTrack> tracks;
+    std::error_code error;
+    if (folder.empty() || !std::filesystem::is_directory(folder, error)) {
+        return tracks;
+    }
+    const std::filesystem::path base(folder);
+    std::set<std::string> listed;
+    const std::string listPath = (base / TRACK_LIST_FILE).string();
+    if (std::filesystem::exists(listPath, error)) {
+        std::string problem;
+        for (TrackEntry& entry : readListFile(listPath, problem)) {
+            listed.insert(std::filesystem::path(entry.file).lexically_normal().string());
+            std::string path = (base / entry.file).string();
+            tracks.push_back({std::move(entry), std::move(path)});
+        }
+        if (!problem.empty()) {
+            logMessage(LogLevel::ERROR, "Track list " + listPath + ": " + problem +
+                                            "; the level files in " + folder +
+                                            " join the tracks without it.");
+        }
+    }
+    std::vector<std::string> files;
+    for (std::filesystem::directory_iterator it(base, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (isLevelFile(it->path()) && !listed.count(name) && !it->is_directory(error)) {
+            files.push_back(name);
+        }
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& name : files) {
+        std::string shown = std::filesystem::path(name).stem().string();
+        if (shown.size() > MAX_TRACK_NAME_BYTES) {
+            shown.resize(MAX_TRACK_NAME_BYTES);
+        }
+        tracks.push_back({{name, 0, shown}, (base / name).string()});
+    }
+    return tracks;
+}
+
+std::vector<TrackEntry> readTrackList(const std::string& path) {
+    std::string problem;
+    std::vector<TrackEntry> tracks = readListFile(path, problem);
+    if (problem.empty()) {
+        return tracks;
     }
     logMessage(LogLevel::ERROR,
                "Track list " + path + ": " + problem + "; only the shipped track can be chosen.");

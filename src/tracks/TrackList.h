@@ -38,6 +38,22 @@ struct TrackListText {
 };
 TrackListText parseTrackList(std::string_view text);
 
+// The player's own tracks in `folder` (USER_TRACKS_FOLDER in the player's
+// data folder), each with the level file's path: those of a tracks.list
+// there, in its order, then every other level file there (.dae, .glb,
+// .gltf, in any case of letters) by file name, ungraded (difficulty 0) and
+// named by the file's name without its extension. A list there that cannot
+// be used is named in one ERROR line and left out; the level files still
+// join. No folder, no tracks.
+struct UserTrack {
+    TrackEntry entry;
+    std::string path;
+};
+std::vector<UserTrack> readUserTracks(const std::string& folder);
+
+// The folder of the player's own tracks inside the player's data folder.
+inline constexpr const char* USER_TRACKS_FOLDER = "tracks";
+
 // The list file at `path`: its tracks, or, when it is missing, too large or
 // broken, one ERROR line naming the file and the problem, and the shipped
 // track alone.

@@ -9,7 +9,66 @@
 
 #include <assimp/scene.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
 using Severity = LevelFinding::Severity;
+
+namespace {
+
+// A collision child off its parent by less than this (metres), and scaled
+// and turned by no more than an exporter's rounding, sits where its parent
+// is: Ctrl+P in Blender leaves such a remainder.
+constexpr float NEGLIGIBLE_OFFSET = 1e-3f;
+constexpr float NEGLIGIBLE_SCALE = 1e-3f;
+constexpr float NEGLIGIBLE_TURN_DEGREES = 0.1f;
+
+std::string figure(const char* format, double value) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// "moved 0.50 m, scaled by 1.20 and turned 12 degrees", naming only what is
+// more than rounding; empty when nothing is.
+std::string howPlaced(const aiMatrix4x4& m) {
+    std::vector<std::string> parts;
+    const float offset = std::sqrt(m.a4 * m.a4 + m.b4 * m.b4 + m.c4 * m.c4);
+    if (offset >= NEGLIGIBLE_OFFSET) {
+        parts.push_back("moved " + (offset < 0.1f ? figure("%.1f mm", 1000.0 * offset)
+                                                  : figure("%.2f m", offset)));
+    }
+    const aiVector3D columns[3] = {{m.a1, m.b1, m.c1}, {m.a2, m.b2, m.c2}, {m.a3, m.b3, m.c3}};
+    float least = columns[0].Length(), most = least;
+    for (const aiVector3D& column : columns) {
+        least = std::min(least, column.Length());
+        most = std::max(most, column.Length());
+    }
+    if (std::abs(least - 1.0f) > NEGLIGIBLE_SCALE || std::abs(most - 1.0f) > NEGLIGIBLE_SCALE) {
+        parts.push_back(std::abs(most - least) <= NEGLIGIBLE_SCALE
+                            ? "scaled by " + figure("%.2f", most)
+                            : "scaled by " + figure("%.2f", least) + " to " + figure("%.2f", most));
+    }
+    if (least > 1e-6f) {
+        const float trace = columns[0].x / columns[0].Length() +
+                            columns[1].y / columns[1].Length() + columns[2].z / columns[2].Length();
+        const float degrees =
+            std::acos(std::clamp((trace - 1.0f) * 0.5f, -1.0f, 1.0f)) * 180.0f / 3.14159265f;
+        if (degrees > NEGLIGIBLE_TURN_DEGREES) {
+            parts.push_back("turned " + figure("%.0f degrees", degrees));
+        }
+    }
+    std::string text;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    }
+    return text;
+}
+
+} // namespace
 
 std::shared_ptr<const CookedMesh> cookCollision(const aiNode* node, const std::string& label,
                                                 NodeRole role, LevelBuild& build) {
@@ -55,12 +114,13 @@ std::shared_ptr<const CookedMesh> cookCollision(const aiNode* node, const std::s
                 own * aiVector3D(vertex.position.x, vertex.position.y, vertex.position.z);
             vertex.position = glm::vec3(p.x, p.y, p.z);
         }
-        build.report(Severity::Warning, label,
-                     "its collision child " + childName +
-                         " is scaled, turned or moved relative to it; the game applies that "
-                         "to the collision shape",
-                     "nothing to do if the shape then covers what is drawn; otherwise apply "
-                     "the child's transform in Blender (Ctrl+A)");
+        if (const std::string placed = howPlaced(own); !placed.empty()) {
+            build.report(Severity::Warning, label,
+                         "its collision child " + childName + " is " + placed +
+                             " relative to it; the game applies that to the collision shape",
+                         "nothing to do if the shape then covers what is drawn; otherwise apply "
+                         "the child's transform in Blender (Ctrl+A)");
+        }
     }
     Stopwatch watch(build.figure(&LevelLoadTimes::cooking));
     const bool surface = role == NodeRole::Asteroid || role == NodeRole::Sun;

@@ -36,6 +36,7 @@ struct LevelBuild {
     LevelFormat format;
     std::list<GameObject> objects;
     std::vector<PointLight> pointLights;
+    std::vector<std::string> pointLightNames;
     std::vector<StickyCamera> cameras;
     std::map<int32_t, GameObject> ringsByNumber;
     // The node each ring came from, for the messages.

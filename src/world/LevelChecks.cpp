@@ -75,12 +75,13 @@ PointLight saneLamp(const std::string& name, glm::vec3 colour, const glm::vec3& 
         if (units == LampUnits::Candela) {
             std::ostringstream intensity;
             intensity << brightest * CANDELA_PER_WATT << " cd (" << brightest << " W in Blender)";
-            findings.push_back({Severity::Warning, name,
-                                "its intensity of " + intensity.str() +
-                                    " turns everything white; the game lights with up to 10 W and "
-                                    "scales it down to the colour " +
-                                    words(colour),
-                                "set the lamp's power to 1-10 W in Blender (54-544 cd)"});
+            findings.push_back(
+                {Severity::Warning, name,
+                 "its intensity of " + intensity.str() +
+                     " turns everything white; the game lights with up to 10 W and "
+                     "scales it down to the colour " +
+                     words(colour),
+                 "set the lamp's power to about 1 W (2 W at most) in Blender (54-109 cd)"});
         } else {
             findings.push_back({Severity::Warning, name,
                                 "its colour (" + given +
@@ -88,7 +89,7 @@ PointLight saneLamp(const std::string& name, glm::vec3 colour, const glm::vec3& 
                                     "writes a lamp's power in watts as its colour); the game "
                                     "scales it down to " +
                                     words(colour),
-                                "set the lamp's power to 1-10 W in Blender"});
+                                "set the lamp's power to about 1 W (2 W at most) in Blender"});
         }
     }
     const bool usable = finite(attenuation) && attenuation.x >= 0.0f && attenuation.y >= 0.0f &&

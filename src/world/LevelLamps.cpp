@@ -108,4 +108,5 @@ void placeLamp(const aiNode* node, const std::string& label, const Placement& pl
     build.pointLights.push_back(saneLamp(label, lamp.colour, placement.position, lamp.attenuation,
                                          build.findings,
                                          gltf ? LampUnits::Candela : LampUnits::Watts));
+    build.pointLightNames.push_back(label);
 }

@@ -244,6 +244,7 @@ World makeWorld(LevelBuild& build) {
     world.skyboxName = levelSkyName(build.path);
     world.ambient = glm::vec3(1.0f);
     world.pointLights = std::move(build.pointLights);
+    world.pointLightNames = std::move(build.pointLightNames);
     world.camera = build.cameras.front();
     world.gameStatePtr = nullptr;
     world.remainingTrash = static_cast<int32_t>(

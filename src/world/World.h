@@ -38,6 +38,8 @@ struct World {
     // exists so that lights reach the programs kind by kind.
     std::vector<Light*> directionalLights;
     std::vector<PointLight> pointLights;
+    // The node name of each point light, in the same order.
+    std::vector<std::string> pointLightNames;
     // Follows the ship inside `objects`.
     StickyCamera camera;
     // Not owned; null after loading, set by start-up before the loop runs.

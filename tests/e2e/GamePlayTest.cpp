@@ -238,6 +238,81 @@ TEST(GamePlay, PauseFreezesTheGameAndResumes) {
         << game.process->windowTitle();
 }
 
+// The first and last columns holding bright pixels in a band of rows.
+std::pair<int, int> brightColumns(const ScreenImage& image, int y0, int h, int level) {
+    int first = -1, last = -1;
+    const auto mask = image.brightMask(0, y0, image.width, h, level);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (mask[size_t(y) * size_t(image.width) + size_t(x)]) {
+                first = first < 0 || x < first ? x : first;
+                last = std::max(last, x);
+            }
+        }
+    }
+    return {first, last};
+}
+
+TEST(GamePlay, ThePictureFollowsTheWindowAndAHiddenWindowPauses) {
+    LevelWriter level;
+    level.addEmpty("Camera", {0, 0, 0});
+    addRing(level, 0, -2000);
+    level.addLamp("Lamp", {0, 20, -30}, {1, 1, 1});
+    Game game(level, 320, 180);
+    ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 60s));
+    const std::string id = std::to_string(game.process->windowId());
+    auto geometry = [&] {
+        return runCommand("xdotool getwindowgeometry " + id + " | sed -n 's/.*Geometry: //p'");
+    };
+    runCommand("xdotool windowsize --sync " + id + " 640 480");
+    ASSERT_EQ(geometry(), "640x480");
+    // Flying, the ship sits in the middle of the whole window, not in the
+    // corner where the first size left it, and the overlay at its bottom left.
+    ScreenImage image;
+    std::pair<int, int> ship, overlay;
+    bool filled = game.process->waitForPicture(
+        game.dir.path() / "resized.png",
+        [&](const auto& file) {
+            if (!image.load(file) || image.width != 640) {
+                return false;
+            }
+            ship = brightColumns(image, 120, 240, 120);
+            overlay = brightColumns(image, 405, 35, 150);
+            return ship.first >= 0 && std::abs(ship.first + ship.second - 640) < 40 &&
+                   overlay.first >= 0 && overlay.first < 30 && overlay.second > 150;
+        },
+        30s);
+    EXPECT_TRUE(filled) << "ship columns " << ship.first << "-" << ship.second << ", overlay "
+                        << overlay.first << "-" << overlay.second;
+    EXPECT_EQ(game.process->windowTitle().rfind("Kelvaro19: Game running @", 0), 0u)
+        << game.process->output();
+
+    // A window taken off the screen pauses the flight, and coming back shows
+    // the pause menu, centred in the window, until the player goes on.
+    runCommand("xdotool windowunmap --sync " + id);
+    ASSERT_TRUE(game.process->waitForTitle("Kelvaro19: Game paused @", 10s))
+        << game.process->windowTitle();
+    runCommand("xdotool windowmap --sync " + id);
+    std::pair<int, int> menu;
+    bool shown = game.process->waitForPicture(
+        game.dir.path() / "paused.png",
+        [&](const auto& file) {
+            if (!image.load(file) || image.width != 640) {
+                return false;
+            }
+            // Above the overlay at the bottom left.
+            menu = brightColumns(image, 20, 360, 180);
+            return menu.first > 5 && menu.second - menu.first > 150 &&
+                   std::abs(menu.first + menu.second - 640) < 24;
+        },
+        30s);
+    EXPECT_TRUE(shown) << "the menu's text spans columns " << menu.first << "-" << menu.second;
+    EXPECT_EQ(game.process->windowTitle().rfind("Kelvaro19: Game paused @", 0), 0u);
+    game.process->tapKey("Escape");
+    EXPECT_TRUE(game.process->waitForTitle("Kelvaro19: Game running @", 10s))
+        << game.process->windowTitle();
+}
+
 TEST(GamePlay, F9SwitchesToTheFreeCameraAndBackToPause) {
     LevelWriter level;
     level.addEmpty("Camera", {0, 0, 0});

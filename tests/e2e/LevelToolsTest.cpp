@@ -120,11 +120,12 @@ TEST(LevelTools, CheckingALevelWithoutADisplayFliesItAndGivesTheVerdict) {
     straight.write(folder.dir.path() / "straight.dae");
     GameProcess good(folder.dir.path(), {"DISPLAY="}, {"--check", "straight.dae"});
     EXPECT_EQ(good.waitForExit(60s), 0) << good.output();
-    // The flight line comes first: nothing else is on the console.
-    EXPECT_EQ(good.output().rfind("FINISHED 2/2 rings in ", 0), 0u) << good.output();
-    EXPECT_NE(
-        good.output().find("\nOK: the game plays straight.dae and the test pilot finishes it\n"),
-        std::string::npos)
+    // The flights' line comes first: nothing else is on the console.
+    EXPECT_EQ(good.output().rfind("Player-like flights: finished by 8 of 8 (", 0), 0u)
+        << good.output();
+    EXPECT_NE(good.output().find(
+                  "\nOK: the game plays straight.dae and 8 of 8 player-like flights finish it\n"),
+              std::string::npos)
         << good.output();
     EXPECT_EQ(good.output().find("WARNING"), std::string::npos) << good.output();
 
@@ -159,9 +160,10 @@ TEST(LevelTools, TheCheckersOutputHoldsOnlyItsFindingsTheFlightAndTheVerdict) {
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {
         bool known = false;
-        for (const char* start : {"ERROR ", "WARNING ", "FINISHED ",
-                                  "NOT FINISHED: ", "Difficulty: ", "A perfect pilot ", "OK: ",
-                                  "NOT OK: ", "NOT FINISHABLE: ", "REFUSED: ", "UNDECIDED: "}) {
+        for (const char* start :
+             {"ERROR ", "WARNING ", "Player-like flights: ", "FINISHED ",
+              "NOT FINISHED: ", "Loop at ", "Difficulty: ", "A perfect pilot: ", "OK: ", "NOT OK: ",
+              "TOO HARD: ", "NOT FINISHABLE: ", "REFUSED: ", "UNDECIDED: "}) {
             known = known || line.starts_with(start);
         }
         EXPECT_TRUE(known) << "stray line: " << line;

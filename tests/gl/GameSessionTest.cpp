@@ -44,7 +44,6 @@ protected:
     // Fixed steps while the run flies, at most `steps`.
     void fly(int steps) {
         for (int i = 0; i < steps && session->flying(); ++i) {
-            session->addFlyingTime(PHYSICS_STEP);
             session->fixedStep();
         }
     }
@@ -69,6 +68,25 @@ TEST_F(Session, AFinishIsJudgedWhenTheRulesEndTheRunNotWhenAFrameIsDrawn) {
     std::ifstream file(userDataDir() / BESTS_FILE_NAME);
     const std::string text((std::istreambuf_iterator<char>(file)), {});
     EXPECT_NE(text.find("good.dae"), std::string::npos) << text;
+}
+
+TEST_F(Session, AWindowThatGoesAwayPausesTheFlightUntilThePlayerResumes) {
+    press({GLFW_KEY_ENTER});
+    EXPECT_FALSE(session->waitingForPlayer());
+    fly(20);
+    session->pauseForWindow();
+    EXPECT_EQ(session->state(), GameState::Paused);
+    EXPECT_TRUE(session->waitingForPlayer());
+    fly(20); // the loop runs no step while paused
+    press({GLFW_KEY_P});
+    EXPECT_EQ(session->state(), GameState::Running);
+    EXPECT_FALSE(session->waitingForPlayer());
+    // An ended flight stays as it is.
+    fly(2000);
+    ASSERT_EQ(session->state(), GameState::Finished);
+    session->pauseForWindow();
+    EXPECT_EQ(session->state(), GameState::Finished);
+    EXPECT_TRUE(session->waitingForPlayer());
 }
 
 TEST_F(Session, ATrackThatFailsToLoadLeavesTheFlightAsItWasPausedAndGreysTheTrack) {

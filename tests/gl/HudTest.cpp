@@ -68,7 +68,7 @@ TEST_F(HudTest, TheTotalFollowsTheCountWithoutOverlapping) {
     EXPECT_GE(hud.totalItem()->endX() - hud.collectedItem()->endX(),
               glyphAdvance(glyphs().at('/'), 0.5f));
     hud.setTime(125.25);
-    EXPECT_EQ(hud.timeItem()->text(), "2:5:25");
+    EXPECT_EQ(hud.timeItem()->text(), "2:05.25");
 }
 
 TEST_F(HudTest, ACharacterWithoutAGlyphIsLeftOut) {
@@ -155,12 +155,12 @@ TEST_F(HudTest, TheClockFollowsEveryChangeOfItsText) {
     Hud& hud = Hud::instance();
     hud.setTime(12.341);
     hud.setTime(12.344);
-    EXPECT_EQ(hud.timeItem()->text(), "0:12:34");
+    EXPECT_EQ(hud.timeItem()->text(), "0:12.34");
     hud.setTime(13.5);
-    EXPECT_EQ(hud.timeItem()->text(), "0:13:50");
+    EXPECT_EQ(hud.timeItem()->text(), "0:13.50");
     // A new window size lays the clock out again with the same text.
     hud.setWindowSize(640.0f, 360.0f);
-    EXPECT_EQ(hud.timeItem()->text(), "0:13:50");
+    EXPECT_EQ(hud.timeItem()->text(), "0:13.50");
     EXPECT_LT(hud.timeItem()->extent().top, 360.0f * 0.5f);
     hud.setWindowSize(1920.0f, 1080.0f);
 }

@@ -31,6 +31,8 @@ TEST(CommandLine, ReadsWhatToDo) {
         {{"--check", "a.dae"}, Action::Check, "a.dae", ""},
         {{"a.dae", "--check"}, Action::Check, "a.dae", ""},
         {{"--help"}, Action::Help, "", ""},
+        {{"--tracks"}, Action::Tracks, "", ""},
+        {{"--tracks", "a.dae"}, Action::Usage, "", "--tracks takes no other argument."},
         {{"a.dae", "-h"}, Action::Help, "", ""},
         {{"-"}, Action::Play, "-", ""},
         {{"--check"}, Action::Usage, "", "--check needs the level file to check."},

@@ -42,6 +42,8 @@ void expectDefaults(const Config& c) {
     EXPECT_FLOAT_EQ(c.drawDistance, 1000000.0f);
     EXPECT_FLOAT_EQ(c.aspectRatio, 1920.0f / 1080.0f);
     EXPECT_FALSE(c.fullscreenMode);
+    EXPECT_FLOAT_EQ(c.renderScale, 1.0f);
+    EXPECT_TRUE(c.vsync);
     EXPECT_FLOAT_EQ(c.soundVolume, 1.0f);
     EXPECT_FLOAT_EQ(c.musicVolume, 0.5f);
 }
@@ -75,7 +77,7 @@ TEST(Config, RemembersWhichKeysTheFileSet) {
 TEST(Config, EveryKeyIsRead) {
     Parsed p = parse("[graphics]\nmax_fps=0x1e\nWINDOW_WIDTH=640\nWINDOW_HEIGHT=360\n"
                      "BLUR_ITERATIONS=010\nFOV=75.5\nBRIGHTNESS=0.5\nDRAW_DISTANCE=500\n"
-                     "FULLSCREEN_MODE=ON\n");
+                     "FULLSCREEN_MODE=ON\nRENDER_SCALE=0.5\nVSYNC=off\nPAUSE_ON_FOCUS_LOSS=no\n");
     EXPECT_EQ(p.config.maxFps, 30u);        // hexadecimal
     EXPECT_EQ(p.config.blurIterations, 8u); // octal
     EXPECT_FLOAT_EQ(p.config.fov, 75.5f);
@@ -83,6 +85,10 @@ TEST(Config, EveryKeyIsRead) {
     EXPECT_FLOAT_EQ(p.config.drawDistance, 500.0f);
     EXPECT_FLOAT_EQ(p.config.aspectRatio, 640.0f / 360.0f);
     EXPECT_TRUE(p.config.fullscreenMode);
+    EXPECT_FLOAT_EQ(p.config.renderScale, 0.5f);
+    EXPECT_FALSE(p.config.vsync);
+    EXPECT_FALSE(p.config.pauseOnFocusLoss);
+    EXPECT_TRUE(p.config.keysSet.contains("VSYNC"));
 }
 
 TEST(Config, BooleansAcceptOnlyTheKnownWords) {
@@ -163,6 +169,8 @@ TEST(Config, ValuesOutsideTheirRangeAreRejectedOneByOne) {
         "DRAW_DISTANCE = -infinity",
         "DRAW_DISTANCE = 0",
         "DRAW_DISTANCE = 2e9",
+        "RENDER_SCALE = 0.2", // more blur than picture
+        "RENDER_SCALE = 2",
     };
     for (const char* line : lines) {
         Parsed p = parse(std::string("[GRAPHICS]\n") + line + "\n");

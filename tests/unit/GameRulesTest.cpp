@@ -151,6 +151,25 @@ TEST_F(GameRulesTest, PassingTheLastRingFinishesTheTrack) {
     EXPECT_EQ(state, GameState::Finished);
 }
 
+// A run put back at its start from inside the last ring's trigger leaves it
+// at once: leaving a ring passes nothing, so a one-ring track is not
+// finished again before the ship has flown.
+TEST_F(GameRulesTest, LeavingARingOrBeingPutBackFromInsideItPassesNothing) {
+    GameObject& ship = addShip();
+    addTrigger(ObjectKind::Ring, 10.0f);
+    finishCounters();
+    const int32_t first = world.currentRing;
+    fly(10.0f);
+    ASSERT_EQ(state, GameState::Finished);
+    state = GameState::Running;
+    world.currentRing = first;
+    ship.actor->setGlobalPose({0, 0, -30.0f}, glm::quat(1, 0, 0, 0));
+    step();
+    step();
+    EXPECT_EQ(state, GameState::Running);
+    EXPECT_EQ(world.currentRing, first);
+}
+
 TEST_F(GameRulesTest, TouchingAnObstacleEndsTheGame) {
     addShip();
     add(ObjectKind::Obstacle, makeObstacle(boxSurface({2, 2, 2}), {0, 0, 10}), "roid");

@@ -22,6 +22,14 @@ TEST(KeyPresses, EveryPressIsKeptInOrderOnce) {
     EXPECT_TRUE(presses.take().empty());
 }
 
+TEST(KeyPresses, AltEnterIsTheFullScreenKeyAndNoEnter) {
+    KeyPresses presses;
+    presses.record(GLFW_KEY_ENTER, GLFW_PRESS, GLFW_MOD_ALT);
+    presses.record(GLFW_KEY_KP_ENTER, GLFW_PRESS, GLFW_MOD_ALT | GLFW_MOD_SHIFT);
+    presses.record(GLFW_KEY_ENTER, GLFW_PRESS, GLFW_MOD_SHIFT);
+    EXPECT_EQ(presses.take(), (std::vector<int>{GLFW_KEY_F11, GLFW_KEY_F11, GLFW_KEY_ENTER}));
+}
+
 TEST(KeyPresses, AStalledPassKeepsABoundedQueue) {
     KeyPresses presses;
     for (int i = 0; i < 10000; ++i) {

@@ -77,7 +77,7 @@ TEST(Screens, ATrackSaysItsBestOrHowFarItWasFlown) {
         {{"Amber Reach", 2, std::nullopt, 0, "crashed at ring 7"},
          {"Amber Reach", "difficulty 2", "crashed at ring 7"}},
         {{"mine.dae", 0, 38.12, 1200, "not finished"},
-         {"mine.dae", "your level", "best 0:38:12 \xC2\xB7 1200 points"}},
+         {"mine.dae", "your level", "best 0:38.12 \xC2\xB7 1200 points"}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(trackCells(c.track), c.cells);

@@ -44,7 +44,6 @@ protected:
         for (int i = 0; i < int(distance / STEP_DISTANCE) + 1 && run.state == GameState::Running;
              ++i) {
             run.step();
-            run.fly(PHYSICS_STEP);
         }
     }
     int countKind(ObjectKind kind) const {
@@ -133,6 +132,29 @@ TEST_F(RunTest, ACanComesBackInItsPlaceInTheList) {
     }
     EXPECT_EQ(after, order);
     EXPECT_EQ(std::next(world.objects.begin(), 2)->getPosition(), glm::vec3(0, 0, 12));
+}
+
+// The clock counts the steps flown: a flight ends on the step that passes
+// the last ring, whatever the frame rate grouped the steps into passes.
+TEST_F(RunTest, TheTimeIsTheStepsFlownWhateverTheFrameRate) {
+    std::optional<int64_t> finishStep;
+    for (int stepsPerPass : {144, 12, 2, 1}) { // 1, 12, 72 and 144 frames a second
+        SCOPED_TRACE(stepsPerPass);
+        ::Run run(world, *start);
+        while (run.state == GameState::Running && run.steps() < 10000) {
+            for (int i = 0; i < stepsPerPass && run.state == GameState::Running; ++i) {
+                run.step();
+            }
+        }
+        ASSERT_EQ(run.state, GameState::Finished);
+        EXPECT_EQ(run.clock(), double(run.steps()) / 144.0);
+        // 30 m at 35 m/s: the step that reaches the last ring, not the pass.
+        EXPECT_NEAR(run.clock(), 30.0 / 35.0, 0.05);
+        if (finishStep) {
+            EXPECT_EQ(run.steps(), *finishStep);
+        }
+        finishStep = run.steps();
+    }
 }
 
 TEST_F(RunTest, ADroppedRunNoLongerWritesTheState) {

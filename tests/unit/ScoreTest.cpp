@@ -25,22 +25,26 @@ TEST(EndScreen, DimsByHalfAUnitButNeverToBlack) {
     EXPECT_FLOAT_EQ(endScreenBrightness(0.1f), 0.05f);
 }
 
-TEST(Clock, MinutesAndSecondsAreUnpadded) {
-    EXPECT_EQ(formatClock(65.5), "1:5:50");
-    EXPECT_EQ(formatClock(125.25), "2:5:25");
-    EXPECT_EQ(formatClock(0.0), "0:0:00");
-    EXPECT_EQ(formatClock(0.4721), "0:0:47");
-    EXPECT_EQ(formatClock(3600.07), "60:0:07");
+TEST(Clock, ReadsAsMinutesSecondsAndHundredths) {
+    EXPECT_EQ(formatClock(65.2), "1:05.20");
+    EXPECT_EQ(formatClock(24.43), "0:24.43");
+    EXPECT_EQ(formatClock(8.33), "0:08.33");
+    EXPECT_EQ(formatClock(125.25), "2:05.25");
+    EXPECT_EQ(formatClock(0.0), "0:00.00");
+    EXPECT_EQ(formatClock(0.4721), "0:00.47");
+    EXPECT_EQ(formatClock(3600.07), "60:00.07");
+    // A flight of 3518 steps of 1/144 s.
+    EXPECT_EQ(formatClock(3518 / 144.0), "0:24.43");
 }
 
 TEST(Clock, NeverRunsBackwards) {
-    EXPECT_EQ(formatClock(59.996), "0:59:99");
-    EXPECT_EQ(formatClock(60.0), "1:0:00");
+    EXPECT_EQ(formatClock(59.996), "0:59.99");
+    EXPECT_EQ(formatClock(60.0), "1:00.00");
     // Walking the clock forward in small steps never shows an earlier time.
     std::string previous = formatClock(0.0);
     auto key = [](const std::string& t) {
         int m, s, h;
-        std::sscanf(t.c_str(), "%d:%d:%d", &m, &s, &h);
+        std::sscanf(t.c_str(), "%d:%d.%d", &m, &s, &h);
         return (m * 60 + s) * 100 + h;
     };
     for (int i = 1; i < 20000; ++i) {

@@ -68,12 +68,17 @@ TEST(SoftwarePreset, AppliesOnlyToKeysTheIniLeavesUnset) {
     tinyWidth.windowWidth = 1;
     Config everything = withKeys({"WINDOW_WIDTH", "WINDOW_HEIGHT", "BLUR_ITERATIONS"});
     everything.blurIterations = 2;
+    Config everythingScaled =
+        withKeys({"WINDOW_WIDTH", "WINDOW_HEIGHT", "BLUR_ITERATIONS", "RENDER_SCALE"});
+    everythingScaled.blurIterations = 2;
     Config otherKeys = withKeys({"FOV", "MAX_FPS"});
     otherKeys.fov = 70.0f;
     otherKeys.maxFps = 30;
     const std::string head = "Software renderer (llvmpipe): ";
     const std::string tail =
-        "; set WINDOW_WIDTH, WINDOW_HEIGHT or BLUR_ITERATIONS in " + INI + " to choose";
+        ", the 3D picture drawn at about 800x450 in any window; set WINDOW_WIDTH, WINDOW_HEIGHT, "
+        "BLUR_ITERATIONS or RENDER_SCALE in " +
+        INI + " to choose";
     const std::string size =
         std::to_string(preset.windowWidth) + "x" + std::to_string(preset.windowHeight);
     const std::string passes = std::to_string(preset.blurIterations) + " glow passes";
@@ -102,8 +107,10 @@ TEST(SoftwarePreset, AppliesOnlyToKeysTheIniLeavesUnset) {
              " (WINDOW_WIDTH to the preset's shape), " + passes + detail + tail},
         {tinyWidth, 1, 1, preset.blurIterations,
          head + "1x1 (WINDOW_HEIGHT to the preset's shape), " + passes + detail + tail},
-        // A file that chose the whole frame keeps the finest level of detail too.
-        {everything, 1920, 1080, 2, ""},
+        // A file that chose the whole frame keeps the finest level of detail
+        // too; only the picture's scale is the preset's.
+        {everything, 1920, 1080, 2, head + tail.substr(2)},
+        {everythingScaled, 1920, 1080, 2, ""},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
@@ -114,8 +121,13 @@ TEST(SoftwarePreset, AppliesOnlyToKeysTheIniLeavesUnset) {
         EXPECT_FLOAT_EQ(d.config.aspectRatio, float(c.width) / float(c.height)) << "case " << i;
         EXPECT_EQ(d.message, c.message) << "case " << i;
         EXPECT_EQ(d.softwareRenderer, "llvmpipe");
+        // The level of detail is the preset's unless the file chose the frame.
+        const bool frameChosen = i + 2 >= std::size(cases);
         EXPECT_EQ(d.detailLevel,
-                  c.message.empty() ? std::nullopt : std::optional<int32_t>(preset.detailLevel));
+                  frameChosen ? std::nullopt : std::optional<int32_t>(preset.detailLevel));
+        // The picture keeps the preset window's pixels unless RENDER_SCALE is set.
+        EXPECT_EQ(d.config.scenePixels, i + 1 < std::size(cases) ? 800u * 450u : 0u)
+            << "case " << i;
         // Keys outside the preset pass through untouched.
         EXPECT_EQ(d.config.maxFps, c.given.maxFps);
         EXPECT_FLOAT_EQ(d.config.fov, c.given.fov);

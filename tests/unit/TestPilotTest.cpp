@@ -2,7 +2,9 @@
 
 #include "game/TestPilot.h"
 #include "game/TestPilotTurn.h"
+#include "world/World.h"
 #include "world/WorldLoader.h"
+#include "world/WorldStart.h"
 
 #include <glm/gtc/constants.hpp>
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -156,6 +159,59 @@ TEST_F(TestPilot, TheSameLevelGivesTheSameLine) {
     for (Mode mode : MODES) {
         const std::string first = fly(curvedTrack(), mode).line();
         EXPECT_EQ(fly(curvedTrack(), mode).line(), first);
+    }
+}
+
+// The eight player-like pilots of a check: people of their own reaction
+// times and aims, each flight repeatable from the same start, one after the
+// other in the same world.
+TEST_F(TestPilot, EachPlayerLikePilotFliesItsOwnFlightAndRepeatsIt) {
+    curvedTrack().write(folder.path() / "level.dae");
+    WorldLoader loader;
+    testing::internal::CaptureStdout();
+    LevelResult result = loader.readFile("level.dae", {.times = nullptr, .upload = false});
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(result.world) << result.error;
+    const WorldStart start(*result.world);
+    const std::vector<PilotOptions> pilots = playerPilots();
+    ASSERT_EQ(pilots.size(), 8u);
+    std::set<std::string> lines;
+    for (const PilotOptions& pilot : pilots) {
+        EXPECT_GE(pilot.reactionDelay, 0.2);
+        EXPECT_LE(pilot.reactionDelay, 0.35);
+        const PilotReport first = TestFlight(*result.world, start, pilot).fly();
+        const PilotReport again = TestFlight(*result.world, start, pilot).fly();
+        EXPECT_TRUE(first.finished()) << first.line();
+        EXPECT_EQ(again.line(), first.line());
+        EXPECT_EQ(first.legs.size(), 6u);
+        lines.insert(first.line());
+    }
+    // Different people fly different lines.
+    EXPECT_GT(lines.size(), 1u);
+}
+
+// Holding keys instead of choosing them sweeps the ways the ship can turn;
+// a flight cut short ends as given up.
+TEST_F(TestPilot, HeldKeysAndALimitOnTheFlight) {
+    curvedTrack().write(folder.path() / "level.dae");
+    WorldLoader loader;
+    testing::internal::CaptureStdout();
+    LevelResult result = loader.readFile("level.dae", {.times = nullptr, .upload = false});
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(result.world) << result.error;
+    const WorldStart start(*result.world);
+    PilotOptions held;
+    held.held = ShipControl{nullptr, 300.0f, 0.0f, 0.0f};
+    held.longest = 2.0;
+    TestFlight flight(*result.world, start, held);
+    const PilotReport report = flight.fly();
+    EXPECT_EQ(report.outcome, PilotReport::Outcome::GaveUp);
+    EXPECT_NEAR(report.seconds, 2.0, 0.01);
+    // Nose up all along: the ship climbed.
+    for (const GameObject& object : result.world->objects) {
+        if (object.kind == ObjectKind::Ship) {
+            EXPECT_GT(object.getPosition().y, 5.0f);
+        }
     }
 }
 

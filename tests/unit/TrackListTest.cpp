@@ -3,12 +3,17 @@
 #include "core/Log.h"
 #include "game/TrackShelf.h"
 
+#include "GameProcess.h"
 #include "TempDir.h"
+#include "game/TrackShelf.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -116,3 +121,61 @@ TEST(TrackList, ALevelIsHashedAgainOnlyWhenItChanges) {
 }
 
 } // namespace
+
+// A player's own tracks: those of the player's list in its order, then the
+// other level files by name; a bad list is named once and left out.
+TEST(TrackList, APlayersOwnLevelsJoinListedFirstThenByName) {
+    TempDir dir;
+    for (const char* file : {"b.glb", "a.DAE", "mine.dae", "notes.txt", "sub/deep.gltf"}) {
+        dir.write(file, "x");
+    }
+    std::filesystem::create_directories(dir.path() / "folder.dae");
+    dir.write("tracks.list", "mine.dae | 3 | My Canyon\nsub/deep.gltf | 2 | Deep\n");
+    LogCapture log;
+    std::vector<std::string> seen;
+    for (const UserTrack& track : readUserTracks(dir.path().string())) {
+        seen.push_back(track.entry.name + " " + std::to_string(track.entry.difficulty) + " " +
+                       std::filesystem::relative(track.path, dir.path()).string());
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"My Canyon 3 mine.dae", "Deep 2 sub/deep.gltf",
+                                              "a 0 a.DAE", "b 0 b.glb"}));
+    EXPECT_TRUE(log.lines().empty());
+
+    dir.write("tracks.list", "mine.dae | 7 | My Canyon\n");
+    seen.clear();
+    for (const UserTrack& track : readUserTracks(dir.path().string())) {
+        seen.push_back(track.entry.file);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"a.DAE", "b.glb", "mine.dae"}));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].text.find("tracks.list: line 1: the difficulty"), std::string::npos)
+        << log.lines()[0].text;
+
+    EXPECT_TRUE(readUserTracks((dir.path() / "none").string()).empty());
+}
+
+// What "kelvaro19 --tracks" prints for scripts: the shipped tracks, then the
+// player's own, each with its best.
+TEST(TrackList, TheGameListsItsTracksForScripts) {
+    TempDir home;
+    const std::filesystem::path data = home.path() / "data";
+    const std::string level = std::string(KELVARO_SOURCE_DIR) + "/tests/data/loop_level/loop.glb";
+    std::filesystem::create_directories(data / "kelvaro19/tracks");
+    std::filesystem::copy_file(level, data / "kelvaro19/tracks/loop.glb");
+    const std::string hash = fileContentHash(level);
+    home.write("data/kelvaro19/bests.txt", hash + " 24.500 1633 loop.glb\n");
+    const std::string output =
+        runCommand("cd '" + std::string(KELVARO_SOURCE_DIR) + "' && HOME='" + home.path().string() +
+                   "' XDG_CONFIG_HOME='" + home.path().string() + "/config' XDG_DATA_HOME='" +
+                   data.string() + "' '" + KELVARO_GAME_BINARY + "' --tracks 2>&1; echo exit=$?");
+    std::istringstream lines(output);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);) {
+        rows.push_back(line);
+    }
+    ASSERT_EQ(rows.size(), 7u) << output;
+    EXPECT_EQ(rows[0], "Drift Belt\t1\tres/assets/models/worlds/sub2demo_debug.dae\t-\t-");
+    EXPECT_EQ(rows[5],
+              "loop\t-\t" + (data / "kelvaro19/tracks/loop.glb").string() + "\t24.50\t1633");
+    EXPECT_EQ(rows[6], "exit=0");
+}

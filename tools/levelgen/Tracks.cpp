@@ -19,7 +19,7 @@ TrackDesign amberReach() {
     TrackDesign t;
     t.file = "amber_reach.dae";
     t.name = "Amber Reach";
-    t.difficulty = 2;
+    t.difficulty = 1;
     t.seed = 2027;
     t.legs = {{0, 0, 120},    {30, 10, 140},  {25, -10, 140}, {-20, -15, 140}, {-35, 5, 140},
               {-25, 15, 140}, {15, 10, 140},  {35, -5, 140},  {30, -15, 140},  {-10, -10, 140},
@@ -85,7 +85,7 @@ TrackDesign thornfield() {
     TrackDesign t;
     t.file = "thornfield.dae";
     t.name = "Thornfield";
-    t.difficulty = 4;
+    t.difficulty = 3;
     t.seed = 7717;
     t.legs = {{0, 0, 120},    {0, 0, 130},     {-40, 20, 135}, {-40, -25, 135},
               {0, 0, 130},    {40, -20, 135},  {45, 30, 135},  {0, 0, 130},

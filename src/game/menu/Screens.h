@@ -60,7 +60,7 @@ struct TrackSummary {
 };
 
 // A track's cells in the list and on the start screen: its name, its
-// difficulty ("difficulty 3", "your level"), and its best ("best 0:38:12 ·
+// difficulty ("difficulty 3", "your level"), and its best ("best 0:38.12 ·
 // 1200 points"), or how far it was flown, or "not flown yet".
 std::vector<std::string> trackCells(const TrackSummary& track);
 
