@@ -4,6 +4,7 @@
 #include "core/Config.h"
 #include "core/FrameSize.h"
 #include "core/Log.h"
+#include "core/SettingsFile.h"
 #include "core/UserFolders.h"
 #include "game/CollisionLinesNote.h"
 #include "game/FullScreen.h"
@@ -28,6 +29,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -84,6 +86,13 @@ void followFrameSize(FrameSize frame) {
 GameSession::GameSession(const std::string& levelFolder, const std::string& commandLineLevel)
     : tracks_(levelFolder, commandLineLevel) {
     brightness_ = config().brightness;
+    // The player's kept switches; the software preset may lower the detail after.
+    toggles_.bloomEnabled = config().glow;
+    toggles_.normalMapping = config().normalMaps;
+    toggles_.detailLevel = config().levelOfDetail;
+    toggles_.hudVisible = true;
+    saved_ = config();
+    savedBindings_ = keyBindings();
     bests_ = std::make_unique<BestsStore>(userDataDir() / BESTS_FILE_NAME);
 }
 
@@ -258,7 +267,38 @@ void GameSession::fly() {
     }
 }
 
+void GameSession::readSettings() {
+    config().muted = soundMuted();
+    config().levelOfDetail = toggles_.detailLevel;
+    config().glow = toggles_.bloomEnabled;
+    config().normalMaps = toggles_.normalMapping;
+    settings_ = playerSettings(config());
+}
+
+void GameSession::applySettings() {
+    applyPlayerSettings(settings_, config());
+    const Config& c = config();
+    setSoundVolumes(c.soundVolume, c.musicVolume);
+    setSoundMuted(c.muted);
+    toggles_.detailLevel = c.levelOfDetail;
+    toggles_.bloomEnabled = c.glow;
+    toggles_.normalMapping = c.normalMaps;
+    saveSettings();
+}
+
+// Only what changed since the last save is written, so that keys the
+// player never touched keep following the shipped file.
+void GameSession::saveSettings() {
+    if (savePlayerSettings(saved_, savedBindings_)) {
+        saved_ = config();
+        savedBindings_ = keyBindings();
+    }
+}
+
 void GameSession::openScreen(Screen screen) {
+    if (screen == Screen::Settings) {
+        readSettings();
+    }
     if (screen == Screen::Tracks) {
         tracks_.addListedTracks();
         screens_.open(screen, current_);
@@ -289,8 +329,9 @@ std::size_t GameSession::rowCount() const {
     case Screen::Tracks:
         return tracks_.size();
     case Screen::Settings:
+        return SETTING_ITEMS + actionTable().size();
     case Screen::Controls:
-        return 0;
+        return page().rows.size();
     }
     return 0;
 }
@@ -344,43 +385,71 @@ void GameSession::choose(std::size_t row) {
         }
         break;
     case Screen::Settings:
+        if (row >= SETTING_ITEMS) {
+            rebinding_ = bindingAction(row);
+            note_ = "Press the new key for " + std::string(actionInfo(*rebinding_).name) +
+                    " (Esc: keep it)";
+        } else if (changeSetting(settings_, SettingItem(row), +1)) {
+            applySettings();
+        }
+        break;
     case Screen::Controls:
         break;
     }
     soundClick();
 }
 
-void GameSession::menuKey(int key) {
+void GameSession::menuKey(Action action) {
     const std::size_t count = rowCount();
-    switch (key) {
-    case GLFW_KEY_UP:
-    case GLFW_KEY_W:
+    note_.clear();
+    switch (action) {
+    case Action::MenuUp:
         screens_.setCursor(menuUp(screens_.cursor(), count));
         break;
-    case GLFW_KEY_DOWN:
-    case GLFW_KEY_S:
+    case Action::MenuDown:
         screens_.setCursor(menuDown(screens_.cursor(), count));
         break;
-    case GLFW_KEY_ENTER:
-    case GLFW_KEY_KP_ENTER:
-    case GLFW_KEY_SPACE:
+    case Action::Choose:
         choose(screens_.cursor());
         break;
-    case GLFW_KEY_ESCAPE:
+    case Action::MenuLeft:
+    case Action::MenuRight:
+        if (screens_.top() == Screen::Settings && screens_.cursor() < SETTING_ITEMS &&
+            changeSetting(settings_, SettingItem(screens_.cursor()),
+                          action == Action::MenuLeft ? -1 : +1)) {
+            applySettings();
+            soundClick();
+        }
+        break;
+    case Action::Back:
         back();
         break;
-    case GLFW_KEY_P:
+    case Action::Pause:
         if (screens_.top() == Screen::Pause) {
             fly();
         }
         break;
-    case GLFW_KEY_F1:
+    case Action::Controls:
         if (screens_.top() != Screen::Controls) {
             openScreen(Screen::Controls);
         }
         break;
     default:
         break;
+    }
+}
+
+// The key after "Press the new key": bound, or refused with a word.
+void GameSession::rebind(int key) {
+    const Action action = *rebinding_;
+    rebinding_.reset();
+    if (key == GLFW_KEY_ESCAPE) {
+        note_.clear();
+        return;
+    }
+    note_ = keyBindings().rebind(action, 0, key);
+    if (note_.empty()) {
+        saveSettings();
     }
 }
 
@@ -393,7 +462,7 @@ void GameSession::pointerAt(double x, double y) {
     if (screens_.empty()) {
         return;
     }
-    const float h = float(config().windowHeight);
+    const float h = lastHeight_;
     if (auto row = menuRowAt(lastLayout_, float(x), h - float(y)); row && *row < rowCount()) {
         screens_.setCursor(*row);
     }
@@ -403,7 +472,7 @@ void GameSession::clicked(double x, double y) {
     if (screens_.empty()) {
         return;
     }
-    const float h = float(config().windowHeight);
+    const float h = lastHeight_;
     if (auto row = menuRowAt(lastLayout_, float(x), h - float(y)); row && *row < rowCount()) {
         screens_.setCursor(*row);
         choose(*row);
@@ -415,46 +484,54 @@ void GameSession::keyPressed(int key) {
         return;
     }
     judge();
+    if (rebinding_) {
+        rebind(key);
+        return;
+    }
+    const std::optional<Action> action = actionForKey(key);
+    if (!action) {
+        return;
+    }
     GameState& state = run_->state;
     RenderToggles& t = toggles_;
     // The switches act on every screen.
-    switch (key) {
-    case GLFW_KEY_F10:
+    switch (*action) {
+    case Action::Wireframe:
         t.wireframe = !t.wireframe;
         return;
-    case GLFW_KEY_F5:
+    case Action::Glow:
         t.bloomEnabled = !t.bloomEnabled;
         return;
-    case GLFW_KEY_F7:
+    case Action::NormalMaps:
         t.normalMapping = !t.normalMapping;
         return;
-    case GLFW_KEY_F8:
+    case Action::Overlay:
         t.hudVisible = !t.hudVisible;
         return;
-    case GLFW_KEY_F11:
+    case Action::FullScreen:
         toggleFullScreen(window);
         return;
-    case COLLISION_LINES_KEY:
+    case Action::CollisionLines:
         t.collisionLines = !t.collisionLines;
         if (!t.collisionLines) {
             releaseCollisionLines();
         }
         return;
-    case GLFW_KEY_M:
+    case Action::Mute:
         toggleSoundMute(glfwGetTime());
         return;
-    case GLFW_KEY_F6:
+    case Action::LevelOfDetail:
         t.detailLevel = (t.detailLevel + 1) % 4;
         return;
     default:
         break;
     }
     if (!screens_.empty()) {
-        menuKey(key);
+        menuKey(*action);
         return;
     }
-    switch (key) {
-    case GLFW_KEY_F9: {
+    switch (*action) {
+    case Action::FreeCamera: {
         const GameState before = state;
         state = stateAfterF9(state);
         soundClick();
@@ -465,28 +542,28 @@ void GameSession::keyPressed(int key) {
         }
         break;
     }
-    case GLFW_KEY_P:
-    case GLFW_KEY_ESCAPE:
-    case GLFW_KEY_F1:
+    case Action::Pause:
+    case Action::Back:
+    case Action::Controls:
         if (state == GameState::Running || state == GameState::Paused) {
             state = GameState::Paused;
             screens_.open(Screen::Pause);
-            if (key == GLFW_KEY_F1) {
+            if (*action == Action::Controls) {
                 openScreen(Screen::Controls);
             }
             soundClick();
-        } else if (isEnd(state) && key == GLFW_KEY_ESCAPE) {
+        } else if (isEnd(state) && *action == Action::Back) {
             openScreen(Screen::Tracks);
-        } else if (isEnd(state) && key == GLFW_KEY_F1) {
+        } else if (isEnd(state) && *action == Action::Controls) {
             openScreen(Screen::Controls);
         }
         break;
-    case GLFW_KEY_R:
+    case Action::FlyAgain:
         if (state != GameState::Debugging) {
             flyTrack(current_);
         }
         break;
-    case GLFW_KEY_N:
+    case Action::NextTrack:
         if (isEnd(state)) {
             flyNextTrack();
         }
@@ -519,9 +596,13 @@ MenuPage GameSession::page() const {
         }
         return tracksPage(list, broken, screens_.cursor());
     }
-    case Screen::Settings:
+    case Screen::Settings: {
+        MenuPage page = settingsPage(settings_, keyBindings(), glfwKeyNamer);
+        page.note = note_;
+        return page;
+    }
     case Screen::Controls:
-        break;
+        return controlsPage(keyBindings(), glfwKeyNamer);
     }
     MenuPage page;
     page.heading = screenTitle(screens_.top());
@@ -599,6 +680,7 @@ void GameSession::draw(float w, float h) {
     }
     if (menu) {
         lastLayout_ = drawMenuPage(page(), screens_.cursor(), w, h);
+        lastHeight_ = h;
     } else if (ended) {
         drawEndScreen(w, h);
     }
@@ -612,6 +694,13 @@ void GameSession::drawOverlayExtras(float w, float h) {
         const std::string text =
             "Ring " + std::to_string(rings.next) + " of " + std::to_string(rings.total);
         drawOverlayLine(text, centredLine(text, w, h - 70.0f * unit, 0.55f * unit), HUD_COLOR);
+    }
+    if (config().showFps) {
+        const std::string text = std::to_string(fps_) + " FPS";
+        const float scale = 0.45f * unit;
+        drawOverlayLine(text,
+                        {w - overlayLineWidth(text, scale) - 30.0f * unit, h - 60.0f * unit, scale},
+                        HUD_COLOR);
     }
 }
 

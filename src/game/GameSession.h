@@ -1,16 +1,20 @@
 #pragma once
 
+#include "core/Config.h"
 #include "game/Bests.h"
 #include "game/Controls.h"
+#include "game/KeyBindings.h"
 #include "game/KeyPresses.h"
 #include "game/Run.h"
 #include "game/TrackShelf.h"
 #include "game/menu/Screens.h"
+#include "game/menu/Settings.h"
 #include "world/Camera.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class FreeCamera;
@@ -72,7 +76,8 @@ private:
     void leaveFreeCamera();
 
     // The screens: a key, a chosen line, going back.
-    void menuKey(int key);
+    void menuKey(Action action);
+    void rebind(int key);
     void choose(std::size_t row);
     void back();
     void openScreen(Screen screen);
@@ -81,6 +86,11 @@ private:
     MenuPage page() const;
     std::size_t rowCount() const;
     void drawEndScreen(float w, float h);
+    // The settings screen: its values from the switches as they stand, and
+    // a changed value applied at once and saved.
+    void readSettings();
+    void applySettings();
+    void saveSettings();
     void drawOverlayExtras(float w, float h);
 
     TrackShelf tracks_;
@@ -95,12 +105,21 @@ private:
     ScreenStack screens_;
     // Where the last page drawn put its rows, for the mouse.
     MenuLayout lastLayout_;
+    float lastHeight_ = 0.0f;
     double pointerX_ = -1.0, pointerY_ = -1.0;
     // The start screen's camera, slowly round the ship.
     Camera startCamera_;
     // Per track path: how its last unfinished flight went.
     std::map<std::string, std::string> outcomes_;
     int32_t fps_ = 0;
+    PlayerSettings settings_;
+    // The settings and bindings as last saved.
+    Config saved_;
+    KeyBindings savedBindings_;
+    // The action whose new key the next press is.
+    std::optional<Action> rebinding_;
+    // A word under the settings (a refused key).
+    std::string note_;
     bool quit_ = false;
     std::unique_ptr<BestsStore> bests_;
     KeyPresses keys_;

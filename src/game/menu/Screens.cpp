@@ -4,6 +4,7 @@
 #include "game/Score.h"
 
 #include <algorithm>
+#include <cctype>
 
 bool ScreenStack::has(Screen screen) const {
     return std::any_of(stack_.begin(), stack_.end(),
@@ -93,6 +94,17 @@ MenuPage tracksPage(const std::vector<TrackSummary>& tracks, const std::vector<s
         page.note = broken[cursor];
     }
     page.keys = TRACKS_KEYS;
+    return page;
+}
+
+MenuPage controlsPage(const KeyBindings& bindings, const KeyNamer& namer) {
+    MenuPage page;
+    page.heading = "Controls";
+    for (const ActionInfo& info : actionTable()) {
+        page.rows.push_back({{info.name, bindings.label(info.action, namer),
+                              *info.padButton ? std::string("pad: ") + info.padButton : ""}});
+    }
+    page.keys = "Up/Down scroll \xC2\xB7 keys change in Settings \xC2\xB7 Esc back";
     return page;
 }
 

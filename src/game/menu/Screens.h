@@ -1,8 +1,10 @@
 #pragma once
 
+#include "game/KeyBindings.h"
 #include "game/menu/Menu.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +70,10 @@ MenuPage pausePage(const TrackSummary& track, double clock);
 // note says why for the greyed track under the cursor.
 MenuPage tracksPage(const std::vector<TrackSummary>& tracks, const std::vector<std::string>& broken,
                     std::size_t cursor);
+
+// Every action with its keys as this keyboard labels them, and its gamepad
+// button.
+MenuPage controlsPage(const KeyBindings& bindings, const KeyNamer& namer);
 
 // The window title's text for a screen.
 const char* screenTitle(Screen screen);
