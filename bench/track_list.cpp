@@ -12,9 +12,8 @@
 namespace {
 
 void BM_TrackListFrame(benchmark::State& state) {
-    const std::vector<std::string> paths(
-        std::size_t(state.range(0)),
-        KELVARO_SOURCE_DIR "/res/assets/models/worlds/sub2demo_debug.dae");
+    const std::vector<std::string> paths(std::size_t(state.range(0)), KELVARO_SOURCE_DIR
+                                         "/res/assets/models/worlds/sub2demo_debug.dae");
     FileHashes hashes;
     for (auto _ : state) {
         for (const std::string& path : paths) {

@@ -30,6 +30,9 @@ struct Config {
     // Not a key: set by the software preset, the pixels the 3D picture keeps
     // at every window size (0: RENDER_SCALE holds).
     uint32_t scenePixels = 0;
+    // Not a key: the preset's choice of those pixels, kept so that the
+    // settings can give the picture back to it after a scale of the player's.
+    uint32_t presetScenePixels = 0;
     // [SOUND]: the level of all sound, and of the music within it (0: none).
     float soundVolume = 1.0f;
     float musicVolume = 0.5f;

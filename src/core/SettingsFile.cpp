@@ -253,11 +253,18 @@ std::vector<SettingChange> changedPlayerSettings(const Config& before, const Con
         {"GRAPHICS", "NORMAL_MAPS", [](const Config& c) { return settingText(c.normalMaps); }},
         {"GRAPHICS", "LEVEL_OF_DETAIL",
          [](const Config& c) { return settingText(long(c.levelOfDetail)); }},
+        {"GRAPHICS", "FULLSCREEN_MODE",
+         [](const Config& c) { return settingText(c.fullscreenMode); }},
+        // The preset's automatic scale is no key: only a scale of the player's is kept.
+        {"GRAPHICS", "RENDER_SCALE",
+         [](const Config& c) {
+             return c.scenePixels > 0 ? std::string() : settingText(c.renderScale);
+         }},
     };
     std::vector<SettingChange> changes;
     for (const Key& key : KEYS) {
         const std::string now = key.text(after);
-        if (now != key.text(before)) {
+        if (!now.empty() && now != key.text(before)) {
             changes.push_back({key.section, key.key, now});
         }
     }

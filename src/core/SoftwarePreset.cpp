@@ -79,6 +79,7 @@ PresetDecision decideDisplaySettings(std::string_view renderer, const Config& cf
     // pixel: the picture keeps the preset window's pixels and is scaled up.
     if (!isSet("RENDER_SCALE")) {
         out.scenePixels = preset.windowWidth * preset.windowHeight;
+        out.presetScenePixels = out.scenePixels;
         chosen += std::string(chosen.empty() ? "" : ", ") + "the 3D picture drawn at about " +
                   std::to_string(preset.windowWidth) + "x" + std::to_string(preset.windowHeight) +
                   " in any window";

@@ -272,6 +272,8 @@ void GameSession::readSettings() {
     config().levelOfDetail = toggles_.detailLevel;
     config().glow = toggles_.bloomEnabled;
     config().normalMaps = toggles_.normalMapping;
+    // F11 and Alt+Enter switch full screen outside the settings.
+    config().fullscreenMode = isFullScreen(window);
     settings_ = playerSettings(config());
 }
 
@@ -283,6 +285,9 @@ void GameSession::applySettings() {
     toggles_.detailLevel = c.levelOfDetail;
     toggles_.bloomEnabled = c.glow;
     toggles_.normalMapping = c.normalMaps;
+    if (isFullScreen(window) != c.fullscreenMode) {
+        toggleFullScreen(window);
+    }
     saveSettings();
 }
 

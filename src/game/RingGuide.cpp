@@ -46,6 +46,25 @@ public:
 
 } // namespace
 
+glm::vec2 distanceTextCorner(const RingGuide& guide, glm::vec2 textSize, float unit, float width,
+                             float height) {
+    glm::vec2 centre;
+    if (guide.inView) {
+        centre = guide.at - glm::vec2(0.0f, 2.0f * MARKER_SIZE * unit + 0.5f * textSize.y);
+    } else {
+        // The box's centre goes back along the arrow until the box clears the
+        // arrow's base: how far depends on which of its sides faces the arrow.
+        const glm::vec2 d = guide.direction;
+        const float length = ARROW_LENGTH * unit;
+        const float halfAlong = 0.5f * (std::abs(d.x) * textSize.x + std::abs(d.y) * textSize.y);
+        centre = guide.at - d * (length + 0.3f * length + halfAlong);
+    }
+    glm::vec2 corner = centre - 0.5f * textSize;
+    corner.x = std::clamp(corner.x, 0.0f, std::max(0.0f, width - textSize.x));
+    corner.y = std::clamp(corner.y, 0.0f, std::max(0.0f, height - textSize.y));
+    return corner;
+}
+
 RingGuide ringGuide(const Camera& camera, const glm::vec3& ring, float width, float height) {
     RingGuide guide;
     const glm::vec4 seen = camera.getViewMatrix() * glm::vec4(ring, 1.0f);
@@ -110,15 +129,21 @@ void drawRingGuide(const RingGuide& guide, float width, float height) {
             triangle(shapes, tip, tip + d * (0.6f * s) + side * (0.35f * s),
                      tip + d * (0.6f * s) - side * (0.35f * s));
         }
-        textAt = guide.at + glm::vec2(-0.9f * s, -2.4f * s);
     } else {
         const float length = ARROW_LENGTH * unit;
         const glm::vec2 d = guide.direction;
         const glm::vec2 side(-d.y, d.x);
         const glm::vec2 base = guide.at - d * length;
         triangle(shapes, guide.at, base + side * (0.45f * length), base - side * (0.45f * length));
-        // The distance stands inside the window, beyond the arrow's base.
-        textAt = base - d * (0.9f * length) - glm::vec2(0.6f * length, 0.2f * length);
+    }
+    const std::string distance = ringDistanceText(guide.distance);
+    const TextExtent extent =
+        measureText(startupGlyphs(), distance, 0.0f, 0.0f, DISTANCE_SCALE * unit);
+    if (!extent.empty()) {
+        const glm::vec2 corner = distanceTextCorner(
+            guide, {extent.width(), extent.top - extent.bottom}, unit, width, height);
+        // The pen stands where the measured box starts at that corner.
+        textAt = corner - glm::vec2(extent.left, extent.bottom);
     }
     const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
     const GLboolean culling = glIsEnabled(GL_CULL_FACE);
@@ -139,8 +164,7 @@ void drawRingGuide(const RingGuide& guide, float width, float height) {
     if (culling) {
         glEnable(GL_CULL_FACE);
     }
-    drawText(ringDistanceText(guide.distance), textAt.x, textAt.y, DISTANCE_SCALE * unit,
-             GUIDE_COLOR);
+    drawText(distance, textAt.x, textAt.y, DISTANCE_SCALE * unit, GUIDE_COLOR);
     if (!depthTest) {
         glDisable(GL_DEPTH_TEST);
     }

@@ -24,6 +24,13 @@ struct RingGuide {
 
 RingGuide ringGuide(const Camera& camera, const glm::vec3& ring, float width, float height);
 
+// Where the distance's text goes for a guide, as a box of the text's
+// measured size (`textSize`, window pixels) with its bottom-left corner
+// returned: beyond the arrow's base, clear of the arrow however it points,
+// or under the marker; always inside the window. `unit` is height / 1080.
+glm::vec2 distanceTextCorner(const RingGuide& guide, glm::vec2 textSize, float unit, float width,
+                             float height);
+
 // Draws the marker or the arrow with the distance ("120 m") beside it,
 // scaled like the rest of the overlay. Leaves program 0, no vertex array,
 // and the depth test and face culling as it found them.

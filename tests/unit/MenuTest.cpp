@@ -1,5 +1,7 @@
 #include "game/menu/Menu.h"
+#include "core/Config.h"
 #include "game/menu/Screens.h"
+#include "game/menu/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +105,38 @@ TEST(Screens, GoingBackFindsTheLineWhereItWasLeft) {
     EXPECT_EQ(screens.cursor(), 2u);
     screens.back();
     EXPECT_TRUE(screens.empty());
+}
+
+// Each line steps within its ends; the render scale offers "automatic" only
+// where the software preset chose the picture's pixels, and choosing a scale
+// of one's own and then automatic again gives the preset's pixels back.
+TEST(Settings, LinesStepWithinTheirEndsAndTheScaleReturnsToThePresets) {
+    PlayerSettings s;
+    EXPECT_FALSE(changeSetting(s, SettingItem::MasterVolume, +1));
+    EXPECT_TRUE(changeSetting(s, SettingItem::MasterVolume, -1));
+    EXPECT_EQ(s.masterVolume, 90);
+    EXPECT_TRUE(changeSetting(s, SettingItem::GlowPasses, +1));
+    EXPECT_EQ(s.glowPasses, 50);
+    EXPECT_TRUE(changeSetting(s, SettingItem::FullScreen, -1));
+    EXPECT_TRUE(s.fullScreen);
+    EXPECT_FALSE(changeSetting(s, SettingItem::RenderScale, +1));
+    for (int i = 0; i < 5; ++i) {
+        changeSetting(s, SettingItem::RenderScale, -1);
+    }
+    EXPECT_EQ(s.renderScale, 25);
+
+    Config preset;
+    preset.scenePixels = preset.presetScenePixels = 800 * 450;
+    PlayerSettings p = playerSettings(preset);
+    EXPECT_EQ(p.renderScale, 0);
+    EXPECT_TRUE(changeSetting(p, SettingItem::RenderScale, +1));
+    applyPlayerSettings(p, preset);
+    EXPECT_EQ(preset.scenePixels, 0u);
+    EXPECT_FLOAT_EQ(preset.renderScale, 0.25f);
+    EXPECT_TRUE(changeSetting(p, SettingItem::RenderScale, -1));
+    applyPlayerSettings(p, preset);
+    EXPECT_EQ(preset.scenePixels, 800u * 450u);
+    EXPECT_EQ(playerSettings(preset).renderScale, 0);
 }
 
 } // namespace

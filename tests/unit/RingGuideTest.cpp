@@ -65,6 +65,38 @@ TEST(RingGuide, ACornerRingPutsTheTipOnTheEdgeItCrossesFirst) {
     EXPECT_LT(guide.at.x, W);
 }
 
+// The distance's box never lies under the arrow (which spans the tip back to
+// its base, 44 px at 1080 high) and never leaves the window, at every edge
+// and corner, for a short and a long distance; under the marker in view.
+TEST(RingGuide, TheDistanceStandsClearOfItsArrowInsideTheWindow) {
+    const float unit = H / 1080.0f;
+    const glm::vec3 rings[] = {{100, 0, 0},    {-100, 0, -10}, {0, 100, 0},
+                               {0, -100, -20}, {100, 100, 50}, {-100, -60, 30}};
+    for (const glm::vec2& size : {glm::vec2(40.0f, 14.0f), glm::vec2(160.0f, 14.0f)}) {
+        for (const glm::vec3& ring : rings) {
+            const RingGuide guide = ringGuide(lookingAlongMinusZ(), ring, W, H);
+            SCOPED_TRACE(testing::Message()
+                         << ring.x << "," << ring.y << "," << ring.z << " width " << size.x);
+            ASSERT_FALSE(guide.inView);
+            const glm::vec2 corner = distanceTextCorner(guide, size, unit, W, H);
+            EXPECT_GE(corner.x, 0.0f);
+            EXPECT_GE(corner.y, 0.0f);
+            EXPECT_LE(corner.x + size.x, W);
+            EXPECT_LE(corner.y + size.y, H);
+            // Every corner of the box lies behind the arrow's base.
+            const float base = glm::dot(guide.at, guide.direction) - 44.0f * unit;
+            for (const glm::vec2& c : {corner, corner + glm::vec2(size.x, 0.0f),
+                                       corner + glm::vec2(0.0f, size.y), corner + size}) {
+                EXPECT_LT(glm::dot(c, guide.direction), base);
+            }
+        }
+    }
+    const RingGuide ahead = ringGuide(lookingAlongMinusZ(), {0, 0, -100}, W, H);
+    const glm::vec2 corner = distanceTextCorner(ahead, {40.0f, 14.0f}, unit, W, H);
+    EXPECT_LT(corner.y + 14.0f, ahead.at.y);
+    EXPECT_NEAR(corner.x + 20.0f, ahead.at.x, 1.0f);
+}
+
 TEST(RingGuide, TheDistanceIsInWholeMetres) {
     EXPECT_EQ(ringDistanceText(0.2f), "0 m");
     EXPECT_EQ(ringDistanceText(119.6f), "120 m");

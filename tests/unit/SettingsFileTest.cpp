@@ -106,6 +106,19 @@ TEST(SettingsFile, OnlyChangedSettingsAreWritten) {
     EXPECT_EQ(changes[1].value, "false");
     EXPECT_EQ(changes[2].section, "GRAPHICS");
     EXPECT_EQ(changes[2].value, "6");
+    // A scale of the player's is kept; the preset's automatic one is no key.
+    Config scaled = before;
+    scaled.renderScale = 0.5f;
+    scaled.fullscreenMode = true;
+    const std::vector<SettingChange> window = changedPlayerSettings(before, scaled);
+    ASSERT_EQ(window.size(), 2u);
+    EXPECT_EQ(window[0].key, "FULLSCREEN_MODE");
+    EXPECT_EQ(window[1].key, "RENDER_SCALE");
+    EXPECT_EQ(window[1].value, "0.5");
+    Config automatic = scaled;
+    automatic.scenePixels = 800 * 450;
+    automatic.fullscreenMode = false;
+    EXPECT_EQ(changedPlayerSettings(scaled, automatic).size(), 1u);
 }
 
 TEST(SettingsFile, AMissingFileIsMadeAndALinkIsWrittenThrough) {
@@ -149,8 +162,7 @@ TEST(SettingsFile, SavingGoesToTheUsersFileAndNeverTheShippedOne) {
     ScopedEnvironment env;
     // The shipped file is found from the checkout, as the game finds res/
     // in its working folder; CTest starts tests in the build folder.
-    const fs::path workingFolder = fs::current_path();
-    fs::current_path(KELVARO_SOURCE_DIR);
+    ScopedWorkingDir here(KELVARO_SOURCE_DIR);
     env.set("XDG_CONFIG_HOME", (dir.path() / "config").string());
     const std::string shipped = readText(configPath());
     ASSERT_FALSE(shipped.empty());
@@ -170,5 +182,4 @@ TEST(SettingsFile, SavingGoesToTheUsersFileAndNeverTheShippedOne) {
               std::string::npos)
         << console;
     EXPECT_EQ(readText(configPath()), shipped);
-    fs::current_path(workingFolder);
 }

@@ -35,6 +35,8 @@ std::size_t menuDown(std::size_t cursor, std::size_t count) {
 MenuLayout layoutMenu(const MenuPage& page, std::size_t cursor, float width, float height,
                       const MeasureLine& measure) {
     MenuLayout l;
+    l.width = width;
+    l.height = height;
     l.unit = height / DESIGN_HEIGHT;
     const float unit = l.unit;
     auto centred = [&](const std::string& text, float y, float scale) {
@@ -149,7 +151,7 @@ void drawMenu(const MenuPage& page, const MenuLayout& l, std::size_t cursor) {
         rects.push_back({l.keys.x - pad, l.keys.y - pad, l.keysWidth + 2.0f * pad,
                          36.0f * l.unit + pad, PANEL_COLOR});
     }
-    drawPanels(rects);
+    drawPanels(rects, l.width, l.height);
 
     drawOverlayLine(page.heading, l.heading, HUD_COLOR);
     for (std::size_t i = 0; i < page.lead.size() && i < l.lead.size(); ++i) {

@@ -36,6 +36,8 @@ struct MenuPage {
 
 // Where everything of a page goes in a window (pixels, from the bottom left).
 struct MenuLayout {
+    // The window it was laid out for, in pixels.
+    float width = 0.0f, height = 0.0f;
     float unit = 1.0f;
     TextPlacement heading;
     std::vector<TextPlacement> lead;

@@ -1,6 +1,5 @@
 #include "game/menu/Panel.h"
 
-#include "core/Config.h"
 #include "render/Shader.h"
 
 #include <GL/glew.h>
@@ -16,7 +15,7 @@ public:
 
 } // namespace
 
-void drawPanels(const std::vector<PanelRect>& rects) {
+void drawPanels(const std::vector<PanelRect>& rects, float width, float height) {
     if (rects.empty()) {
         return;
     }
@@ -50,8 +49,7 @@ void drawPanels(const std::vector<PanelRect>& rects) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glUseProgram(program.programId);
-    const glm::mat4 projection =
-        glm::ortho(0.0f, float(config().windowWidth), 0.0f, float(config().windowHeight));
+    const glm::mat4 projection = glm::ortho(0.0f, width, 0.0f, height);
     glUniformMatrix4fv(glGetUniformLocation(program.programId, "projection"), 1, GL_FALSE,
                        glm::value_ptr(projection));
     const GLint color = glGetUniformLocation(program.programId, "color");

@@ -11,6 +11,7 @@ struct PanelRect {
     glm::vec4 color{0.0f, 0.0f, 0.0f, 1.0f};
 };
 
-// Draws the rectangles in order, blended over the window. Leaves program 0, no vertex array, and
-// the depth test and face culling as it found them.
-void drawPanels(const std::vector<PanelRect>& rects);
+// Draws the rectangles in order, blended over a window of the given size
+// (the frame as it is now, which a resize or full screen changes). Leaves program 0, no vertex
+// array, and the depth test and face culling as it found them.
+void drawPanels(const std::vector<PanelRect>& rects, float width, float height);

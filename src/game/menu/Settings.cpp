@@ -74,6 +74,11 @@ bool changeSetting(PlayerSettings& s, SettingItem item, int step) {
     case SettingItem::ShowFrameRate:
         s.showFrameRate = !s.showFrameRate;
         return true;
+    case SettingItem::FullScreen:
+        s.fullScreen = !s.fullScreen;
+        return true;
+    case SettingItem::RenderScale:
+        return stepped(s.renderScale, step, s.automaticScale ? 0 : 25, 100, 25);
     }
     return false;
 }
@@ -93,6 +98,9 @@ MenuPage settingsPage(const PlayerSettings& s, const KeyBindings& bindings, cons
     row("Normal maps", onOff(s.normalMaps));
     row("Invert pitch", yesNo(s.invertPitch));
     row("Frame rate on screen", yesNo(s.showFrameRate));
+    row("Full screen", yesNo(s.fullScreen));
+    row("Render scale",
+        s.renderScale == 0 ? std::string("automatic") : std::to_string(s.renderScale) + "%");
     for (const ActionInfo& info : actionTable()) {
         page.rows.push_back(
             {{std::string("Key: ") + info.name, bindings.label(info.action, namer)}, false});
@@ -117,6 +125,9 @@ PlayerSettings playerSettings(const Config& c) {
     s.normalMaps = c.normalMaps;
     s.invertPitch = c.invertPitch;
     s.showFrameRate = c.showFps;
+    s.fullScreen = c.fullscreenMode;
+    s.automaticScale = c.presetScenePixels > 0;
+    s.renderScale = c.scenePixels > 0 ? 0 : int32_t(std::lround(c.renderScale * 4.0f)) * 25;
     return s;
 }
 
@@ -137,4 +148,13 @@ void applyPlayerSettings(const PlayerSettings& s, Config& c) {
     c.normalMaps = s.normalMaps;
     c.invertPitch = s.invertPitch;
     c.showFps = s.showFrameRate;
+    c.fullscreenMode = s.fullScreen;
+    if (s.renderScale != playerSettings(c).renderScale) {
+        // A scale of the player's own holds at every window size; automatic
+        // gives the picture's pixels back to the software preset.
+        c.scenePixels = s.renderScale == 0 ? c.presetScenePixels : 0;
+        if (s.renderScale > 0) {
+            c.renderScale = float(s.renderScale) / 100.0f;
+        }
+    }
 }

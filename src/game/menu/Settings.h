@@ -20,8 +20,10 @@ enum class SettingItem : int32_t {
     NormalMaps,
     InvertPitch,
     ShowFrameRate,
+    FullScreen,
+    RenderScale,
 };
-inline constexpr std::size_t SETTING_ITEMS = 9;
+inline constexpr std::size_t SETTING_ITEMS = 11;
 // After them, one line per action that can be rebound, in the table's order.
 
 // What the settings screen changes, each applied as soon as it changes.
@@ -37,6 +39,12 @@ struct PlayerSettings {
     bool normalMaps = true;
     bool invertPitch = false;
     bool showFrameRate = false;
+    bool fullScreen = false;
+    // Percent of each side the 3D picture is drawn at, in steps of 25; 0 is
+    // the software preset's choice, which keeps the picture's pixels at any
+    // window size (offered only where the preset made one).
+    int32_t renderScale = 100;
+    bool automaticScale = false;
 };
 
 // One step of a line: `step` -1 (Left) or +1 (Right, Enter, a click).
