@@ -1,6 +1,7 @@
 #include "GameProcess.h"
 #include "LevelWriter.h"
 #include "TempDir.h"
+#include "game/menu/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,8 @@ TEST(Menus, AVolumeAndAKeyChangedInTheMenusAreKeptInTheUsersFile) {
     game.screenshot(dir.path() / "settings.png");
     // The master volume, the first line, a step down.
     game.tapKey("Left");
-    // Nine lines of settings, then the first action's keys: nose down, to K.
-    for (int i = 0; i < 9; ++i) {
+    // The lines of settings, then the first action's keys: nose down, to K.
+    for (std::size_t i = 0; i < SETTING_ITEMS; ++i) {
         game.tapKey("Down");
     }
     game.tapKey("Return");
