@@ -98,7 +98,14 @@ Config parseConfig(const std::string& path, const Config& base) {
                    "Settings file " + path + " is not a regular file. Using default values.");
         return cfg;
     }
-    INIReader reader(path);
+    const BoundedRead file = readBoundedFile(path, MAX_SETTINGS_BYTES);
+    if (!file.problem.empty() && !file.missing) {
+        logMessage(LogLevel::ERROR,
+                   "Settings file " + path + ": " + file.problem + ". Using default values.");
+        return cfg;
+    }
+    INIReader reader =
+        file.missing ? INIReader(path) : INIReader(file.text.data(), file.text.size());
     int result = reader.ParseError();
     if (result == -1) {
         logMessage(LogLevel::WARNING,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -53,6 +54,9 @@ struct Config {
 };
 
 inline constexpr const char* CONFIG_FILE_NAME = "Kelvaro.ini";
+// A settings file is a page of keys; anything larger is not one, and is
+// neither read nor rewritten.
+inline constexpr std::size_t MAX_SETTINGS_BYTES = 1024 * 1024;
 
 // Ceilings of the settings that have no natural end.
 // Each blur pass costs a full-screen draw; past 100 the glow no longer

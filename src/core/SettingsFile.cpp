@@ -19,7 +19,6 @@ namespace {
 
 // The reader's own ceiling for a settings file: a larger one is no settings
 // file, and is not rewritten.
-constexpr std::size_t MAX_SETTINGS_BYTES = 1024 * 1024;
 
 constexpr const char* NEW_FILE_HEADER =
     "; Kelvaro19: your own settings, read over the shipped Kelvaro.ini key by key.\n"

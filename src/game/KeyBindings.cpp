@@ -354,7 +354,12 @@ void KeyBindings::readFile(const std::string& path) {
     if (!regularFileProblem(path).empty()) {
         return;
     }
-    INIReader reader(path);
+    // The settings reader has said what is wrong with a file it cannot read.
+    const BoundedRead file = readBoundedFile(path, MAX_SETTINGS_BYTES);
+    if (!file.problem.empty()) {
+        return;
+    }
+    INIReader reader(file.text.data(), file.text.size());
     if (reader.ParseError() == -1) {
         return;
     }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace {
@@ -284,6 +285,14 @@ TEST(Config, ASettingsPathThatIsNoRegularFileIsReportedNotRead) {
         EXPECT_EQ(console, "[ ERROR ]\tSettings file " + path +
                                " is not a regular file. Using default values.\n");
     }
+    // A file past the ceiling is no settings file: named, never read whole.
+    const std::string huge = (dir.path() / "huge.ini").string();
+    std::ofstream(huge) << "[GRAPHICS]\nMAX_FPS = 30\n" << std::string(MAX_SETTINGS_BYTES, ';');
+    testing::internal::CaptureStdout();
+    const Config cfg = parseConfig(huge);
+    const std::string console = testing::internal::GetCapturedStdout();
+    expectDefaults(cfg);
+    EXPECT_EQ(console.rfind("[ ERROR ]\tSettings file " + huge + ": ", 0), 0u) << console;
 }
 
 TEST(Config, AWindowLargerThanTheDriverDrawsIsShrunkToTheDefault) {
