@@ -2,8 +2,8 @@
 # Proves the Debian package: builds it, checks it with lintian and
 # desktop-file-validate, installs it, runs the installed game from an empty
 # folder with an empty home (the level check on the first track, then the
-# game under Xvfb until its title says "Game running", then a close), removes
-# it and checks that nothing is left behind.
+# game under Xvfb, from its start screen until its title says "Game running",
+# then a close), removes it and checks that nothing is left behind.
 #
 #   scripts/package-proof.sh            installs into a temporary root with
 #                                       dpkg -x (any machine; the package's
@@ -101,12 +101,24 @@ env -i HOME="$WORK/home" PATH=/usr/bin:/bin LANG=C.UTF-8 DISPLAY="\$DISPLAY" \
     XAUTHORITY="\${XAUTHORITY:-}" "$GAME" >"$WORK/game.txt" 2>&1 &
 pid=\$!
 title=""
+flown=""
 i=0
 while [ \$i -lt 600 ]; do
     window=\$(xdotool search --onlyvisible --pid \$pid --name '^Kelvaro19' 2>/dev/null | head -n 1)
     if [ -n "\$window" ]; then
         title=\$(xdotool getwindowname "\$window" 2>/dev/null)
-        case "\$title" in "Kelvaro19: Game running"*) break ;; esac
+        case "\$title" in
+        "Kelvaro19: Game running"*) break ;;
+        # The game opens on its start screen: Enter flies, as a player would.
+        "Kelvaro19: Start"*)
+            if [ -z "\$flown" ]; then
+                flown=yes
+                xdotool keydown Return
+                sleep 0.3
+                xdotool keyup Return
+            fi
+            ;;
+        esac
     fi
     kill -0 \$pid 2>/dev/null || break
     sleep 0.2
