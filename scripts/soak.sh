@@ -105,6 +105,13 @@ while [ "$(date +%s)" -lt "$END" ]; do
     games=$((games + 1))
     WID=$(timeout 120 xdotool search --sync --onlyvisible --pid "$GAME_PID" --name '^Kelvaro19' 2>/dev/null |
         head -n 1 || true)
+    # The game opens on its start screen; Enter flies.
+    until xdotool getwindowname "$WID" 2>/dev/null | grep -q '^Kelvaro19: Start' ||
+        ! kill -0 "$GAME_PID" 2>/dev/null; do
+        sleep 0.2
+    done
+    x windowfocus "$WID"
+    hold Return 300
     ended_at=""
     while kill -0 "$GAME_PID" 2>/dev/null && [ "$(date +%s)" -lt "$END" ]; do
         x windowfocus "$WID"
